@@ -1,0 +1,44 @@
+#include "recorded_traffic.h"
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace vel::bench {
+
+std::vector<std::uint8_t> FramesFor(const std::vector<std::vector<std::uint8_t>>& payloads) {
+  std::vector<std::uint8_t> bytes;
+  for (const auto& p : payloads) {
+    std::vector<std::uint8_t> f{0xA4, 9, 0x4E, 0};
+    f.insert(f.end(), p.begin(), p.end());
+    std::uint8_t checksum = 0;
+    for (std::uint8_t b : f) checksum ^= b;
+    f.push_back(checksum);
+    bytes.insert(bytes.end(), f.begin(), f.end());
+  }
+  return bytes;
+}
+
+std::vector<std::vector<std::uint8_t>> HeartRatePayloads() {
+  std::vector<std::vector<std::uint8_t>> payloads;
+  std::ifstream in(std::string(VEL_CAPTURE_DIR) + "/njcant_hrm1.txt");
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    std::string time, sensor;
+    fields >> time >> sensor;
+    std::vector<std::uint8_t> p;
+    for (int v; fields >> v;) p.push_back(static_cast<std::uint8_t>(v));
+    if (p.size() == 8) payloads.push_back(p);
+  }
+  if (payloads.empty()) {
+    for (int i = 0; i < 2800; ++i) {
+      const std::uint8_t toggle = (i / 4) % 2 ? 0x80 : 0;
+      payloads.push_back({static_cast<std::uint8_t>(toggle | 4), 0, 0, 0, 0, 0, 0,
+                          static_cast<std::uint8_t>(60 + i % 20)});
+    }
+  }
+  return payloads;
+}
+
+}  // namespace vel::bench

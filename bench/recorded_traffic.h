@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace vel::bench {
+
+// The bytes a stick sends for a stream of broadcast payloads on channel 0.
+std::vector<std::uint8_t> FramesFor(const std::vector<std::vector<std::uint8_t>>& payloads);
+
+// The heart-rate strap recording as payloads, or, when the recordings are
+// not at hand, a synthetic strap with toggling pages.
+std::vector<std::vector<std::uint8_t>> HeartRatePayloads();
+
+}  // namespace vel::bench

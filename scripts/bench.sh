@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds an optimised tree and runs every benchmark program in bench/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVEL_BUILD_TESTS=OFF >/dev/null
+cmake --build build/bench
+for b in build/bench/bench/bench_*; do
+  [ -x "$b" ] || continue
+  echo "== $(basename "$b")"
+  "$b" "$@"
+done

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace vel {
+
+// Largest number of data bytes one ANT message may carry.
+inline constexpr std::size_t MESG_MAX_SIZE_VALUE = 41;
+
+// One ANT message as the framer hands it in and out: the message id
+// followed by up to 41 data bytes (42 bytes in all). For channel
+// messages data byte 0 is the channel number.
+struct AntMessage {
+  std::uint8_t id = 0;
+  std::array<std::uint8_t, MESG_MAX_SIZE_VALUE> data{};
+};
+static_assert(sizeof(AntMessage) == 1 + MESG_MAX_SIZE_VALUE);
+
+// Message ids of the ANT serial protocol used by this program.
+namespace ant_id {
+inline constexpr std::uint8_t kUnassignChannel = 0x41;
+inline constexpr std::uint8_t kAssignChannel = 0x42;
+inline constexpr std::uint8_t kChannelPeriod = 0x43;
+inline constexpr std::uint8_t kChannelRfFrequency = 0x45;
+inline constexpr std::uint8_t kNetworkKey = 0x46;
+inline constexpr std::uint8_t kResetSystem = 0x4A;
+inline constexpr std::uint8_t kOpenChannel = 0x4B;
+inline constexpr std::uint8_t kCloseChannel = 0x4C;
+inline constexpr std::uint8_t kRequestMessage = 0x4D;
+inline constexpr std::uint8_t kBroadcastData = 0x4E;
+inline constexpr std::uint8_t kAcknowledgedData = 0x4F;
+inline constexpr std::uint8_t kBurstData = 0x50;
+inline constexpr std::uint8_t kChannelId = 0x51;
+inline constexpr std::uint8_t kChannelStatus = 0x52;
+inline constexpr std::uint8_t kCapabilities = 0x54;
+inline constexpr std::uint8_t kExtendedBurstData = 0x5F;
+inline constexpr std::uint8_t kEnableExtendedMessages = 0x66;
+inline constexpr std::uint8_t kStartup = 0x6F;
+inline constexpr std::uint8_t kVersion = 0x3E;
+inline constexpr std::uint8_t kChannelResponse = 0x40;
+}  // namespace ant_id
+
+// Response and event codes carried in byte 2 of a channel response.
+namespace ant_code {
+inline constexpr std::uint8_t RESPONSE_NO_ERROR = 0x00;
+inline constexpr std::uint8_t kEventRfMarker = 0x01;  // byte 1 of an RF event
+inline constexpr std::uint8_t kRxSearchTimeout = 1;
+inline constexpr std::uint8_t kRxFail = 2;
+inline constexpr std::uint8_t kChannelClosed = 7;
+inline constexpr std::uint8_t kRxFailGoToSearch = 8;
+inline constexpr std::uint8_t kChannelCollision = 9;
+inline constexpr std::uint8_t kChannelInWrongState = 21;
+inline constexpr std::uint8_t kInvalidMessage = 40;
+}  // namespace ant_code
+
+// ANT+ device types of the sensors this program decodes.
+namespace device_type {
+inline constexpr std::uint8_t kBikePower = 11;
+inline constexpr std::uint8_t kHeartRate = 120;
+inline constexpr std::uint8_t kBikeSpeedCadence = 121;
+inline constexpr std::uint8_t kBikeCadence = 122;
+inline constexpr std::uint8_t kBikeSpeed = 123;
+}  // namespace device_type
+
+}  // namespace vel

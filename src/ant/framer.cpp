@@ -1,0 +1,228 @@
+#include "ant/framer.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+namespace vel {
+namespace {
+
+constexpr std::uint8_t kSync = 0xA4;
+
+}  // namespace
+
+DSIFramerANT::DSIFramerANT(AntTransport* transport)
+    // Entries are always written before they are read, so the queue is not
+    // cleared: a new framer costs no 2.8 MB memset.
+    : DSIFramer(transport), queue_(new QueueEntry[kQueueEntries]) {}
+
+DSIFramerANT::~DSIFramerANT() {
+  std::lock_guard lock(messageMutex_);
+  messageSignal_.notify_all();
+}
+
+void DSIFramerANT::OnByte(std::uint8_t byte) {
+  std::lock_guard lock(messageMutex_);
+  if (rxIndex_ == 0) {
+    // Hunting for a frame: everything up to the next sync byte is dropped.
+    if (byte == kSync) {
+      rxBuffer_[0] = byte;
+      rxChecksum_ = byte;
+      rxIndex_ = 1;
+    }
+    return;
+  }
+  if (rxIndex_ == 1) {
+    rxBuffer_[1] = byte;
+    rxChecksum_ ^= byte;
+    rxEnd_ = static_cast<std::uint8_t>(byte + 3);
+    rxIndex_ = 2;
+    return;
+  }
+  // The index is 8-bit and the buffer holds 256 bytes, so no length byte
+  // can make this store leave the buffer.
+  rxBuffer_[rxIndex_] = byte;
+  rxChecksum_ ^= byte;
+  if (rxIndex_ == rxEnd_) {
+    if (rxChecksum_ == 0) {
+      DeliverFrame();
+    } else {
+      SetStatus(kStatusSerialError, serial_error::kBadChecksum);
+    }
+    rxIndex_ = 0;
+    return;
+  }
+  ++rxIndex_;
+}
+
+void DSIFramerANT::OnSerialError(std::uint8_t code) {
+  std::lock_guard lock(messageMutex_);
+  SetStatus(kStatusSerialError, code);
+}
+
+void DSIFramerANT::SetStatus(std::uint8_t kind, std::uint8_t code) {
+  statusKind_ = kind;
+  statusCode_ = code;
+  messageSignal_.notify_one();
+}
+
+void DSIFramerANT::DeliverFrame() {
+  const std::uint8_t length = rxBuffer_[1];
+  std::uint8_t id = rxBuffer_[2];
+  std::uint8_t* data = &rxBuffer_[3];
+
+  CompleteWaiters(id, data, length);
+  // A one-packet burst (sequence 0 with the last-packet bit) is how an
+  // acknowledged message can arrive; hand it on as one.
+  if ((id == ant_id::kBurstData || id == ant_id::kExtendedBurstData) && length > 0 &&
+      (data[0] & 0xE0) == 0x80) {
+    id = ant_id::kAcknowledgedData;
+    data[0] &= 0x1F;
+    CompleteWaiters(id, data, length);
+  }
+  Enqueue(id, data, length);
+}
+
+void DSIFramerANT::CompleteWaiters(std::uint8_t id, const std::uint8_t* data, std::uint8_t length) {
+  std::lock_guard lock(responseMutex_);
+  const std::size_t copied = std::min<std::size_t>(length, MESG_MAX_SIZE_VALUE);
+  for (ResponseWaiter* w = pendingHead_; w != nullptr; w = w->next) {
+    if (w->completed || w->expectedId != id || length < w->matchCount ||
+        std::memcmp(w->match, data, w->matchCount) != 0) {
+      continue;
+    }
+    w->responseLength = length;
+    std::memcpy(w->response, data, copied);
+    w->completed = true;
+    w->signal.notify_one();
+  }
+}
+
+void DSIFramerANT::Enqueue(std::uint8_t id, const std::uint8_t* data, std::uint8_t length) {
+  if (static_cast<std::uint16_t>(writeIndex_ - readIndex_) == kQueueEntries - 1) {
+    statusKind_ = kStatusOverflow;
+    statusCode_ = 0;
+  } else {
+    QueueEntry& entry = queue_[writeIndex_];
+    entry.length = length;
+    entry.id = id;
+    // An entry holds 41 data bytes; a longer frame keeps its true length so
+    // that TakeMessage reports it as oversized.
+    std::memcpy(entry.data, data, std::min<std::size_t>(length, MESG_MAX_SIZE_VALUE));
+    ++writeIndex_;
+  }
+  messageSignal_.notify_one();
+}
+
+std::uint16_t DSIFramerANT::PeekLength() const {
+  if (statusKind_ != kStatusNone) return kResultError;
+  if (readIndex_ == writeIndex_) return kResultTimeout;
+  return queue_[readIndex_].length;
+}
+
+std::uint16_t DSIFramerANT::AwaitMessage(std::uint32_t timeoutMs) {
+  std::unique_lock lock(messageMutex_);
+  const std::uint16_t now = PeekLength();
+  if (now != kResultTimeout || timeoutMs == 0) return now;
+  messageSignal_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] {
+    return statusKind_ != kStatusNone || readIndex_ != writeIndex_;
+  });
+  return PeekLength();
+}
+
+std::uint16_t DSIFramerANT::TakeMessage(AntMessage& out, std::uint16_t maxLength) {
+  std::lock_guard lock(messageMutex_);
+  if (statusKind_ != kStatusNone) {
+    out.id = statusKind_;
+    if (statusKind_ == kStatusSerialError) out.data[0] = statusCode_;
+    statusKind_ = kStatusNone;
+    statusCode_ = 0;
+    return kResultError;
+  }
+  if (readIndex_ == writeIndex_) return kResultTimeout;
+
+  const QueueEntry& entry = queue_[readIndex_++];
+  std::uint16_t n = entry.length;
+  if (maxLength != 0 && n >= maxLength) n = maxLength;
+  if (n > MESG_MAX_SIZE_VALUE) {
+    out.id = kStatusOversized;
+    return kResultError;
+  }
+  out.id = entry.id;
+  std::memcpy(out.data.data(), entry.data, n);
+  return n;
+}
+
+std::unique_ptr<AntMessage> DSIFramerANT::NewMessageBuffer(std::uint16_t size) {
+  if (size > MESG_MAX_SIZE_VALUE) return nullptr;
+  return std::make_unique<AntMessage>();
+}
+
+bool DSIFramerANT::WriteMessage(const AntMessage& message, std::uint16_t length) {
+  if (length > MESG_MAX_SIZE_VALUE || transport_ == nullptr) return false;
+  std::uint8_t frame[MESG_MAX_SIZE_VALUE + 6] = {};
+  frame[0] = kSync;
+  frame[1] = static_cast<std::uint8_t>(length);
+  frame[2] = message.id;
+  std::memcpy(&frame[3], message.data.data(), length);
+  std::uint8_t checksum = 0;
+  for (std::size_t i = 0; i < 3u + length; ++i) checksum ^= frame[i];
+  frame[3 + length] = checksum;
+  // frame[4 + length] and frame[5 + length] stay zero: the stick expects
+  // two trailing zero bytes after every frame.
+  return transport_->WriteBytes(frame, length + 6u);
+}
+
+bool DSIFramerANT::SendCommand(const AntMessage& message, std::uint16_t length,
+                               std::uint32_t timeoutMs) {
+  if (timeoutMs == 0) return WriteMessage(message, length);
+
+  ResponseWaiter waiter;
+  waiter.expectedId = ant_id::kChannelResponse;
+  waiter.matchCount = 2;
+  waiter.match[0] = message.data[0];
+  waiter.match[1] = message.id;
+  {
+    // Registered before the write so that a quick response is not missed.
+    std::lock_guard lock(responseMutex_);
+    ResponseWaiter** tail = &pendingHead_;
+    while (*tail != nullptr) tail = &(*tail)->next;
+    *tail = &waiter;
+  }
+  if (!WriteMessage(message, length)) {
+    std::lock_guard lock(responseMutex_);
+    RemoveWaiter(&waiter);
+    return false;
+  }
+  std::unique_lock lock(responseMutex_);
+  waiter.signal.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                         [&waiter] { return waiter.completed; });
+  RemoveWaiter(&waiter);
+  return waiter.completed && waiter.responseLength >= 3 &&
+         waiter.response[2] == ant_code::RESPONSE_NO_ERROR;
+}
+
+void DSIFramerANT::RemoveWaiter(ResponseWaiter* waiter) {
+  for (ResponseWaiter** link = &pendingHead_; *link != nullptr; link = &(*link)->next) {
+    if (*link == waiter) {
+      *link = waiter->next;
+      return;
+    }
+  }
+}
+
+bool DSIFramerANT::UnassignChannel(std::uint8_t channel) {
+  AntMessage message;
+  message.id = ant_id::kUnassignChannel;
+  message.data[0] = channel;
+  return SendCommand(message, 1, 12);
+}
+
+bool DSIFramerANT::ResetSystem() {
+  AntMessage message;
+  message.id = ant_id::kResetSystem;
+  message.data[0] = 0;
+  return WriteMessage(message, 1);
+}
+
+}  // namespace vel

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+
+#include "ant/ant_message.h"
+
+namespace vel {
+
+class AntReceiver;
+
+// Base of the decoders that each own one ANT channel of a stick. It drives
+// the channel set-up chain one step per response, logs the stick's RF
+// events, and holds data messages back until it knows whether the
+// transmitter toggles its page bit (current) or not (legacy).
+//
+// ProcessMessage and the destructor run on the owning stick's receive loop.
+class CDisplay {
+ public:
+  static constexpr std::uint8_t kKindUnsettled = 255;
+  static constexpr std::uint8_t kKindLegacy = 16;
+  static constexpr std::uint8_t kKindCurrent = 17;
+
+  CDisplay(AntReceiver* owner, std::uint16_t deviceNumber, std::uint8_t channelNumber, int uiid,
+           std::uint8_t deviceType, std::uint16_t channelPeriod);
+  virtual ~CDisplay() = default;
+  CDisplay(const CDisplay&) = delete;
+  CDisplay& operator=(const CDisplay&) = delete;
+
+  // 1 when `message` is a data message that the subclass may decode.
+  virtual std::int32_t ProcessMessage(const AntMessage& message, std::uint16_t length);
+  virtual std::int32_t GetGraphId(int index) const = 0;
+  virtual void SetGraphId(int index, std::int32_t graphId) = 0;
+
+  AntReceiver* Owner() const { return owner_; }
+  int Uiid() const { return uiid_; }
+  std::uint16_t DeviceNumber() const { return deviceNumber_; }
+  std::uint8_t DeviceType() const { return deviceType_; }
+  std::uint8_t ChannelNumber() const { return channelNumber_; }
+  std::uint8_t TransmissionType() const { return transmissionType_; }
+  std::uint16_t ChannelPeriod() const { return channelPeriod_; }
+  std::uint8_t TransmitterKind() const { return transmitterKind_; }
+
+ protected:
+  // Offset of the 8-byte ANT+ payload inside a data message's data bytes,
+  // and the data length a data message must have to carry it.
+  static constexpr std::size_t kPayload = 1;
+  static constexpr std::uint16_t kDataMessageLength = 9;
+
+ private:
+  void OnChannelResponse(std::uint8_t answered, std::uint8_t code);
+  void OnRfEvent(std::uint8_t code);
+  bool DetectTransmitter(std::uint8_t toggleBit);
+  void Send(std::uint8_t id, std::initializer_list<std::uint8_t> data, std::uint32_t timeoutMs);
+
+  AntReceiver* owner_;
+  int uiid_;
+  std::uint16_t deviceNumber_;
+  std::uint8_t deviceType_;
+  std::uint8_t channelNumber_;
+  std::uint8_t transmissionType_ = 0;  // wildcard
+  std::uint16_t channelPeriod_;
+  std::int32_t detectionSwitch_ = 1;
+  std::uint8_t transmitterKind_ = kKindUnsettled;
+  std::int32_t lastToggleBit_ = 255;
+  std::uint8_t dataMessagesCounted_ = 0;
+};
+
+}  // namespace vel

@@ -1,0 +1,34 @@
+#include "sensors/heart_rate_decoder.h"
+
+#include "sensors/sensor_event.h"
+#include "sensors/sensor_queues.h"
+#include "sensors/tick_clock.h"
+
+namespace vel {
+
+CHRMDisplay::CHRMDisplay(AntReceiver* owner, std::uint16_t deviceNumber,
+                         std::uint8_t channelNumber, int uiid, std::int32_t graphId)
+    : CDisplay(owner, deviceNumber, channelNumber, uiid, device_type::kHeartRate, kChannelPeriod),
+      graphId_(graphId) {}
+
+CHRMDisplay::~CHRMDisplay() {
+  // Farewell: tells the panel the strap is gone.
+  if (Uiid() >= 0 && graphId_ >= 0) Push(-1);
+}
+
+std::int32_t CHRMDisplay::ProcessMessage(const AntMessage& message, std::uint16_t length) {
+  if (CDisplay::ProcessMessage(message, length) == 0) return 0;
+  if (graphId_ >= 0) Push(message.data[kPayload + 7]);
+  return 1;
+}
+
+std::int32_t CHRMDisplay::GetGraphId(int /*index*/) const { return -1; }
+
+void CHRMDisplay::SetGraphId(int /*index*/, std::int32_t /*graphId*/) {}
+
+void CHRMDisplay::Push(std::int64_t bpm) {
+  PushEvent(BuildReadingEvent(EventHeader::kHeartRate, Uiid(), device_type::kHeartRate, graphId_,
+                              EventValue::Integer(bpm), TickCount64()));
+}
+
+}  // namespace vel

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "sensors/channel_decoder.h"
+
+namespace vel {
+
+// Decoder of an ANT+ heart-rate strap: publishes the heart rate the strap
+// computes (payload byte 7, the same place in every page and in the
+// legacy format) once per data message.
+class CHRMDisplay : public CDisplay {
+ public:
+  static constexpr std::uint16_t kChannelPeriod = 8070;
+
+  CHRMDisplay(AntReceiver* owner, std::uint16_t deviceNumber, std::uint8_t channelNumber, int uiid,
+              std::int32_t graphId);
+  ~CHRMDisplay() override;
+
+  std::int32_t ProcessMessage(const AntMessage& message, std::uint16_t length) override;
+  // The graph id is fixed for the decoder's life.
+  std::int32_t GetGraphId(int index) const override;
+  void SetGraphId(int index, std::int32_t graphId) override;
+
+ private:
+  void Push(std::int64_t bpm);
+
+  std::int32_t graphId_;
+};
+
+}  // namespace vel

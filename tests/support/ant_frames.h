@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "ant/ant_message.h"
+#include "ant/framer.h"
+
+namespace vel::test {
+
+// A received frame as a stick sends it: sync, length, id, data, checksum.
+std::vector<std::uint8_t> Frame(std::uint8_t id, const std::vector<std::uint8_t>& data);
+
+// A broadcast data frame on `channel` with an 8-byte payload, optionally
+// followed by the extended channel-id data a stick adds in scan mode.
+std::vector<std::uint8_t> BroadcastFrame(std::uint8_t channel,
+                                         const std::vector<std::uint8_t>& payload);
+
+AntMessage Message(std::uint8_t id, std::initializer_list<std::uint8_t> data);
+
+void FeedBytes(DSIFramerANT& framer, const std::vector<std::uint8_t>& bytes);
+
+// Reads a recording file whole; empty when it is missing.
+std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
+std::string CaptureFile(const std::string& name);  // path in the recordings folder
+bool HaveCaptures();
+
+// One line of the heart-rate recording: "<time> 120.<number> <8 decimal payload bytes>".
+std::vector<std::vector<std::uint8_t>> ReadPayloadLines(const std::string& path);
+
+}  // namespace vel::test

@@ -1,0 +1,180 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sys/wait.h>
+#include <algorithm>
+
+#include "capture_replay.h"
+#include "replay_options.h"
+#include "support/ant_frames.h"
+
+namespace vel {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+std::vector<std::string> Args(std::initializer_list<const char*> a) { return {a.begin(), a.end()}; }
+
+TEST(ReplayOptionsTest, AcceptsChannelsFlagsAndInput) {
+  std::string error;
+  auto o = ParseReplayOptions(Args({"--hex", "--channel", "0:120", "--channel=2:120:2.1", "--log", "-"}), error);
+  ASSERT_TRUE(o) << error;
+  EXPECT_TRUE(o->hex);
+  EXPECT_TRUE(o->log);
+  EXPECT_EQ(o->input, "-");
+  ASSERT_EQ(o->channels.size(), 2u);
+  EXPECT_EQ(o->channels[0].channel, 0);
+  EXPECT_FLOAT_EQ(o->channels[0].wheelCircumferenceM, 2.096f);
+  EXPECT_EQ(o->channels[1].channel, 2);
+  EXPECT_FLOAT_EQ(o->channels[1].wheelCircumferenceM, 2.1f);
+}
+
+TEST(ReplayOptionsTest, RefusesBadChannelsAndMissingParts) {
+  std::string error;
+  for (const char* bad : {"0", "x:120", "0:abc", "256:120", "0:120:", "0:120:-1", "0:120:1:2",
+                          "0:99", "0:120:nan"}) {
+    EXPECT_FALSE(ParseChannelSpec(bad, error)) << bad;
+    EXPECT_THAT(error, HasSubstr("--channel")) << bad;
+  }
+  EXPECT_FALSE(ParseReplayOptions(Args({"file"}), error));
+  EXPECT_FALSE(ParseReplayOptions(Args({"--channel", "0:120"}), error));
+  EXPECT_FALSE(ParseReplayOptions(Args({"--channel"}), error));
+  EXPECT_FALSE(ParseReplayOptions(Args({"--channel", "0:120", "a", "b"}), error));
+  EXPECT_FALSE(ParseReplayOptions(Args({"--channel", "0:120", "--bogus", "a"}), error));
+}
+
+TEST(ReplayOptionsTest, HexNeedsPairsOfDigits) {
+  std::string error;
+  auto bytes = ParseHexBytes(" a4 01\n4A\t00 ef ", error);
+  ASSERT_TRUE(bytes);
+  EXPECT_EQ(*bytes, (std::vector<std::uint8_t>{0xA4, 0x01, 0x4A, 0x00, 0xEF}));
+  EXPECT_FALSE(ParseHexBytes("a4 1", error));
+  EXPECT_FALSE(ParseHexBytes("a40", error));
+  EXPECT_FALSE(ParseHexBytes("zz", error));
+}
+
+class CaptureReplayTest : public ::testing::Test {
+ protected:
+  std::vector<std::string> out;
+  std::vector<std::string> errors;
+  CaptureReplay::LineSink outSink = [this](std::string_view l) { out.emplace_back(l); };
+  CaptureReplay::LineSink errSink = [this](std::string_view l) { errors.emplace_back(l); };
+};
+
+std::string WithoutTick(const std::string& event) {
+  return event.substr(0, event.find(",\"tick\""));
+}
+
+TEST_F(CaptureReplayTest, DecodesOnlyTheWatchedChannelAndEndsWithTheFarewell) {
+  std::vector<std::uint8_t> bytes;
+  auto add = [&](const std::vector<std::uint8_t>& f) { bytes.insert(bytes.end(), f.begin(), f.end()); };
+  add(test::BroadcastFrame(1, {0x04, 0, 0, 0, 0, 0, 0, 90}));
+  add(test::BroadcastFrame(0, {0x04, 0, 0, 0, 0, 0, 0, 60}));
+  add(test::BroadcastFrame(0, {0x84, 0, 0, 0, 0, 0, 0, 61}));
+  add({0xA4, 0x01, 0x4B, 0x00, 0xEF});  // a damaged frame
+  add(test::BroadcastFrame(0, {0x84, 0, 0, 0, 0, 0, 0, 62}));
+  {
+    CaptureReplay replay({ChannelSpec{0, 120, 2.096f}}, false, outSink, errSink);
+    replay.Feed(bytes.data(), bytes.size());
+    replay.Finish();
+  }
+  ASSERT_EQ(out.size(), 3u);
+  EXPECT_EQ(WithoutTick(out[0]), R"({"header":0,"uiid":0,"devicetype":120,"graphid":0,"bpm":61)");
+  EXPECT_EQ(WithoutTick(out[1]), R"({"header":0,"uiid":0,"devicetype":120,"graphid":0,"bpm":62)");
+  EXPECT_EQ(WithoutTick(out[2]), R"({"header":0,"uiid":0,"devicetype":120,"graphid":0,"bpm":-1)");
+  EXPECT_THAT(errors, ElementsAre(HasSubstr("bad checksum")));
+}
+
+TEST_F(CaptureReplayTest, LogLinesAreInterleavedInPushOrder) {
+  auto f1 = test::BroadcastFrame(0, {0x04, 0, 0, 0, 0, 0, 0, 60});
+  auto f2 = test::BroadcastFrame(0, {0x84, 0, 0, 0, 0, 0, 0, 61});
+  {
+    CaptureReplay replay({ChannelSpec{0, 120, 2.096f}}, true, outSink, errSink);
+    replay.Feed(f1.data(), f1.size());
+    replay.Feed(f2.data(), f2.size());
+  }
+  ASSERT_EQ(out.size(), 4u);
+  EXPECT_THAT(out[0], HasSubstr(" > Detecting transmitter device type..."));
+  EXPECT_THAT(out[1], HasSubstr(" > Current Device detected"));
+  EXPECT_THAT(out[2], StartsWith(R"({"header":0)"));
+  EXPECT_THAT(out[3], HasSubstr(R"("bpm":-1)"));
+}
+
+TEST_F(CaptureReplayTest, ScanModeMessagesGoOnlyToTheDecoderOfTheirDeviceType) {
+  std::vector<std::uint8_t> payload{0x84, 0, 0, 0, 0, 0, 0, 77};
+  auto frame = [&](std::uint8_t type, std::uint8_t toggle) {
+    std::vector<std::uint8_t> data{0};
+    data.insert(data.end(), payload.begin(), payload.end());
+    data[1] = static_cast<std::uint8_t>(toggle << 7);
+    data.insert(data.end(), {0x80, 0x61, 0x0D, type, 0x01});
+    return test::Frame(0x4E, data);
+  };
+  std::vector<std::uint8_t> bytes;
+  for (int i = 0; i < 4; ++i) {
+    auto a = frame(11, static_cast<std::uint8_t>(i & 1));  // a power meter on the same channel
+    auto b = frame(120, 0);
+    bytes.insert(bytes.end(), a.begin(), a.end());
+    bytes.insert(bytes.end(), b.begin(), b.end());
+  }
+  {
+    CaptureReplay replay({ChannelSpec{0, 120, 2.096f}}, false, outSink, errSink);
+    replay.Feed(bytes.data(), bytes.size());
+  }
+  // The strap alone never toggles: four messages are too few to call it
+  // legacy, so only the farewell shows. Had the power meter's toggling
+  // pages reached it, it would have been taken for a current strap.
+  EXPECT_THAT(out, ElementsAre(HasSubstr(R"("bpm":-1)")));
+}
+
+// The built tool, end to end: exit status and error lines.
+struct RunResult {
+  int status;
+  std::string output;
+};
+
+RunResult RunReplay(const std::string& arguments, const std::string& input = "") {
+  const std::string command = "printf '%s' '" + input + "' | " + std::string(VEL_REPLAY_EXE) +
+                              " " + arguments + " 2>&1";
+  RunResult r{-1, {}};
+  FILE* p = popen(command.c_str(), "r");
+  if (p == nullptr) return r;
+  char buf[4096];
+  for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) r.output.append(buf, n);
+  const int status = pclose(p);
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+TEST(VelReplayToolTest, BadInputsExitWithStatusTwoAndOneLine) {
+  const RunResult missing = RunReplay("--channel 0:120 /nonexistent/file");
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_THAT(missing.output, HasSubstr("cannot open"));
+  EXPECT_EQ(std::count(missing.output.begin(), missing.output.end(), '\n'), 1);
+
+  const RunResult badChannel = RunReplay("--channel 0:7 /dev/null");
+  EXPECT_EQ(badChannel.status, 2);
+  EXPECT_THAT(badChannel.output, HasSubstr("--channel"));
+
+  const RunResult badHex = RunReplay("--hex --channel 0:120 -", "a4 0");
+  EXPECT_EQ(badHex.status, 2);
+  EXPECT_THAT(badHex.output, HasSubstr("bad hex"));
+  EXPECT_EQ(std::count(badHex.output.begin(), badHex.output.end(), '\n'), 1);
+}
+
+TEST(VelReplayToolTest, HexFromStandardInputPrintsEventsAndFramerErrorsGoOn) {
+  const RunResult r = RunReplay("--hex --channel 0:120 -",
+                          "A4 09 4E 00 04 00 00 00 00 00 00 3C DB\n"
+                          "A4 01 4B 00 EF\n"
+                          "A4 09 4E 00 84 00 00 00 00 00 00 3D 5A\n");
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_THAT(r.output, HasSubstr("framer error 02 04"));
+  EXPECT_THAT(r.output, HasSubstr(R"("bpm":61,"tick":)"));
+  EXPECT_THAT(r.output, HasSubstr(R"("bpm":-1,"tick":)"));
+}
+
+}  // namespace
+}  // namespace vel
