@@ -1,11 +1,11 @@
-// Bytes -> framer -> TakeMessage -> heart-rate decoder -> event text, on
-// one thread, for recorded strap traffic.
+// Bytes -> framer -> TakeMessage -> decoder -> event text, on one thread,
+// for each kind of sensor; the heart-rate case uses the recorded strap.
 #include <benchmark/benchmark.h>
 
 #include "ant/ant_receiver.h"
 #include "ant/framer.h"
 #include "recorded_traffic.h"
-#include "sensors/heart_rate_decoder.h"
+#include "sensors/decoder_factory.h"
 #include "sensors/sensor_queues.h"
 
 namespace {
@@ -15,9 +15,9 @@ class Deaf : public vel::AntTransport {
   bool WriteBytes(const std::uint8_t*, std::size_t) override { return false; }
 };
 
-void BM_HeartRatePipeline(benchmark::State& state) {
-  const auto bytes = vel::bench::FramesFor(vel::bench::HeartRatePayloads());
-  const std::size_t messages = vel::bench::HeartRatePayloads().size();
+void RunPipeline(benchmark::State& state, int deviceType,
+                 const std::vector<std::vector<std::uint8_t>>& payloads) {
+  const auto bytes = vel::bench::FramesFor(payloads);
   Deaf transport;
   auto framer = std::make_unique<vel::DSIFramerANT>(&transport);
   vel::AntReceiver receiver(framer.get());
@@ -25,14 +25,18 @@ void BM_HeartRatePipeline(benchmark::State& state) {
   vel::StringQueue log;
   vel::QueueBinding bindEvents(vel::QueueBinding::Role::kEvents, events);
   vel::QueueBinding bindLog(vel::QueueBinding::Role::kLog, log);
+  vel::DecoderSetup setup;
+  setup.owner = &receiver;
+  setup.graphIds[0] = 0;
+  setup.graphIds[1] = 1;
   vel::AntMessage message;
   std::string text;
   std::size_t produced = 0;
   for (auto _ : state) {
-    vel::CHRMDisplay decoder(&receiver, 3425, 0, 0, 0);
+    auto decoder = vel::MakeDecoder(static_cast<std::uint8_t>(deviceType), setup);
     for (std::uint8_t b : bytes) framer->OnByte(b);
     for (std::uint16_t n; (n = framer->TakeMessage(message, 0)) != vel::DSIFramerANT::kResultTimeout;) {
-      decoder.ProcessMessage(message, n);
+      decoder->ProcessMessage(message, n);
     }
     // The main window drains the queue every 100 ms; do the same work here.
     while (events.TryPop(text)) ++produced;
@@ -40,10 +44,21 @@ void BM_HeartRatePipeline(benchmark::State& state) {
     }
   }
   benchmark::DoNotOptimize(produced);
-  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * messages));
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * payloads.size()));
+  state.counters["events_per_message"] =
+      static_cast<double>(produced) / static_cast<double>(state.iterations() * payloads.size());
 }
-BENCHMARK(BM_HeartRatePipeline)->Unit(benchmark::kMillisecond);
+
+void BM_HeartRateRecorded(benchmark::State& state) {
+  RunPipeline(state, 120, vel::bench::HeartRatePayloads());
+}
+void BM_Decoder(benchmark::State& state) {
+  const int type = static_cast<int>(state.range(0));
+  RunPipeline(state, type, vel::bench::SyntheticPayloads(type, 2800));
+}
+
+BENCHMARK(BM_HeartRateRecorded)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Decoder)->Arg(120)->Arg(123)->Arg(122)->Arg(121)->Arg(11)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

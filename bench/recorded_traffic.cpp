@@ -41,4 +41,42 @@ std::vector<std::vector<std::uint8_t>> HeartRatePayloads() {
   return payloads;
 }
 
+std::vector<std::vector<std::uint8_t>> SyntheticPayloads(int deviceType, int count) {
+  auto lo = [](unsigned v) { return static_cast<std::uint8_t>(v & 0xFF); };
+  auto hi = [](unsigned v) { return static_cast<std::uint8_t>((v >> 8) & 0xFF); };
+  std::vector<std::vector<std::uint8_t>> payloads;
+  for (int i = 0; i < count; ++i) {
+    const auto n = static_cast<unsigned>(i);
+    const std::uint8_t toggle = (n / 4) % 2 ? 0x80 : 0;
+    const unsigned wheelTime = n * 250, wheel = n * 2, crankTime = n * 700, crank = n;
+    switch (deviceType) {
+      case 120:
+        payloads.push_back({static_cast<std::uint8_t>(toggle | 4), 0, 0, 0, 0, 0, 0,
+                            static_cast<std::uint8_t>(90 + n % 40)});
+        break;
+      case 123:
+        payloads.push_back({toggle, 0, 0, 0, lo(wheelTime), hi(wheelTime), lo(wheel), hi(wheel)});
+        break;
+      case 122:
+        payloads.push_back({toggle, 0, 0, 0, lo(crankTime), hi(crankTime), lo(crank), hi(crank)});
+        break;
+      case 121:
+        payloads.push_back({lo(crankTime), hi(crankTime), lo(crank), hi(crank), lo(wheelTime),
+                            hi(wheelTime), lo(wheel), hi(wheel)});
+        break;
+      case 11:
+        if (n % 2) {
+          payloads.push_back({0x12, lo(n / 2), lo(n), 90, lo(crankTime), hi(crankTime), lo(n * 40),
+                              hi(n * 40)});
+        } else {
+          payloads.push_back({0x10, lo(n), 0xFF, 90, lo(n * 250), hi(n * 250), lo(200 + n % 100), 0});
+        }
+        break;
+      default:
+        break;
+    }
+  }
+  return payloads;
+}
+
 }  // namespace vel::bench

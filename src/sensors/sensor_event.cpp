@@ -86,6 +86,18 @@ std::string BuildReadingEvent(EventHeader header, int uiid, int deviceType, int 
   return w.Finish();
 }
 
+std::string BuildDetachEvent(EventHeader header, int uiid, int deviceType, int graphId,
+                             std::uint64_t tick) {
+  EventWriter w;
+  w.Integer("uiid", uiid);
+  w.Integer("devicetype", deviceType);
+  w.Integer("graphid", graphId);
+  w.Integer("header", static_cast<int>(header));
+  w.Value(ValueKey(header), EventValue::Retract());
+  w.Integer("tick", tick);
+  return w.Finish();
+}
+
 std::string BuildReleasedEvent(int uiid, int deviceNumber, int deviceType) {
   EventWriter w;
   w.Integer("header", static_cast<int>(EventHeader::kChannelReleased));

@@ -34,6 +34,12 @@ struct EventValue {
 std::string BuildReadingEvent(EventHeader header, int uiid, int deviceType, int graphId,
                               EventValue value, std::uint64_t tick);
 
+// The text a two-graph decoder pushes when one of its graphs is taken away:
+// the value -1 for that graph, keys in the order uiid, devicetype, graphid,
+// header, <value key>, tick.
+std::string BuildDetachEvent(EventHeader header, int uiid, int deviceType, int graphId,
+                             std::uint64_t tick);
+
 // The text of a channel-released event: header 5, uiid, deviceid, devicetype.
 std::string BuildReleasedEvent(int uiid, int deviceNumber, int deviceType);
 

@@ -9,6 +9,7 @@
 #include "capture_replay.h"
 #include "replay_options.h"
 #include "support/ant_frames.h"
+#include "support/event_text.h"
 
 namespace vel {
 namespace {
@@ -21,7 +22,7 @@ std::vector<std::string> Args(std::initializer_list<const char*> a) { return {a.
 
 TEST(ReplayOptionsTest, AcceptsChannelsFlagsAndInput) {
   std::string error;
-  auto o = ParseReplayOptions(Args({"--hex", "--channel", "0:120", "--channel=2:120:2.1", "--log", "-"}), error);
+  auto o = ParseReplayOptions(Args({"--hex", "--channel", "0:120", "--channel=2:123:2.1", "--log", "-"}), error);
   ASSERT_TRUE(o) << error;
   EXPECT_TRUE(o->hex);
   EXPECT_TRUE(o->log);
@@ -35,8 +36,8 @@ TEST(ReplayOptionsTest, AcceptsChannelsFlagsAndInput) {
 
 TEST(ReplayOptionsTest, RefusesBadChannelsAndMissingParts) {
   std::string error;
-  for (const char* bad : {"0", "x:120", "0:abc", "256:120", "0:120:", "0:120:-1", "0:120:1:2",
-                          "0:99", "0:120:nan"}) {
+  for (const char* bad : {"0", "x:120", "0:abc", "256:120", "0:123:", "0:123:-1", "0:11:1:2",
+                          "0:99", "0:121:nan", "0:120:2.1", "0:122:2.1"}) {
     EXPECT_FALSE(ParseChannelSpec(bad, error)) << bad;
     EXPECT_THAT(error, HasSubstr("--channel")) << bad;
   }
@@ -128,6 +129,80 @@ TEST_F(CaptureReplayTest, ScanModeMessagesGoOnlyToTheDecoderOfTheirDeviceType) {
   // legacy, so only the farewell shows. Had the power meter's toggling
   // pages reached it, it would have been taken for a current strap.
   EXPECT_THAT(out, ElementsAre(HasSubstr(R"("bpm":-1)")));
+}
+
+// Every number a replay printed for one device type and value key.
+std::vector<double> Values(const std::vector<std::string>& lines, int type, const std::string& key) {
+  std::vector<double> out;
+  for (const auto& line : lines) {
+    if (test::EventField(line, "devicetype") != type) continue;
+    if (auto v = test::EventField(line, key)) out.push_back(*v);
+  }
+  return out;
+}
+
+TEST_F(CaptureReplayTest, RecordedPowerAndSpeedCadenceTransmitterDecodesToItsValues) {
+  if (!test::HaveCaptures()) GTEST_SKIP() << "recordings folder not present";
+  const auto bytes = test::ReadFileBytes(test::CaptureFile("antgo_456.cap"));
+  {
+    CaptureReplay replay({ChannelSpec{0, 11, 2.096f}, ChannelSpec{0, 121, 2.096f}}, false, outSink,
+                         errSink);
+    replay.Feed(bytes.data(), bytes.size());
+  }
+  EXPECT_TRUE(errors.empty());
+  // The transmitter's power is a 328 to 228 W sawtooth.
+  auto power = Values(out, 11, "power");
+  ASSERT_EQ(power.size(), 116u);
+  EXPECT_EQ(power.back(), -1);
+  power.pop_back();
+  EXPECT_EQ(*std::min_element(power.begin(), power.end()), 228);
+  EXPECT_EQ(*std::max_element(power.begin(), power.end()), 328);
+  auto pedal = Values(out, 11, "cadence");
+  pedal.pop_back();
+  EXPECT_EQ(*std::min_element(pedal.begin(), pedal.end()), 62);
+  EXPECT_EQ(*std::max_element(pedal.begin(), pedal.end()), 125);
+
+  auto speed = Values(out, 121, "speed");
+  speed.pop_back();
+  EXPECT_EQ(speed.front(), 0.0) << "the first message yields no movement";
+  EXPECT_NEAR(*std::max_element(speed.begin(), speed.end()), 45.05, 0.01);
+  auto distance = Values(out, 121, "distance");
+  distance.pop_back();
+  EXPECT_TRUE(std::is_sorted(distance.begin(), distance.end()));
+  EXPECT_NEAR(distance.back(), 0.3521, 1e-4);
+  EXPECT_EQ(Values(out, 121, "cadence").size(), 121u);
+}
+
+TEST_F(CaptureReplayTest, SpeedAndCadenceSensorsFromHandMadeStreams) {
+  std::vector<std::uint8_t> bytes;
+  // Speed sensor on channel 1 and cadence sensor on channel 2, toggling
+  // pages every fourth message; one wheel turn per 1/4 s, 90 rpm.
+  for (int i = 0; i < 24; ++i) {
+    const std::uint8_t toggle = (i / 4) % 2 ? 0x80 : 0;
+    const auto wheelTime = static_cast<std::uint16_t>(i * 256);
+    const auto wheel = static_cast<std::uint16_t>(i);
+    auto s = test::BroadcastFrame(1, {toggle, 0, 0, 0, static_cast<std::uint8_t>(wheelTime & 0xFF),
+                                      static_cast<std::uint8_t>(wheelTime >> 8),
+                                      static_cast<std::uint8_t>(wheel), 0});
+    const auto crankTime = static_cast<std::uint16_t>(i * 683);
+    auto c = test::BroadcastFrame(2, {toggle, 0, 0, 0, static_cast<std::uint8_t>(crankTime & 0xFF),
+                                      static_cast<std::uint8_t>(crankTime >> 8),
+                                      static_cast<std::uint8_t>(i), 0});
+    bytes.insert(bytes.end(), s.begin(), s.end());
+    bytes.insert(bytes.end(), c.begin(), c.end());
+  }
+  {
+    CaptureReplay replay({ChannelSpec{1, 123, 2.0f}, ChannelSpec{2, 122, 2.096f}}, false, outSink,
+                         errSink);
+    replay.Feed(bytes.data(), bytes.size());
+  }
+  auto speed = Values(out, 123, "speed");
+  ASSERT_GE(speed.size(), 3u);
+  EXPECT_NEAR(speed[speed.size() - 2], 28.8, 1e-9) << "2 m per 1/4 s";
+  auto cadence = Values(out, 122, "cadence");
+  ASSERT_GE(cadence.size(), 3u);
+  EXPECT_EQ(cadence[cadence.size() - 2], 89) << "61440 / 683, truncated";
+  EXPECT_EQ(cadence.back(), -1);
 }
 
 // The built tool, end to end: exit status and error lines.

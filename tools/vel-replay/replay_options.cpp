@@ -50,6 +50,11 @@ std::optional<ChannelSpec> ParseChannelSpec(std::string_view text, std::string& 
   spec.channel = static_cast<std::uint8_t>(channel);
   spec.deviceType = static_cast<std::uint8_t>(type);
   if (parts.size() == 3) {
+    if (type != device_type::kBikeSpeed && type != device_type::kBikeSpeedCadence &&
+        type != device_type::kBikePower) {
+      error = "bad --channel '" + shown + "': a wheel circumference applies to types 121, 123 and 11";
+      return std::nullopt;
+    }
     float metres = 0;
     if (!ParseNumber(parts[2], metres) || !std::isfinite(metres) || metres < 0 || metres > 10) {
       error = "bad --channel '" + shown + "': circumference must be metres between 0 and 10";

@@ -1,0 +1,145 @@
+#include "sensors/bike_power_decoder.h"
+
+#include <mutex>
+
+#include "sensors/revolution_track.h"
+#include "sensors/sensor_event.h"
+#include "sensors/sensor_queues.h"
+#include "sensors/tick_clock.h"
+
+namespace vel {
+namespace {
+
+// The torque values of the previous torque page and the count of torque
+// pages without a new event are kept once for the whole process and shared
+// by every power decoder, on whichever stick's receive loop it runs.
+struct TorqueHistory {
+  std::mutex mutex;
+  std::uint8_t eventCount = 0;
+  std::uint8_t ticks = 0;
+  std::uint16_t period = 0;
+  std::uint16_t accumulatedTorque = 0;
+  std::uint16_t pagesWithoutEvent = 0;
+};
+
+TorqueHistory g_torque;
+
+}  // namespace
+
+CBikePowerDisplay::CBikePowerDisplay(AntReceiver* owner, std::uint16_t deviceNumber,
+                                     std::uint8_t channelNumber, int uiid,
+                                     std::int32_t powerGraphId, std::int32_t cadenceGraphId,
+                                     float wheelCircumferenceM)
+    : CDisplay(owner, deviceNumber, channelNumber, uiid, device_type::kBikePower, kChannelPeriod),
+      pages_(std::make_unique<PowerPages>()),
+      common_(std::make_unique<CommonPages>()),
+      circumferenceM_(wheelCircumferenceM),
+      graphIds_{powerGraphId, cadenceGraphId} {}
+
+CBikePowerDisplay::~CBikePowerDisplay() {
+  pages_.reset();
+  common_.reset();
+  if (Uiid() < 0) return;
+  const std::uint64_t tick = TickCount64();
+  const std::int32_t powerGraph = graphIds_[0].load();
+  const std::int32_t cadenceGraph = graphIds_[1].load();
+  if (powerGraph >= 0) {
+    PushEvent(BuildReadingEvent(EventHeader::kPower, Uiid(), DeviceType(), powerGraph,
+                                EventValue::Retract(), tick));
+  }
+  if (cadenceGraph >= 0) {
+    PushEvent(BuildReadingEvent(EventHeader::kCadence, Uiid(), DeviceType(), cadenceGraph,
+                                EventValue::Retract(), tick));
+  }
+}
+
+std::int32_t CBikePowerDisplay::ProcessMessage(const AntMessage& message, std::uint16_t length) {
+  if (CDisplay::ProcessMessage(message, length) == 0) return 0;
+  const std::uint8_t* payload = &message.data[kPayload];
+  const std::uint8_t page = payload[0];
+  if (page == 0x50 || page == 0x51 || page == 0x52) common_->Store(payload);
+  if (page <= 0x20) pages_->Parse(payload);
+
+  if (pages_->MeterKind() != lastMeterKind_) {
+    crankStopped_ = 0;
+    wheelTorqueStarted_ = 0;
+    crankTorqueStarted_ = 0;
+  }
+  if (page == 0x11 || page == 0x12) FollowTorque(page);
+
+  if (page == 0x10) {
+    const std::uint64_t tick = TickCount64();
+    const std::int32_t powerGraph = graphIds_[0].load(std::memory_order_relaxed);
+    if (powerGraph >= 0) {
+      PushEvent(BuildReadingEvent(EventHeader::kPower, Uiid(), DeviceType(), powerGraph,
+                                  EventValue::Integer(pages_->InstantaneousPower()), tick));
+    }
+    const std::int32_t cadenceGraph = graphIds_[1].load(std::memory_order_relaxed);
+    if (cadenceGraph >= 0) {
+      const int cadence = crankStopped_ != 0 ? 0 : pages_->InstantaneousCadence();
+      PushEvent(BuildReadingEvent(EventHeader::kCadence, Uiid(), DeviceType(), cadenceGraph,
+                                  EventValue::Integer(cadence), tick));
+    }
+  }
+  lastMeterKind_ = pages_->MeterKind();
+  return 1;
+}
+
+void CBikePowerDisplay::FollowTorque(std::uint8_t page) {
+  const bool wheel = page == 0x11;
+  const std::uint8_t eventCount = wheel ? pages_->WheelEventCount() : pages_->CrankEventCount();
+  const std::uint8_t ticks = wheel ? pages_->WheelTicks() : pages_->CrankTicks();
+  const std::uint16_t period = wheel ? pages_->WheelPeriod() : pages_->CrankPeriod();
+  const std::uint16_t torque = pages_->AccumulatedTorque();
+
+  std::lock_guard lock(g_torque.mutex);
+  std::int32_t& started = wheel ? wheelTorqueStarted_ : crankTorqueStarted_;
+  std::uint8_t previousEvents = g_torque.eventCount;
+  std::uint16_t previousPeriod = g_torque.period;
+  std::uint16_t previousTorque = g_torque.accumulatedTorque;
+  std::uint16_t withoutEvent = g_torque.pagesWithoutEvent;
+  if (started == 0) {
+    started = 1;
+    previousEvents = eventCount;
+    previousPeriod = period;
+    previousTorque = torque;
+    withoutEvent = 0;
+  }
+  const std::uint8_t dE = static_cast<std::uint8_t>(eventCount - previousEvents);
+  const std::uint16_t dP = static_cast<std::uint16_t>(period - previousPeriod);
+  const std::uint16_t dQ = static_cast<std::uint16_t>(torque - previousTorque);
+  g_torque.eventCount = eventCount;
+  g_torque.ticks = ticks;
+  g_torque.period = period;
+  g_torque.accumulatedTorque = torque;
+
+  if (dE == 0) {
+    g_torque.pagesWithoutEvent = ++withoutEvent;
+    if (withoutEvent >= kStillMessages && pages_->MeterKind() != PowerPages::kWheelTorque) {
+      crankStopped_ = 1;
+    }
+  } else {
+    g_torque.pagesWithoutEvent = 0;
+    if (pages_->MeterKind() == PowerPages::kCrankTorque) {
+      crankStopped_ = dP == 0 ? 1 : 0;
+    } else if (pages_->MeterKind() == PowerPages::kWheelTorque) {
+      // Wheel events without new torque: the wheel rolls, nobody pedals.
+      crankStopped_ = dQ == 0 ? 1 : 0;
+    }
+  }
+}
+
+std::int32_t CBikePowerDisplay::GetGraphId(int index) const {
+  return index == 0 || index == 1 ? graphIds_[index].load() : -1;
+}
+
+void CBikePowerDisplay::SetGraphId(int index, std::int32_t graphId) {
+  if (index != 0 && index != 1) return;
+  if (graphId == -1) {
+    PushEvent(BuildDetachEvent(index == 0 ? EventHeader::kPower : EventHeader::kCadence, Uiid(),
+                               DeviceType(), graphIds_[index].load(), TickCount64()));
+  }
+  graphIds_[index].exchange(graphId);
+}
+
+}  // namespace vel

@@ -1,0 +1,123 @@
+#include "sensors/bike_speed_cadence_decoder.h"
+
+#include "sensors/payload.h"
+#include "sensors/sensor_event.h"
+#include "sensors/sensor_queues.h"
+#include "sensors/tick_clock.h"
+
+namespace vel {
+namespace {
+
+// Shared by every combined decoder of the process, apart from the speed
+// and cadence decoders' own counters.
+StillCounter g_stillCrank;
+StillCounter g_stillWheel;
+
+}  // namespace
+
+CBikeSpdCadDisplay::CBikeSpdCadDisplay(AntReceiver* owner, std::uint16_t deviceNumber,
+                                       std::uint8_t channelNumber, int uiid,
+                                       std::int32_t speedGraphId, std::int32_t cadenceGraphId,
+                                       float wheelCircumferenceM)
+    : CDisplay(owner, deviceNumber, channelNumber, uiid, device_type::kBikeSpeedCadence,
+               kChannelPeriod),
+      circumferenceCm_(CircumferenceCm(wheelCircumferenceM)),
+      graphIds_{speedGraphId, cadenceGraphId} {}
+
+CBikeSpdCadDisplay::~CBikeSpdCadDisplay() {
+  if (Uiid() < 0) return;
+  const std::uint64_t tick = TickCount64();
+  const std::int32_t speedGraph = graphIds_[0].load();
+  const std::int32_t cadenceGraph = graphIds_[1].load();
+  if (speedGraph >= 0) {
+    PushEvent(BuildReadingEvent(EventHeader::kSpeed, Uiid(), DeviceType(), speedGraph,
+                                EventValue::Retract(), tick));
+    PushEvent(BuildReadingEvent(EventHeader::kDistance, Uiid(), DeviceType(), speedGraph,
+                                EventValue::Retract(), tick));
+  }
+  if (cadenceGraph >= 0) {
+    PushEvent(BuildReadingEvent(EventHeader::kCadence, Uiid(), DeviceType(), cadenceGraph,
+                                EventValue::Retract(), tick));
+  }
+}
+
+std::int32_t CBikeSpdCadDisplay::ProcessMessage(const AntMessage& message, std::uint16_t length) {
+  if (CDisplay::ProcessMessage(message, length) == 0) return 0;
+  const std::uint8_t* payload = &message.data[kPayload];
+  const std::uint16_t crankTime = Le16(&payload[0]);
+  const std::uint16_t crankCount = Le16(&payload[2]);
+  const std::uint16_t wheelTime = Le16(&payload[4]);
+  const std::uint16_t wheelCount = Le16(&payload[6]);
+  crank_.Record(crankCount, crankTime);
+  wheel_.Record(wheelCount, wheelTime);
+  if (started_ == 0) {
+    crank_.Start(crankCount, crankTime);
+    wheel_.Start(wheelCount, wheelTime);
+    started_ = 1;
+  }
+
+  if (crank_.Unchanged()) {
+    if (g_stillCrank.Increment() >= kStillMessages) {
+      cadence_ = 0;
+      cadenceStopped_ = 1;
+    }
+  } else {
+    g_stillCrank.Reset();
+    cadenceStopped_ = 0;
+    const RevolutionTrack::Step step = crank_.Accumulate();
+    if (step.time != 0) cadence_ = CrankCadenceRpm(step.revolutions, step.time);
+  }
+
+  if (wheel_.Unchanged()) {
+    if (g_stillWheel.Increment() >= kStillMessages) {
+      speedStopped_ = 1;
+      speed_ = 0.0;
+    }
+  } else {
+    g_stillWheel.Reset();
+    const RevolutionTrack::Step step = wheel_.Accumulate();
+    speedStopped_ = 0;
+    if (circumferenceCm_ != 0.0f) {
+      // A wheel count that moved while its event time did not is no real
+      // wheel event; the speed holds rather than becoming infinite.
+      if (step.time != 0) speed_ = WheelSpeedKmh(circumferenceCm_, step.revolutions, step.time);
+      distance_ = WheelDistanceKm(wheel_.TotalRevolutions(), circumferenceCm_);
+    }
+  }
+  crank_.Finish();
+  wheel_.Finish();
+
+  // A graph id changed meanwhile by the user-interface thread takes effect
+  // from the next message on.
+  const std::uint64_t tick = TickCount64();
+  const std::int32_t speedGraph = graphIds_[0].load(std::memory_order_relaxed);
+  if (speedGraph >= 0) {
+    PushEvent(BuildReadingEvent(EventHeader::kSpeed, Uiid(), DeviceType(), speedGraph,
+                                EventValue::Real(speed_), tick));
+    if (speed_ > 0.0) {
+      PushEvent(BuildReadingEvent(EventHeader::kDistance, Uiid(), DeviceType(), speedGraph,
+                                  EventValue::Real(distance_), tick));
+    }
+  }
+  const std::int32_t cadenceGraph = graphIds_[1].load(std::memory_order_relaxed);
+  if (cadenceGraph >= 0) {
+    PushEvent(BuildReadingEvent(EventHeader::kCadence, Uiid(), DeviceType(), cadenceGraph,
+                                EventValue::Integer(cadence_), tick));
+  }
+  return 1;
+}
+
+std::int32_t CBikeSpdCadDisplay::GetGraphId(int index) const {
+  return index == 0 || index == 1 ? graphIds_[index].load() : -1;
+}
+
+void CBikeSpdCadDisplay::SetGraphId(int index, std::int32_t graphId) {
+  if (index != 0 && index != 1) return;
+  if (graphId == -1) {
+    PushEvent(BuildDetachEvent(index == 0 ? EventHeader::kSpeed : EventHeader::kCadence, Uiid(),
+                               DeviceType(), graphIds_[index].load(), TickCount64()));
+  }
+  graphIds_[index].exchange(graphId);
+}
+
+}  // namespace vel
