@@ -34,15 +34,15 @@ CBikePowerDisplay::CBikePowerDisplay(AntReceiver* owner, std::uint16_t deviceNum
       pages_(std::make_unique<PowerPages>()),
       common_(std::make_unique<CommonPages>()),
       circumferenceM_(wheelCircumferenceM),
-      graphIds_{powerGraphId, cadenceGraphId} {}
+      graphs_{powerGraphId, cadenceGraphId} {}
 
 CBikePowerDisplay::~CBikePowerDisplay() {
   pages_.reset();
   common_.reset();
   if (Uiid() < 0) return;
   const std::uint64_t tick = TickCount64();
-  const std::int32_t powerGraph = graphIds_[0].load();
-  const std::int32_t cadenceGraph = graphIds_[1].load();
+  const std::int32_t powerGraph = graphs_.Get(0);
+  const std::int32_t cadenceGraph = graphs_.Get(1);
   if (powerGraph >= 0) {
     PushEvent(BuildReadingEvent(EventHeader::kPower, Uiid(), DeviceType(), powerGraph,
                                 EventValue::Retract(), tick));
@@ -69,12 +69,12 @@ std::int32_t CBikePowerDisplay::ProcessMessage(const AntMessage& message, std::u
 
   if (page == 0x10) {
     const std::uint64_t tick = TickCount64();
-    const std::int32_t powerGraph = graphIds_[0].load(std::memory_order_relaxed);
+    const std::int32_t powerGraph = graphs_.Get(0);
     if (powerGraph >= 0) {
       PushEvent(BuildReadingEvent(EventHeader::kPower, Uiid(), DeviceType(), powerGraph,
                                   EventValue::Integer(pages_->InstantaneousPower()), tick));
     }
-    const std::int32_t cadenceGraph = graphIds_[1].load(std::memory_order_relaxed);
+    const std::int32_t cadenceGraph = graphs_.Get(1);
     if (cadenceGraph >= 0) {
       const int cadence = crankStopped_ != 0 ? 0 : pages_->InstantaneousCadence();
       PushEvent(BuildReadingEvent(EventHeader::kCadence, Uiid(), DeviceType(), cadenceGraph,
@@ -129,17 +129,11 @@ void CBikePowerDisplay::FollowTorque(std::uint8_t page) {
   }
 }
 
-std::int32_t CBikePowerDisplay::GetGraphId(int index) const {
-  return index == 0 || index == 1 ? graphIds_[index].load() : -1;
-}
+std::int32_t CBikePowerDisplay::GetGraphId(int index) const { return graphs_.Get(index); }
 
 void CBikePowerDisplay::SetGraphId(int index, std::int32_t graphId) {
-  if (index != 0 && index != 1) return;
-  if (graphId == -1) {
-    PushEvent(BuildDetachEvent(index == 0 ? EventHeader::kPower : EventHeader::kCadence, Uiid(),
-                               DeviceType(), graphIds_[index].load(), TickCount64()));
-  }
-  graphIds_[index].exchange(graphId);
+  graphs_.Set(index, graphId, Uiid(), DeviceType(),
+              index == 0 ? EventHeader::kPower : EventHeader::kCadence);
 }
 
 }  // namespace vel

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <atomic>
 #include <memory>
 
 #include "sensors/channel_decoder.h"
+#include "sensors/graph_pair.h"
 #include "sensors/common_pages.h"
 #include "sensors/power_pages.h"
 
@@ -43,7 +43,7 @@ class CBikePowerDisplay : public CDisplay {
   std::int32_t crankTorqueStarted_ = 0;
   std::int32_t crankStopped_ = 0;
   float circumferenceM_;
-  std::atomic<std::int32_t> graphIds_[2];
+  GraphPair graphs_;
 };
 
 }  // namespace vel

@@ -22,13 +22,13 @@ CBikeSpdCadDisplay::CBikeSpdCadDisplay(AntReceiver* owner, std::uint16_t deviceN
     : CDisplay(owner, deviceNumber, channelNumber, uiid, device_type::kBikeSpeedCadence,
                kChannelPeriod),
       circumferenceCm_(CircumferenceCm(wheelCircumferenceM)),
-      graphIds_{speedGraphId, cadenceGraphId} {}
+      graphs_{speedGraphId, cadenceGraphId} {}
 
 CBikeSpdCadDisplay::~CBikeSpdCadDisplay() {
   if (Uiid() < 0) return;
   const std::uint64_t tick = TickCount64();
-  const std::int32_t speedGraph = graphIds_[0].load();
-  const std::int32_t cadenceGraph = graphIds_[1].load();
+  const std::int32_t speedGraph = graphs_.Get(0);
+  const std::int32_t cadenceGraph = graphs_.Get(1);
   if (speedGraph >= 0) {
     PushEvent(BuildReadingEvent(EventHeader::kSpeed, Uiid(), DeviceType(), speedGraph,
                                 EventValue::Retract(), tick));
@@ -90,7 +90,7 @@ std::int32_t CBikeSpdCadDisplay::ProcessMessage(const AntMessage& message, std::
   // A graph id changed meanwhile by the user-interface thread takes effect
   // from the next message on.
   const std::uint64_t tick = TickCount64();
-  const std::int32_t speedGraph = graphIds_[0].load(std::memory_order_relaxed);
+  const std::int32_t speedGraph = graphs_.Get(0);
   if (speedGraph >= 0) {
     PushEvent(BuildReadingEvent(EventHeader::kSpeed, Uiid(), DeviceType(), speedGraph,
                                 EventValue::Real(speed_), tick));
@@ -99,7 +99,7 @@ std::int32_t CBikeSpdCadDisplay::ProcessMessage(const AntMessage& message, std::
                                   EventValue::Real(distance_), tick));
     }
   }
-  const std::int32_t cadenceGraph = graphIds_[1].load(std::memory_order_relaxed);
+  const std::int32_t cadenceGraph = graphs_.Get(1);
   if (cadenceGraph >= 0) {
     PushEvent(BuildReadingEvent(EventHeader::kCadence, Uiid(), DeviceType(), cadenceGraph,
                                 EventValue::Integer(cadence_), tick));
@@ -107,17 +107,11 @@ std::int32_t CBikeSpdCadDisplay::ProcessMessage(const AntMessage& message, std::
   return 1;
 }
 
-std::int32_t CBikeSpdCadDisplay::GetGraphId(int index) const {
-  return index == 0 || index == 1 ? graphIds_[index].load() : -1;
-}
+std::int32_t CBikeSpdCadDisplay::GetGraphId(int index) const { return graphs_.Get(index); }
 
 void CBikeSpdCadDisplay::SetGraphId(int index, std::int32_t graphId) {
-  if (index != 0 && index != 1) return;
-  if (graphId == -1) {
-    PushEvent(BuildDetachEvent(index == 0 ? EventHeader::kSpeed : EventHeader::kCadence, Uiid(),
-                               DeviceType(), graphIds_[index].load(), TickCount64()));
-  }
-  graphIds_[index].exchange(graphId);
+  graphs_.Set(index, graphId, Uiid(), DeviceType(),
+              index == 0 ? EventHeader::kSpeed : EventHeader::kCadence);
 }
 
 }  // namespace vel

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <atomic>
 
 #include "sensors/channel_decoder.h"
+#include "sensors/graph_pair.h"
 #include "sensors/revolution_track.h"
 
 namespace vel {
@@ -46,7 +46,7 @@ class CBikeSpdCadDisplay : public CDisplay {
   float circumferenceCm_;
   double speed_ = 0.0;
   float distance_ = 0.0f;
-  std::atomic<std::int32_t> graphIds_[2];
+  GraphPair graphs_;
 };
 
 }  // namespace vel
