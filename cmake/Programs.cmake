@@ -1,0 +1,6 @@
+# An executable of the program or its tools: warnings on, and the crash
+# dump writer installed at start.
+function(vel_add_program name)
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE vel_core vel_crash_hook vel_warnings)
+endfunction()

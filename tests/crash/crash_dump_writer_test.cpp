@@ -1,0 +1,119 @@
+#include "crash/crash_dump_writer.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace vel {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(CrashDumpNameTest, PrefixAndLocalTimeWithPaddedFields) {
+  char name[64];
+  // 2019-06-01 18:05:09 UTC, seen from UTC+9.
+  FormatCrashDumpName(name, sizeof name, "VEP", 1559412309, 0);
+  EXPECT_STREQ(name, "VEP_2019.06.01-18_05_09.dmp");
+  FormatCrashDumpName(name, sizeof name, "VEP", 1559412309, 9 * 3600);
+  EXPECT_STREQ(name, "VEP_2019.06.02-03_05_09.dmp");
+  FormatCrashDumpName(name, sizeof name, "VEP", 951782400, 0);  // leap day
+  EXPECT_STREQ(name, "VEP_2000.02.29-00_00_00.dmp");
+  char tiny[8];
+  FormatCrashDumpName(tiny, sizeof tiny, "VEP", 0, 0);
+  EXPECT_STREQ(tiny, "VEP_197") << "cut to the buffer, always terminated";
+}
+
+struct Crash {
+  int exitStatus = -1;
+  int signal = 0;
+  std::vector<fs::path> dumps;
+};
+
+Crash RunVictim(const fs::path& dir, const std::string& how) {
+  Crash c;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const rlimit noCore{0, 0};  // no system core file beside ours
+    setrlimit(RLIMIT_CORE, &noCore);
+    if (chdir(dir.c_str()) != 0) _exit(99);
+    execl(VEL_CRASH_VICTIM, VEL_CRASH_VICTIM, how.c_str(), static_cast<char*>(nullptr));
+    _exit(98);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (WIFEXITED(status)) c.exitStatus = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) c.signal = WTERMSIG(status);
+  if (dir != "/proc") {
+    for (const auto& e : fs::directory_iterator(dir)) c.dumps.push_back(e.path());
+  }
+  return c;
+}
+
+class CrashDumpTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("vel-crash-" + std::to_string(getpid()) + "-" +
+                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+  fs::path dir;
+};
+
+TEST_F(CrashDumpTest, SegfaultLeavesANamedCoreFileThatGdbReads) {
+  const Crash c = RunVictim(dir, "segv");
+  EXPECT_EQ(c.exitStatus, 128 + SIGSEGV) << "the process ends once the dump is written";
+  ASSERT_EQ(c.dumps.size(), 1u);
+  const std::string name = c.dumps[0].filename().string();
+  // VEP_YYYY.MM.DD-hh_mm_ss.dmp
+  const std::string shape = "VEP_9999.99.99-99_99_99.dmp";
+  ASSERT_EQ(name.size(), shape.size()) << name;
+  for (std::size_t i = 0; i < shape.size(); ++i) {
+    if (shape[i] == '9') {
+      EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(name[i]))) << name;
+    } else {
+      EXPECT_EQ(name[i], shape[i]) << name;
+    }
+  }
+  std::ifstream in(c.dumps[0], std::ios::binary);
+  char magic[4] = {};
+  in.read(magic, 4);
+  EXPECT_EQ(std::string(magic, 4), "\x7F" "ELF");
+  EXPECT_GT(fs::file_size(c.dumps[0]), 100000u) << "the process's memory is in it";
+
+  if (!fs::exists("/usr/bin/gdb")) GTEST_SKIP() << "gdb not installed";
+  const std::string command = "gdb -batch -nx -ex bt '" + std::string(VEL_CRASH_VICTIM) + "' '" +
+                              c.dumps[0].string() + "' 2>&1";
+  std::string output;
+  if (FILE* p = popen(command.c_str(), "r")) {
+    char buf[4096];
+    for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) output.append(buf, n);
+    pclose(p);
+  }
+  EXPECT_THAT(output, ::testing::HasSubstr("CrashInsideVictim")) << output;
+  EXPECT_THAT(output, ::testing::HasSubstr("main")) << output;
+}
+
+TEST_F(CrashDumpTest, AbortAndRaisedSignalsAreDumpedToo) {
+  for (const char* how : {"abort", "raise-ill"}) {
+    const Crash c = RunVictim(dir, how);
+    EXPECT_EQ(c.dumps.size(), 1u) << how;
+    EXPECT_EQ(c.exitStatus, 128 + (std::string(how) == "abort" ? SIGABRT : SIGILL)) << how;
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+  }
+}
+
+TEST_F(CrashDumpTest, UnwritableFolderFallsBackToTheDefaultAction) {
+  // No one, root included, creates files in /proc.
+  const Crash c = RunVictim("/proc", "segv");
+  EXPECT_EQ(c.signal, SIGSEGV) << "the signal's own default action ended it";
+}
+
+}  // namespace
+}  // namespace vel
