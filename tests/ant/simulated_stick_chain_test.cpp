@@ -182,18 +182,6 @@ TEST_F(SimulatedStickChainTest, ALateResponseMissesTheCommandsWaitButStillArrive
   EXPECT_TRUE(TakeUntil(0x40, {1, 0x42, 0}));
 }
 
-TEST_F(SimulatedStickChainTest, AGarbledFrameIsAFramerErrorAndTheStreamGoesOn) {
-  BringUp();
-  room->Stick(0).GarbleNextFrame();
-  Send(0x4D, {0, 0x54});
-  Send(0x4D, {0, 0x3E});
-  Received r = Next();
-  ASSERT_EQ(r.length, DSIFramerANT::kResultError);
-  EXPECT_EQ(r.message.id, DSIFramerANT::kStatusSerialError);
-  EXPECT_EQ(r.message.data[0], serial_error::kBadChecksum);
-  EXPECT_TRUE(TakeUntil(0x3E, {'A', 'P', '2'}));
-}
-
 TEST_F(SimulatedStickChainTest, UnpluggedMidStreamTheFramerHearsDeviceGoneAndTheThreadEnds) {
   BringUp();
   Send(0x42, {0, 0, 0});
