@@ -1,0 +1,301 @@
+#include "ant/serial_generic.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "ant/byte_queue.h"
+
+namespace vel {
+namespace {
+
+using ::testing::ElementsAre;
+using namespace std::chrono_literals;
+
+// A handle whose Read results are scripted; once the script is used up it
+// streams `streamByte` (when set) or reports nothing, like a quiet stick.
+class ScriptedHandle : public USBDeviceHandle {
+ public:
+  struct Step {
+    int result;
+    std::vector<std::uint8_t> bytes;
+  };
+
+  explicit ScriptedHandle(const USBDevice& device) : device_(device.Clone()) {}
+
+  int Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written) override {
+    std::lock_guard lock(mutex_);
+    written = count;
+    writes.emplace_back(bytes, bytes + count);
+    return writeResult;
+  }
+  int Read(std::uint8_t* buffer, std::size_t maximum, std::size_t& count,
+           std::uint32_t timeoutMs) override {
+    count = 0;
+    {
+      std::lock_guard lock(mutex_);
+      if (!script.empty()) {
+        Step step = script.front();
+        script.pop_front();
+        count = std::min(maximum, step.bytes.size());
+        std::copy_n(step.bytes.begin(), count, buffer);
+        return step.result;
+      }
+    }
+    if (stream.load()) {
+      count = std::min<std::size_t>(maximum, 16);
+      std::fill_n(buffer, count, std::uint8_t{0x55});
+      return usb_result::kOk;
+    }
+    // A quiet stick: wait out the time-out unless cancelled.
+    std::size_t none = 0;
+    std::uint8_t dummy;
+    quiet_.Read(&dummy, 1, none, timeoutMs, usb_result::kNothingRead);
+    return usb_result::kNothingRead;
+  }
+  const USBDevice& GetDevice() const override { return *device_; }
+  void CancelRead() override {
+    if (cancels != nullptr) ++*cancels;
+    quiet_.Cancel();
+  }
+
+  std::mutex mutex_;
+  std::deque<Step> script;
+  std::vector<std::vector<std::uint8_t>> writes;
+  int writeResult = usb_result::kOk;
+  std::atomic<bool> stream{false};
+  std::atomic<int>* cancels = nullptr;  // outlives the handle
+  std::uint32_t baud = 0;
+
+ private:
+  std::unique_ptr<USBDevice> device_;
+  ByteQueue quiet_;
+};
+
+// A stick record that opens the scripted handle it was given (once).
+class FakeDevice : public USBDevice {
+ public:
+  FakeDevice(std::uint32_t serial, std::shared_ptr<ScriptedHandle*> opened)
+      : serial_(serial), opened_(std::move(opened)) {}
+  std::uint16_t GetVid() const override { return 0x0FCF; }
+  std::uint16_t GetPid() const override { return 0x1008; }
+  std::uint32_t GetSerialNumber() const override { return serial_; }
+  bool GetProductDescription(char* b, std::size_t n) const override {
+    return n > 0 && std::snprintf(b, n, "stick %u", serial_) >= 0;
+  }
+  bool GetSerialString(char* b, std::size_t n) const override {
+    return n > 0 && std::snprintf(b, n, "%u", serial_) >= 0;
+  }
+  int GetDeviceType() const override { return usb_device_type::kSerial; }
+  std::unique_ptr<USBDevice> Clone() const override { return std::make_unique<FakeDevice>(*this); }
+  std::unique_ptr<USBDeviceHandle> OpenHandle(std::uint32_t baud) const override {
+    if (failOpen) return nullptr;
+    auto handle = std::make_unique<ScriptedHandle>(*this);
+    handle->baud = baud;
+    if (prepare) prepare(*handle);
+    *opened_ = handle.get();
+    return handle;
+  }
+  std::string Describe() const override { return "fake"; }
+
+  bool failOpen = false;
+  std::function<void(ScriptedHandle&)> prepare;
+
+ private:
+  std::uint32_t serial_;
+  std::shared_ptr<ScriptedHandle*> opened_;
+};
+
+// Records what the transport hands the framer, and whether any byte came
+// after the test said the transport was closed.
+class RecordingCallback : public DSISerialCallback {
+ public:
+  void OnByte(std::uint8_t byte) override {
+    if (closed.load()) lateBytes++;
+    std::lock_guard lock(mutex);
+    bytes.push_back(byte);
+  }
+  void OnSerialError(std::uint8_t code) override {
+    std::lock_guard lock(mutex);
+    errors.push_back(code);
+  }
+  std::vector<std::uint8_t> Errors() {
+    std::lock_guard lock(mutex);
+    return errors;
+  }
+  std::vector<std::uint8_t> Bytes() {
+    std::lock_guard lock(mutex);
+    return bytes;
+  }
+
+  std::mutex mutex;
+  std::vector<std::uint8_t> bytes;
+  std::vector<std::uint8_t> errors;
+  std::atomic<bool> closed{false};
+  std::atomic<int> lateBytes{0};
+};
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 3000ms) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(1ms);
+  }
+  return true;
+}
+
+class SerialGenericTest : public ::testing::Test {
+ protected:
+  SerialGenericTest() {
+    devices.Add(std::make_shared<FakeDevice>(11, opened));
+    devices.Add(std::make_shared<FakeDevice>(22, opened));
+  }
+  FakeDevice& Device(std::size_t i) {
+    return static_cast<FakeDevice&>(*devices[i]);
+  }
+  DSISerialGeneric MakeTransport() {
+    return DSISerialGeneric([this] {
+      ++enumerations;
+      return devices;
+    });
+  }
+
+  std::shared_ptr<ScriptedHandle*> opened = std::make_shared<ScriptedHandle*>(nullptr);
+  USBDeviceList<USBDevice> devices;
+  int enumerations = 0;
+  RecordingCallback callback;
+};
+
+TEST_F(SerialGenericTest, OpensThePortItWasGivenWithAFreshListAndItsBaudRate) {
+  DSISerialGeneric serial = MakeTransport();
+  EXPECT_EQ(serial.GetPort(), DSISerial::kNoPort);
+  serial.SetCallback(&callback);
+  ASSERT_TRUE(serial.Init(57600, 1));
+  ASSERT_TRUE(serial.Open());
+  EXPECT_EQ(serial.GetDeviceSerialNumber(), 22u);
+  EXPECT_EQ((*opened)->baud, 57600u);
+  ASSERT_TRUE(serial.Open());  // Open closes first and may be repeated
+  EXPECT_EQ(enumerations, 2);
+  std::uint16_t vid = 0;
+  EXPECT_TRUE(serial.GetDeviceVid(vid));
+  EXPECT_EQ(vid, 0x0FCF);
+
+  char product[16];
+  char number[16];
+  ASSERT_TRUE(serial.GetDeviceUsbInfo(0, product, number, sizeof product));
+  EXPECT_STREQ(product, "stick 11");
+  EXPECT_FALSE(serial.GetDeviceUsbInfo(2, product, number, sizeof product));
+}
+
+TEST_F(SerialGenericTest, OpenFailsWithNothingStartedPastTheListWithoutCallbackOrHandle) {
+  DSISerialGeneric serial = MakeTransport();
+  serial.Init(57600, 2);
+  EXPECT_FALSE(serial.Open());  // no callback
+  serial.SetCallback(&callback);
+  EXPECT_FALSE(serial.Open());  // port 2 of two sticks
+  EXPECT_FALSE(serial.IsReceiving());
+  EXPECT_EQ(*opened, nullptr);
+  const std::uint8_t frame[] = {0xA4, 0x01, 0x4A, 0x00, 0xEF, 0, 0};
+  EXPECT_FALSE(serial.WriteBytes(frame, sizeof frame));
+
+  Device(0).failOpen = true;
+  serial.Init(57600, 0);
+  EXPECT_FALSE(serial.Open());
+  EXPECT_FALSE(serial.IsReceiving());
+  EXPECT_EQ(serial.GetDeviceSerialNumber(), 0u);
+  EXPECT_TRUE(callback.Errors().empty());
+}
+
+TEST_F(SerialGenericTest, DeliversBytesInOrderAndKeepsReadingThroughQuietSpells) {
+  Device(0).prepare = [](ScriptedHandle& h) {
+    h.script = {{usb_result::kOk, {1, 2, 3}},
+                {usb_result::kNothingRead, {}},
+                {usb_result::kOk, {}},
+                {usb_result::kOk, {4}}};
+  };
+  DSISerialGeneric serial = MakeTransport();
+  serial.SetCallback(&callback);
+  serial.Init(57600, 0);
+  ASSERT_TRUE(serial.Open());
+  ASSERT_TRUE(WaitFor([&] { return callback.Bytes().size() == 4; }));
+  EXPECT_THAT(callback.Bytes(), ElementsAre(1, 2, 3, 4));
+  EXPECT_TRUE(serial.IsReceiving());
+  serial.Close();
+  EXPECT_FALSE(serial.IsReceiving());
+  EXPECT_TRUE(callback.Errors().empty());
+}
+
+TEST_F(SerialGenericTest, DeviceGoneAndReadFailuresEndTheThreadAfterOneReport) {
+  struct Case {
+    int result;
+    std::uint8_t reported;
+  };
+  for (const Case c : {Case{usb_result::kDeviceGone, serial_error::kDeviceGone},
+                       Case{2, serial_error::kReadFailed}, Case{3, serial_error::kReadFailed}}) {
+    RecordingCallback cb;
+    Device(0).prepare = [c](ScriptedHandle& h) {
+      h.script = {{usb_result::kOk, {9}}, {c.result, {}}, {usb_result::kOk, {10}}};
+    };
+    DSISerialGeneric serial = MakeTransport();
+    serial.SetCallback(&cb);
+    serial.Init(57600, 0);
+    ASSERT_TRUE(serial.Open());
+    ASSERT_TRUE(WaitFor([&] { return !serial.IsReceiving(); })) << c.result;
+    EXPECT_THAT(cb.Errors(), ElementsAre(c.reported));
+    EXPECT_THAT(cb.Bytes(), ElementsAre(9));  // nothing after the failure
+  }
+}
+
+TEST_F(SerialGenericTest, AFailedWriteIsReportedToTheFramerAndReturnsFalse) {
+  DSISerialGeneric serial = MakeTransport();
+  serial.SetCallback(&callback);
+  serial.Init(57600, 0);
+  ASSERT_TRUE(serial.Open());
+  const std::uint8_t frame[] = {0xA4, 0x01, 0x4A, 0x00, 0xEF, 0, 0};
+  EXPECT_TRUE(serial.WriteBytes(frame, sizeof frame));
+  EXPECT_FALSE(serial.WriteBytes(frame, 0));
+  (*opened)->writeResult = usb_result::kWriteFailed;
+  EXPECT_FALSE(serial.WriteBytes(frame, sizeof frame));
+  EXPECT_THAT(callback.Errors(), ElementsAre(serial_error::kWriteFailed));
+  EXPECT_EQ((*opened)->writes.size(), 2u);
+  EXPECT_EQ((*opened)->writes[0], std::vector<std::uint8_t>(frame, frame + sizeof frame));
+}
+
+TEST_F(SerialGenericTest, CloseWhileDataFlowsIsPromptAndNothingArrivesAfterIt) {
+  Device(0).prepare = [](ScriptedHandle& h) { h.stream = true; };
+  DSISerialGeneric serial = MakeTransport();
+  serial.SetCallback(&callback);
+  serial.Init(57600, 0);
+  ASSERT_TRUE(serial.Open());
+  ASSERT_TRUE(WaitFor([&] { return callback.Bytes().size() > 1000; }));
+  serial.Close();
+  callback.closed = true;
+  std::this_thread::sleep_for(20ms);
+  EXPECT_EQ(callback.lateBytes.load(), 0);
+  EXPECT_FALSE(serial.IsReceiving());
+  EXPECT_TRUE(callback.Errors().empty());  // an asked-for stop is not a loss
+}
+
+TEST_F(SerialGenericTest, CloseOfAQuietStickCancelsTheWaitingRead) {
+  std::atomic<int> cancels{0};
+  Device(0).prepare = [&cancels](ScriptedHandle& h) { h.cancels = &cancels; };
+  DSISerialGeneric serial = MakeTransport();
+  serial.SetCallback(&callback);
+  serial.Init(57600, 0);
+  ASSERT_TRUE(serial.Open());
+  std::this_thread::sleep_for(20ms);  // the thread is now inside a 1000 ms Read
+  const auto start = std::chrono::steady_clock::now();
+  serial.Close();
+  // Well inside the read time-out: the wait was cancelled, not waited out.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 900ms);
+  EXPECT_EQ(cancels.load(), 1);
+}
+
+}  // namespace
+}  // namespace vel
