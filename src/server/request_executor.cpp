@@ -1,0 +1,138 @@
+#include "server/request_executor.h"
+
+#include <cstdio>
+#include <exception>
+#include <fstream>
+#include <system_error>
+#include <vector>
+
+#include <cpprest/uri_builder.h>
+
+#include "server/packet_envelope.h"
+
+namespace vel {
+namespace {
+
+using web::http::http_request;
+using web::http::http_response;
+using web::http::methods;
+using web::http::status_codes;
+using web::http::client::http_client;
+
+// The HTTP library on Windows appends the charset to the form type; here it
+// is written out so that the bytes on the wire stay the same.
+constexpr char kFormContentType[] = "application/x-www-form-urlencoded; charset=utf-8";
+
+// A "result" that is missing, null or anything but a boolean counts as no.
+bool ResultIsTrue(const web::json::value& reply) {
+  if (!reply.is_object() || !reply.has_boolean_field("result")) return false;
+  return reply.at("result").as_bool();
+}
+
+bool WriteWholeFile(const std::filesystem::path& path, const std::vector<unsigned char>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (out) {
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out.fail()) return true;
+  }
+  // A partial archive is worse than none: the unpacking skips missing files.
+  std::error_code ignored;
+  std::filesystem::remove(path, ignored);
+  return false;
+}
+
+}  // namespace
+
+RequestExecutor::RequestExecutor(ServerConfig config, MessageBox& messageBox)
+    : config_(std::move(config)), messageBox_(messageBox) {}
+
+RequestExecutor::~RequestExecutor() = default;
+
+http_client& RequestExecutor::MainClient() {
+  // A throwing constructor (a malformed address) leaves the flag unset, so
+  // the next call tries again.
+  std::call_once(mainOnce_, [this] {
+    main_ = std::make_unique<http_client>(config_.MainUrl());
+    ++mainClientsMade_;
+  });
+  return *main_;
+}
+
+bool RequestExecutor::SendPacket(const web::json::value& request, web::json::value& reply) {
+  const auto body = SealRequest(request);
+  if (!body) return false;
+  bool opened = false;
+  try {
+    http_request post(methods::POST);
+    post.set_body(*body, kFormContentType);
+    opened = MainClient()
+                 .request(post)
+                 .then([&reply](http_response response) -> pplx::task<bool> {
+                   if (response.status_code() != status_codes::OK) {
+                     return pplx::task_from_result(false);
+                   }
+                   return response.extract_json().then([&reply](web::json::value envelope) {
+                     return OpenReply(envelope, reply);
+                   });
+                 })
+                 .get();
+  } catch (const std::exception&) {
+    messageBox_.Show(kCheckConnectionMessage);
+    return false;
+  }
+  return opened && ResultIsTrue(reply);
+}
+
+bool RequestExecutor::GetJson(const std::string& baseUrl, const std::string& pathAndQuery,
+                              web::json::value& reply) {
+  try {
+    http_client client(baseUrl);
+    return client.request(methods::GET, pathAndQuery)
+        .then([&reply](http_response response) -> pplx::task<bool> {
+          if (response.status_code() != status_codes::OK) return pplx::task_from_result(false);
+          return response.extract_json().then([&reply](web::json::value body) {
+            // No content type or an empty body extracts as null: that is
+            // not a JSON reply.
+            if (body.is_null()) return false;
+            reply = std::move(body);
+            return true;
+          });
+        })
+        .get();
+  } catch (const std::exception&) {
+    messageBox_.Show(kCheckConnectionMessage);
+    return false;
+  }
+}
+
+bool RequestExecutor::FetchPatchInfo(const std::string& pathAndQuery, web::json::value& reply) {
+  return GetJson(config_.PatchUrl(), pathAndQuery, reply) && ResultIsTrue(reply);
+}
+
+bool RequestExecutor::FetchJson(const std::string& baseUrl, const std::string& pathAndQuery,
+                                web::json::value& reply) {
+  return GetJson(baseUrl, pathAndQuery, reply);
+}
+
+bool RequestExecutor::DownloadPatchFile(const std::string& file,
+                                        const std::filesystem::path& local) {
+  try {
+    http_client client(config_.PatchUrl());
+    web::uri_builder path("/test");
+    path.append_query("file", file);
+    return client.request(methods::GET, path.to_string())
+        .then([local](http_response response) -> pplx::task<bool> {
+          if (response.status_code() != status_codes::OK) return pplx::task_from_result(false);
+          return response.extract_vector().then(
+              [local](std::vector<unsigned char> bytes) { return WriteWholeFile(local, bytes); });
+        })
+        .get();
+  } catch (const std::exception&) {
+    messageBox_.Show(kCheckConnectionMessage);
+    return false;
+  }
+}
+
+}  // namespace vel
