@@ -29,6 +29,17 @@ bool ResultIsTrue(const web::json::value& reply) {
   return reply.at("result").as_bool();
 }
 
+// Reads the body of a status-200 reply as JSON, with the library's
+// content-type check on (a non-JSON type throws); any other status gives
+// false unread.
+pplx::task<bool> ReadJsonOf200(const http_response& response, web::json::value& body) {
+  if (response.status_code() != status_codes::OK) return pplx::task_from_result(false);
+  return response.extract_json().then([&body](web::json::value json) {
+    body = std::move(json);
+    return true;
+  });
+}
+
 bool WriteWholeFile(const std::filesystem::path& path, const std::vector<unsigned char>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (out) {
@@ -66,18 +77,22 @@ bool RequestExecutor::SendPacket(const web::json::value& request, web::json::val
   bool opened = false;
   try {
     http_request post(methods::POST);
-    post.set_body(*body, kFormContentType);
-    opened = MainClient()
-                 .request(post)
-                 .then([&reply](http_response response) -> pplx::task<bool> {
-                   if (response.status_code() != status_codes::OK) {
-                     return pplx::task_from_result(false);
-                   }
-                   return response.extract_json().then([&reply](web::json::value envelope) {
-                     return OpenReply(envelope, reply);
-                   });
-                 })
-                 .get();
+    // The byte-vector body: the library's text overloads hand a char buffer
+    // on as an unsigned-char one, which the sanitizers rightly reject.
+    post.set_body(std::vector<unsigned char>(body->begin(), body->end()));
+    post.headers().set_content_type(kFormContentType);
+    // The continuation on the library's thread only reads the body; the
+    // packet is opened here, on the waiting thread, so that OpenSSL keeps no
+    // per-thread state on the library's threads, which outlive OpenSSL's own
+    // clean-up at exit.
+    web::json::value envelope;
+    const bool answered = MainClient()
+                              .request(post)
+                              .then([&envelope](const http_response& response) {
+                                return ReadJsonOf200(response, envelope);
+                              })
+                              .get();
+    opened = answered && OpenReply(envelope, reply);
   } catch (const std::exception&) {
     messageBox_.Show(kCheckConnectionMessage);
     return false;
@@ -89,18 +104,17 @@ bool RequestExecutor::GetJson(const std::string& baseUrl, const std::string& pat
                               web::json::value& reply) {
   try {
     http_client client(baseUrl);
-    return client.request(methods::GET, pathAndQuery)
-        .then([&reply](http_response response) -> pplx::task<bool> {
-          if (response.status_code() != status_codes::OK) return pplx::task_from_result(false);
-          return response.extract_json().then([&reply](web::json::value body) {
-            // No content type or an empty body extracts as null: that is
-            // not a JSON reply.
-            if (body.is_null()) return false;
-            reply = std::move(body);
-            return true;
-          });
-        })
-        .get();
+    web::json::value body;
+    const bool answered = client.request(methods::GET, pathAndQuery)
+                              .then([&body](const http_response& response) {
+                                return ReadJsonOf200(response, body);
+                              })
+                              .get();
+    // No content type or an empty body extracts as null: that is not a
+    // JSON reply.
+    if (!answered || body.is_null()) return false;
+    reply = std::move(body);
+    return true;
   } catch (const std::exception&) {
     messageBox_.Show(kCheckConnectionMessage);
     return false;

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <thread>
 
 #include "server/packet_cipher.h"
@@ -198,20 +199,21 @@ TEST_F(ExecutorTest, RequestsUpTo4095BytesGoOutLongerOnesAreNot) {
 }
 
 TEST_F(ExecutorTest, ConcurrentFirstCallsShareOneClient) {
-  server_ = std::make_unique<test::LoopbackServer>([](http_request& request,
-                                                      const test::ReceivedRequest& seen) {
-    value asked;
-    OpenRequest(seen.body, asked);
-    value answer = value::object();
-    answer["header"] = asked.at("header");
-    answer["result"] = value::boolean(true);
-    test::Reply(request, status_codes::OK, SealReply(answer)->serialize());
-  });
+  // Each thread asks with its own header and must get its own answer.
+  constexpr int kThreads = 6;
+  std::map<std::string, std::string> answers;
+  for (int t = 0; t < kThreads; ++t) {
+    answers[*SealRequest(Request(t))] =
+        SealedBody(R"({"result":true,"header":)" + std::to_string(t) + "}");
+  }
+  server_ = std::make_unique<test::LoopbackServer>(
+      [&answers](http_request& request, const test::ReceivedRequest& seen) {
+        test::Reply(request, status_codes::OK, answers.at(seen.body));
+      });
   Endpoints endpoints;
   endpoints.mainUrl = server_->Url();
   executor_ = std::make_unique<RequestExecutor>(ServerConfig::BuiltIn(endpoints), box_);
 
-  constexpr int kThreads = 6;
   std::atomic<int> answered{0};
   std::atomic<bool> go{false};
   std::vector<std::thread> threads;

@@ -71,7 +71,10 @@ void LoopbackServer::Serve(web::http::http_request request) {
 void Reply(web::http::http_request& request, web::http::status_code status,
            const std::string& body, const std::string& contentType) {
   web::http::http_response response(status);
-  response.set_body(body, contentType);
+  // Bytes, not text: the text overloads of set_body cast between stream
+  // buffer types, which UBSan reports.
+  response.set_body(std::vector<unsigned char>(body.begin(), body.end()));
+  response.headers().set_content_type(contentType);
   request.reply(response).wait();
 }
 
