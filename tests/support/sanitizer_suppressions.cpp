@@ -11,12 +11,16 @@ extern "C" const char* __lsan_default_suppressions() {
   return "leak:libcpprest.so\n";
 }
 
-// ThreadSanitizer does not see the atomics inside the library: a task's
-// completion event dropping the last reference to a task (in the library)
-// looks unordered against the waiting thread's accesses to that task (in
-// the inlined pplx headers). The listener's lazily built table of default
-// reason phrases is written under a lock the tool cannot see either.
+// ThreadSanitizer does not see the atomics inside the library, so memory
+// that the library allocates or frees on one of its threads and hands to
+// another through them looks unordered against accesses made on the other
+// thread by the inlined pplx and shared_ptr code:
+//  - a task's completion event dropping the last reference to a task;
+//  - a shared_ptr control block made in the library whose count is then
+//    dropped by inlined code (the count itself is always atomic);
+//  - the listener's lazily built table of default reason phrases.
 extern "C" const char* __tsan_default_suppressions() {
   return "race:_Task_completion_event_impl\n"
+         "race:_Sp_counted_base<(__gnu_cxx::_Lock_policy)2>::_M_release\n"
          "race:get_default_reason_phrase\n";
 }
