@@ -1,0 +1,151 @@
+#include "server/request_executor.h"
+
+#include <exception>
+#include <fstream>
+#include <system_error>
+#include <vector>
+
+#include <cpprest/uri_builder.h>
+
+#include "server/packet_envelope.h"
+
+namespace vel {
+namespace {
+
+using web::http::http_request;
+using web::http::http_response;
+using web::http::methods;
+using web::http::status_codes;
+using web::http::client::http_client;
+
+// The application server has always been sent the form type followed by
+// the charset; the byte-vector body below adds nothing, so both are named.
+constexpr char kFormContentType[] = "application/x-www-form-urlencoded; charset=utf-8";
+
+// A "result" that is missing, null or anything but a boolean counts as no.
+bool ResultIsTrue(const web::json::value& reply) {
+  if (!reply.is_object() || !reply.has_boolean_field("result")) return false;
+  return reply.at("result").as_bool();
+}
+
+// Reads the body of a status-200 reply as JSON, with the library's
+// content-type check on (a non-JSON type throws); any other status gives
+// false unread.
+pplx::task<bool> ReadJsonOf200(const http_response& response, web::json::value& body) {
+  if (response.status_code() != status_codes::OK) return pplx::task_from_result(false);
+  return response.extract_json().then([&body](web::json::value json) {
+    body = std::move(json);
+    return true;
+  });
+}
+
+bool WriteWholeFile(const std::filesystem::path& path, const std::vector<unsigned char>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (out) {
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out.fail()) return true;
+  }
+  // A partial archive is worse than none: the unpacking skips missing files.
+  std::error_code ignored;
+  std::filesystem::remove(path, ignored);
+  return false;
+}
+
+}  // namespace
+
+RequestExecutor::RequestExecutor(ServerConfig config, MessageBox& messageBox)
+    : config_(std::move(config)), messageBox_(messageBox) {}
+
+RequestExecutor::~RequestExecutor() = default;
+
+http_client& RequestExecutor::MainClient() {
+  // A throwing constructor (a malformed address) leaves the flag unset, so
+  // the next call tries again.
+  std::call_once(mainOnce_, [this] {
+    main_ = std::make_unique<http_client>(config_.MainUrl());
+    ++mainClientsMade_;
+  });
+  return *main_;
+}
+
+bool RequestExecutor::SendPacket(const web::json::value& request, web::json::value& reply) {
+  const auto body = SealRequest(request);
+  if (!body) return false;
+  bool opened = false;
+  try {
+    http_request post(methods::POST);
+    // The byte-vector body: the library's text overloads hand a char buffer
+    // on as an unsigned-char one, which the sanitizers rightly reject.
+    post.set_body(std::vector<unsigned char>(body->begin(), body->end()));
+    post.headers().set_content_type(kFormContentType);
+    // The continuation on the library's thread only reads the body; the
+    // packet is opened here, on the waiting thread, so that OpenSSL keeps no
+    // per-thread state on the library's threads, which outlive OpenSSL's own
+    // clean-up at exit.
+    web::json::value envelope;
+    const bool answered = MainClient()
+                              .request(post)
+                              .then([&envelope](const http_response& response) {
+                                return ReadJsonOf200(response, envelope);
+                              })
+                              .get();
+    opened = answered && OpenReply(envelope, reply);
+  } catch (const std::exception&) {
+    messageBox_.Show(kCheckConnectionMessage);
+    return false;
+  }
+  return opened && ResultIsTrue(reply);
+}
+
+bool RequestExecutor::GetJson(const std::string& baseUrl, const std::string& pathAndQuery,
+                              web::json::value& reply) {
+  try {
+    http_client client(baseUrl);
+    web::json::value body;
+    const bool answered = client.request(methods::GET, pathAndQuery)
+                              .then([&body](const http_response& response) {
+                                return ReadJsonOf200(response, body);
+                              })
+                              .get();
+    // No content type or an empty body extracts as null: that is not a
+    // JSON reply.
+    if (!answered || body.is_null()) return false;
+    reply = std::move(body);
+    return true;
+  } catch (const std::exception&) {
+    messageBox_.Show(kCheckConnectionMessage);
+    return false;
+  }
+}
+
+bool RequestExecutor::FetchPatchInfo(const std::string& pathAndQuery, web::json::value& reply) {
+  return GetJson(config_.PatchUrl(), pathAndQuery, reply) && ResultIsTrue(reply);
+}
+
+bool RequestExecutor::FetchJson(const std::string& baseUrl, const std::string& pathAndQuery,
+                                web::json::value& reply) {
+  return GetJson(baseUrl, pathAndQuery, reply);
+}
+
+bool RequestExecutor::DownloadPatchFile(const std::string& file,
+                                        const std::filesystem::path& local) {
+  try {
+    http_client client(config_.PatchUrl());
+    web::uri_builder path("/test");
+    path.append_query("file", file);
+    return client.request(methods::GET, path.to_string())
+        .then([local](http_response response) -> pplx::task<bool> {
+          if (response.status_code() != status_codes::OK) return pplx::task_from_result(false);
+          return response.extract_vector().then(
+              [local](std::vector<unsigned char> bytes) { return WriteWholeFile(local, bytes); });
+        })
+        .get();
+  } catch (const std::exception&) {
+    messageBox_.Show(kCheckConnectionMessage);
+    return false;
+  }
+}
+
+}  // namespace vel

@@ -1,0 +1,330 @@
+#include "server/request_executor.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cpprest/asyncrt_utils.h>
+#include <cpprest/uri_builder.h>
+#include <openssl/evp.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <thread>
+
+#include "server/packet_cipher.h"
+#include "server/packet_envelope.h"
+#include "support/loopback_server.h"
+#include "support/recording_message_box.h"
+
+namespace vel {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::StartsWith;
+using web::http::http_request;
+using web::http::status_codes;
+using web::json::value;
+
+std::string SealedBody(const std::string& replyJson) {
+  return SealReply(value::parse(replyJson))->serialize();
+}
+
+std::string BodyOfCipher(const std::vector<unsigned char>& cipher) {
+  return R"({"packet":")" + utility::conversions::to_base64(cipher) + "\"}";
+}
+
+// The plaintext sealed with some other key, as a server with a stale key would.
+std::vector<unsigned char> SealedWithOtherKey(const std::string& plain) {
+  const unsigned char key[16] = {'a', 'n', 'o', 't', 'h', 'e', 'r', ' ', 'k', 'e', 'y', '!', '!', '!', '!', '!'};
+  const unsigned char iv[17] = "7302958164027381";
+  std::vector<unsigned char> out(plain.size() + 16);
+  EVP_CIPHER_CTX* context = EVP_CIPHER_CTX_new();
+  int n = 0;
+  int m = 0;
+  EVP_EncryptInit(context, EVP_aes_128_cbc(), key, iv);
+  EVP_EncryptUpdate(context, out.data(), &n, reinterpret_cast<const unsigned char*>(plain.data()),
+                    static_cast<int>(plain.size()));
+  EVP_EncryptFinal(context, out.data() + n, &m);
+  EVP_CIPHER_CTX_free(context);
+  out.resize(static_cast<std::size_t>(n + m));
+  return out;
+}
+
+value Request(int header) {
+  value request = value::object();
+  request["header"] = value::number(header);
+  return request;
+}
+
+// Answers every request with one fixed status, body and content type.
+class ExecutorTest : public ::testing::Test {
+ protected:
+  void Answer(web::http::status_code status, std::string body,
+              std::string contentType = "application/json") {
+    server_ = std::make_unique<test::LoopbackServer>(
+        [status, body, contentType](http_request& request, const test::ReceivedRequest&) {
+          test::Reply(request, status, body, contentType);
+        });
+    Endpoints endpoints;
+    endpoints.mainUrl = server_->Url();
+    endpoints.patchUrl = server_->Url();
+    executor_ = std::make_unique<RequestExecutor>(ServerConfig::BuiltIn(endpoints), box_);
+  }
+
+  // An executor pointed at a port where nothing listens.
+  void NothingListens() {
+    Endpoints endpoints;
+    endpoints.mainUrl = endpoints.patchUrl =
+        "http://127.0.0.1:" + std::to_string(test::LoopbackServer::FreePort());
+    executor_ = std::make_unique<RequestExecutor>(ServerConfig::BuiltIn(endpoints), box_);
+  }
+
+  test::RecordingMessageBox box_;
+  std::unique_ptr<test::LoopbackServer> server_;
+  std::unique_ptr<RequestExecutor> executor_;
+};
+
+TEST_F(ExecutorTest, PostsTheSealedFormAndOpensAResultTrue) {
+  Answer(status_codes::OK, SealedBody(R"({"header":-1,"result":true,"appaccesstoken":"t"})"));
+  value reply;
+  ASSERT_TRUE(executor_->SendPacket(Request(-1), reply));
+  EXPECT_EQ(reply.at("appaccesstoken").as_string(), "t");
+  EXPECT_THAT(box_.Texts(), IsEmpty());
+
+  const auto received = server_->Received();
+  ASSERT_EQ(received.size(), 1u);
+  EXPECT_EQ(received[0].method, "POST");
+  EXPECT_EQ(received[0].pathAndQuery, "/");
+  EXPECT_EQ(received[0].contentType, "application/x-www-form-urlencoded; charset=utf-8");
+  EXPECT_EQ(received[0].body, *SealRequest(Request(-1)));
+}
+
+TEST_F(ExecutorTest, ResultFalseKeepsTheReplyReadable) {
+  Answer(status_codes::OK, SealedBody(R"({"header":10,"result":false,"errcode":1})"));
+  value reply;
+  EXPECT_FALSE(executor_->SendPacket(Request(10), reply));
+  EXPECT_EQ(reply.at("errcode").as_integer(), 1);
+  EXPECT_THAT(box_.Texts(), IsEmpty());
+}
+
+TEST_F(ExecutorTest, AMissingNullOrNonBooleanResultCountsAsNo) {
+  for (const char* json : {R"({"header":1})", R"({"header":1,"result":null})",
+                           R"({"header":1,"result":"true"})", R"({"header":1,"result":1})",
+                           R"([true])"}) {
+    Answer(status_codes::OK, SealedBody(json));
+    value reply;
+    EXPECT_FALSE(executor_->SendPacket(Request(1), reply)) << json;
+    EXPECT_EQ(reply, value::parse(json));
+  }
+  EXPECT_THAT(box_.Texts(), IsEmpty());
+}
+
+TEST_F(ExecutorTest, OtherStatusesAreQuietAndNotOpened) {
+  for (const auto status : {status_codes::NotFound, status_codes::InternalError}) {
+    Answer(status, SealedBody(R"({"result":true})"));
+    value reply = value::string("untouched");
+    EXPECT_FALSE(executor_->SendPacket(Request(1), reply)) << status;
+    EXPECT_EQ(reply.as_string(), "untouched");
+  }
+  EXPECT_THAT(box_.Texts(), IsEmpty());
+}
+
+TEST_F(ExecutorTest, ReplyOfAnotherKeyIsAQuietFailureWithTheCipherLine) {
+  Answer(status_codes::OK, BodyOfCipher(SealedWithOtherKey(R"({"header":1,"result":true})")));
+  value reply = value::string("untouched");
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(executor_->SendPacket(Request(1), reply));
+  EXPECT_THAT(testing::internal::GetCapturedStdout(), StartsWith("ERR: EVP_DecryptFinal() - "));
+  EXPECT_EQ(reply.as_string(), "untouched");
+  EXPECT_THAT(box_.Texts(), IsEmpty());
+}
+
+TEST_F(ExecutorTest, PlaintextIsReadUpToAZeroByte) {
+  const std::string plain("{\"header\":1,\"result\":true}\0trailing", 36);
+  Answer(status_codes::OK, BodyOfCipher(*PacketCipher().Encrypt(plain)));
+  value reply;
+  EXPECT_TRUE(executor_->SendPacket(Request(1), reply));
+  EXPECT_EQ(reply.serialize(), R"({"header":1,"result":true})");
+}
+
+TEST_F(ExecutorTest, RepliesTheProgramCannotReadShowTheMessageOnce) {
+  const std::vector<std::pair<std::string, std::string>> replies = {
+      {SealedBody(R"({"result":true})"), "text/plain"},  // right packet, wrong type
+      {R"({"packet":"%%%%"})", "application/json"},       // bad Base64
+      {"{\"packet\":", "application/json"},               // body not JSON
+  };
+  for (const auto& [body, type] : replies) {
+    Answer(status_codes::OK, body, type);
+    value reply = value::string("untouched");
+    EXPECT_FALSE(executor_->SendPacket(Request(1), reply)) << body;
+    EXPECT_EQ(reply.as_string(), "untouched");
+  }
+  EXPECT_EQ(box_.Texts(), std::vector<std::string>(replies.size(), kCheckConnectionMessage));
+}
+
+TEST_F(ExecutorTest, ARefusedConnectionShowsTheMessageOncePerCall) {
+  NothingListens();
+  value reply;
+  EXPECT_FALSE(executor_->SendPacket(Request(1), reply));
+  EXPECT_THAT(box_.Texts(), ElementsAre("인터넷 상태를 체크해 주세요."));
+  EXPECT_FALSE(executor_->SendPacket(Request(1), reply));
+  EXPECT_EQ(box_.Texts().size(), 2u);
+  EXPECT_EQ(executor_->MainClientsMade(), 1);
+}
+
+TEST_F(ExecutorTest, RequestsUpTo4095BytesGoOutLongerOnesAreNot) {
+  Answer(status_codes::OK, SealedBody(R"({"result":true})"));
+  auto sized = [](std::size_t size) {
+    value request = Request(2);
+    request["name"] = value::string("");
+    request["name"] = value::string(std::string(size - request.serialize().size(), 'n'));
+    return request;
+  };
+  value reply;
+  EXPECT_TRUE(executor_->SendPacket(sized(4095), reply));
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(executor_->SendPacket(sized(4096), reply));
+  EXPECT_THAT(testing::internal::GetCapturedStdout(), HasSubstr("SealRequest() - request of 4096"));
+  EXPECT_EQ(server_->Received().size(), 1u);
+  EXPECT_THAT(box_.Texts(), IsEmpty());
+}
+
+TEST_F(ExecutorTest, ConcurrentFirstCallsShareOneClient) {
+  // Each thread asks with its own header and must get its own answer.
+  constexpr int kThreads = 6;
+  std::map<std::string, std::string> answers;
+  for (int t = 0; t < kThreads; ++t) {
+    answers[*SealRequest(Request(t))] =
+        SealedBody(R"({"result":true,"header":)" + std::to_string(t) + "}");
+  }
+  server_ = std::make_unique<test::LoopbackServer>(
+      [&answers](http_request& request, const test::ReceivedRequest& seen) {
+        test::Reply(request, status_codes::OK, answers.at(seen.body));
+      });
+  Endpoints endpoints;
+  endpoints.mainUrl = server_->Url();
+  executor_ = std::make_unique<RequestExecutor>(ServerConfig::BuiltIn(endpoints), box_);
+
+  std::atomic<int> answered{0};
+  std::atomic<bool> go{false};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      while (!go.load()) std::this_thread::yield();
+      value reply;
+      if (executor_->SendPacket(Request(t), reply) && reply.at("header").as_integer() == t) {
+        ++answered;
+      }
+    });
+  }
+  go = true;
+  for (auto& thread : threads) thread.join();
+  EXPECT_EQ(answered.load(), kThreads);
+  EXPECT_EQ(executor_->MainClientsMade(), 1);
+  EXPECT_EQ(server_->Received().size(), static_cast<std::size_t>(kThreads));
+}
+
+TEST_F(ExecutorTest, PatchInfoIsPlainJsonWithTheResultRule) {
+  Answer(status_codes::OK, R"({"result":true,"files":["201902170/a.zip"]})");
+  web::uri_builder query;
+  query.append_query("version", "201902170");
+  value reply;
+  ASSERT_TRUE(executor_->FetchPatchInfo(query.to_string(), reply));
+  EXPECT_EQ(reply.at("files").at(0).as_string(), "201902170/a.zip");
+  EXPECT_EQ(server_->Received().at(0).method, "GET");
+  EXPECT_EQ(server_->Received().at(0).pathAndQuery, "/?version=201902170");
+
+  for (const char* json : {R"({"result":false})", R"({"files":[]})", R"({"result":"yes"})"}) {
+    Answer(status_codes::OK, json);
+    EXPECT_FALSE(executor_->FetchPatchInfo("/", reply)) << json;
+    EXPECT_EQ(reply, value::parse(json));
+  }
+  Answer(status_codes::NotFound, R"({"result":true})");
+  EXPECT_FALSE(executor_->FetchPatchInfo("/", reply));
+  EXPECT_THAT(box_.Texts(), IsEmpty());
+
+  Answer(status_codes::OK, R"({"result":true})", "text/plain");
+  EXPECT_FALSE(executor_->FetchPatchInfo("/", reply));
+  EXPECT_THAT(box_.Texts(), ElementsAre(kCheckConnectionMessage));
+}
+
+TEST_F(ExecutorTest, FetchJsonIgnoresResultButNeedsAJsonBody) {
+  Answer(status_codes::OK, R"({"data":{"user_id":"42"},"result":false})");
+  value reply;
+  web::uri_builder path("/v2.8/debug_token");
+  path.append_query("input_token", "a b&c");
+  ASSERT_TRUE(executor_->FetchJson(server_->Url(), path.to_string(), reply));
+  EXPECT_EQ(reply.at("data").at("user_id").as_string(), "42");
+  EXPECT_EQ(server_->Received().at(0).pathAndQuery, "/v2.8/debug_token?input_token=a%20b%26c");
+
+  Answer(status_codes::InternalError, R"({"data":{}})");
+  EXPECT_FALSE(executor_->FetchJson(server_->Url(), "/", reply));
+  Answer(status_codes::OK, "");  // nothing to read is not a JSON reply
+  EXPECT_FALSE(executor_->FetchJson(server_->Url(), "/", reply));
+  EXPECT_THAT(box_.Texts(), IsEmpty());
+
+  Answer(status_codes::OK, R"({"data":{}})", "text/html");
+  EXPECT_FALSE(executor_->FetchJson(server_->Url(), "/", reply));
+  NothingListens();
+  EXPECT_FALSE(executor_->FetchJson("http://127.0.0.1:" + std::to_string(test::LoopbackServer::FreePort()),
+                                    "/", reply));
+  EXPECT_EQ(box_.Texts().size(), 2u);
+}
+
+class DownloadTest : public ExecutorTest {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("vel-download-" + std::to_string(::getpid()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  fs::path dir_;
+};
+
+TEST_F(DownloadTest, WritesTheWholeBodyOfAStatus200) {
+  std::string archive("PK\3\4", 4);
+  for (int i = 0; i < 70000; ++i) archive.push_back(static_cast<char>(i * 31));
+  server_ = std::make_unique<test::LoopbackServer>([&archive](http_request& request,
+                                                              const test::ReceivedRequest&) {
+    web::http::http_response response(status_codes::OK);
+    response.set_body(std::vector<unsigned char>(archive.begin(), archive.end()));
+    request.reply(response).wait();
+  });
+  Endpoints endpoints;
+  endpoints.patchUrl = server_->Url();
+  executor_ = std::make_unique<RequestExecutor>(ServerConfig::BuiltIn(endpoints), box_);
+
+  const fs::path local = dir_ / "a.zip";
+  ASSERT_TRUE(executor_->DownloadPatchFile("201902170/a b.zip", local));
+  std::ifstream in(local, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), archive);
+  const std::string asked = server_->Received().at(0).pathAndQuery;
+  EXPECT_THAT(asked, StartsWith("/test?file="));
+  EXPECT_EQ(web::uri::decode(web::uri::split_query(web::uri(asked).query()).at("file")),
+            "201902170/a b.zip");
+
+  // A folder that does not exist: nothing written, no message.
+  EXPECT_FALSE(executor_->DownloadPatchFile("1/a.zip", dir_ / "none" / "a.zip"));
+  EXPECT_THAT(box_.Texts(), IsEmpty());
+}
+
+TEST_F(DownloadTest, OtherStatusesWriteNothingAndNoConnectionShowsTheMessage) {
+  Answer(status_codes::NotFound, "no such file", "text/plain");
+  const fs::path local = dir_ / "b.zip";
+  EXPECT_FALSE(executor_->DownloadPatchFile("1/b.zip", local));
+  EXPECT_FALSE(fs::exists(local));
+  EXPECT_THAT(box_.Texts(), IsEmpty());
+  NothingListens();
+  EXPECT_FALSE(executor_->DownloadPatchFile("1/b.zip", local));
+  EXPECT_THAT(box_.Texts(), ElementsAre(kCheckConnectionMessage));
+}
+
+}  // namespace
+}  // namespace vel
