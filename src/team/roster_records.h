@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace vel {
+
+inline constexpr std::uint64_t kNoId = std::numeric_limits<std::uint64_t>::max();
+
+// One sensor a member registered: its ANT device number as typed and its
+// ANT+ device type (11, 120, 121, 122, 123).
+struct DeviceRecord {
+  std::uint64_t id = kNoId;
+  bool active = false;
+  std::int32_t number = -1;
+  std::int32_t type = -1;
+};
+
+// One bicycle of a member. Crank, cassette and tire are positions in the
+// fixed lists (0 and -1: nothing chosen); the server stores positions, so
+// the lists' order is part of the stored data.
+struct BicycleRecord {
+  std::uint64_t id = kNoId;
+  bool active = false;
+  std::string name;
+  float weight = -1.0f;  // kg; -1 unknown
+  std::int32_t crank = -1;
+  std::int32_t cassette = -1;
+  std::int32_t tire = -1;
+};
+
+// One rider of the team, with body data, best scores, sensors and bicycles.
+struct MemberRecord {
+  std::uint64_t id = kNoId;
+  std::string name;
+  float height = -1.0f;  // cm; -1 unknown
+  float weight = -1.0f;  // kg; -1 unknown
+  std::int32_t gender = -1;  // position in the gender list; -1 unknown
+  double bestSpeed = 0.0;    // km/h
+  std::int32_t bestCadence = 0;
+  std::int32_t bestHeartRate = 0;
+  std::vector<DeviceRecord> devices;
+  std::vector<BicycleRecord> bicycles;
+};
+
+}  // namespace vel
