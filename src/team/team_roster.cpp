@@ -456,6 +456,17 @@ const MemberRecord* TeamRoster::FindMember(std::uint64_t memberId) const {
   return const_cast<TeamRoster*>(this)->FindMutable(memberId);
 }
 
+void TeamRoster::RecordBest(std::uint64_t memberId, int rankingType, double score) {
+  MemberRecord* member = FindMutable(memberId);
+  if (member == nullptr) return;
+  switch (rankingType) {
+    case 0: member->bestSpeed = score; break;
+    case 1: member->bestCadence = static_cast<std::int32_t>(score); break;
+    case 2: member->bestHeartRate = static_cast<std::int32_t>(score); break;
+    default: break;
+  }
+}
+
 const BicycleRecord* TeamRoster::ActiveBicycle(std::uint64_t memberId) const {
   const MemberRecord* member = FindMember(memberId);
   if (member == nullptr) return nullptr;

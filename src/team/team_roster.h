@@ -64,6 +64,9 @@ class TeamRoster {
   const ColourList& BicycleList() const { return bicycles_; }
 
   const MemberRecord* FindMember(std::uint64_t memberId) const;
+  // A best the server took from a score report: ranking type 0 speed,
+  // 1 cadence, 2 heart rate.
+  void RecordBest(std::uint64_t memberId, int rankingType, double score);
   // Tooth counts of the member's active bicycle's chainrings or cassette
   // (largest first), with its position in the fixed list; none (position
   // -1) when the member, an active bicycle or a chosen entry is missing.

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "ant/channel_plan.h"
+
+namespace vel {
+
+// The value texts of a rider panel.
+enum class PanelValue { kSpeed, kDistance, kCadence, kHeartRate, kPower, kMaxSpeed, kMaxCadence, kMaxHeartRate };
+inline constexpr int kPanelValueCount = 8;
+
+// The four sensor check boxes of a rider panel.
+enum class SensorBox { kSpeed, kCadence, kHeartRate, kPower };
+inline constexpr int kSensorBoxCount = 4;
+
+enum class GearIndicator { kFront, kRear };
+
+// The controls of the ten rider panels as the rules drive them; the main
+// window implements it with its widgets, tools and tests with recorders.
+// Every call is a plain display of state the rider board keeps.
+class RiderPanelView : public PanelGraphs {
+ public:
+  virtual void SetValueText(int panel, PanelValue value, const std::string& text) = 0;
+  virtual void PushSample(int panel, int series, int value) = 0;
+  virtual void SetGearCount(int panel, GearIndicator gear, int count) = 0;
+  virtual void SetSelectedGear(int panel, GearIndicator gear, int index) = 0;
+  virtual void SetSensorBox(int panel, SensorBox box, bool checked, bool enabled) = 0;
+  virtual void SetStartButton(int panel, const std::string& text, bool enabled) = 0;
+  virtual void SetClockText(int panel, const std::string& text) = 0;
+  virtual void SetGroupCaption(int panel, const std::string& text) = 0;
+  // The member list's selection (0: the empty entry; none: no selection).
+  virtual void SetMemberSelection(int panel, std::optional<int> index) = 0;
+};
+
+}  // namespace vel

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <array>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/rider_panel_view.h"
+
+namespace vel::test {
+
+// The ten panels' controls as plain state, with the graphs' series tables
+// (a removed series leaves its slot free for the next one) and every sample.
+class RecordingPanelView : public RiderPanelView {
+ public:
+  struct Series {
+    std::uint32_t colour;
+    std::vector<int> samples;
+  };
+  struct Panel {
+    std::array<std::string, kPanelValueCount> texts;
+    std::vector<std::optional<Series>> series;
+    std::array<int, 2> gearCount{-1, -1};
+    std::array<int, 2> gear{-1, -1};
+    std::array<std::pair<bool, bool>, kSensorBoxCount> boxes{};  // checked, enabled
+    std::string startText;
+    bool startEnabled = false;
+    std::string clock;
+    std::optional<int> selection;
+    int removedUnknownSeries = 0;  // RemoveSeries of a slot that holds none
+  };
+
+  int AddSeries(int panel, std::uint32_t colour) override {
+    auto& slots = panels[static_cast<std::size_t>(panel)].series;
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+      if (!slots[i]) {
+        slots[i] = Series{colour, {}};
+        return static_cast<int>(i);
+      }
+    }
+    slots.push_back(Series{colour, {}});
+    return static_cast<int>(slots.size() - 1);
+  }
+  void RemoveSeries(int panel, int series) override {
+    auto& slots = panels[static_cast<std::size_t>(panel)].series;
+    if (series < 0 || series >= static_cast<int>(slots.size()) || !slots[static_cast<std::size_t>(series)]) {
+      ++panels[static_cast<std::size_t>(panel)].removedUnknownSeries;
+      return;
+    }
+    slots[static_cast<std::size_t>(series)].reset();
+  }
+  void PushSample(int panel, int series, int value) override {
+    auto& slots = panels[static_cast<std::size_t>(panel)].series;
+    if (series >= 0 && series < static_cast<int>(slots.size()) && slots[static_cast<std::size_t>(series)]) {
+      slots[static_cast<std::size_t>(series)]->samples.push_back(value);
+    }
+  }
+  void SetValueText(int panel, PanelValue value, const std::string& text) override {
+    panels[static_cast<std::size_t>(panel)].texts[static_cast<std::size_t>(value)] = text;
+  }
+  void SetGearCount(int panel, GearIndicator gear, int count) override {
+    panels[static_cast<std::size_t>(panel)].gearCount[static_cast<std::size_t>(gear)] = count;
+  }
+  void SetSelectedGear(int panel, GearIndicator gear, int index) override {
+    panels[static_cast<std::size_t>(panel)].gear[static_cast<std::size_t>(gear)] = index;
+  }
+  void SetSensorBox(int panel, SensorBox box, bool checked, bool enabled) override {
+    panels[static_cast<std::size_t>(panel)].boxes[static_cast<std::size_t>(box)] = {checked, enabled};
+  }
+  void SetStartButton(int panel, const std::string& text, bool enabled) override {
+    panels[static_cast<std::size_t>(panel)].startText = text;
+    panels[static_cast<std::size_t>(panel)].startEnabled = enabled;
+  }
+  void SetClockText(int panel, const std::string& text) override {
+    panels[static_cast<std::size_t>(panel)].clock = text;
+  }
+  void SetGroupCaption(int, const std::string&) override {}
+  void SetMemberSelection(int panel, std::optional<int> index) override {
+    panels[static_cast<std::size_t>(panel)].selection = index;
+  }
+
+  const std::string& Text(int panel, PanelValue value) const {
+    return panels[static_cast<std::size_t>(panel)].texts[static_cast<std::size_t>(value)];
+  }
+  // The live series of a panel with a colour.
+  std::vector<int> SeriesOfColour(int panel, std::uint32_t colour) const {
+    std::vector<int> out;
+    const auto& slots = panels[static_cast<std::size_t>(panel)].series;
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+      if (slots[i] && slots[i]->colour == colour) out.push_back(static_cast<int>(i));
+    }
+    return out;
+  }
+
+  std::array<Panel, 10> panels;
+};
+
+}  // namespace vel::test
