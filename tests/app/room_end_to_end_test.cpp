@@ -1,0 +1,230 @@
+// The whole pipeline on simulated sticks: room -> sticks -> transports ->
+// framers -> receive loops -> decoders -> event queue -> rider board, on a
+// manual clock.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "ant/sim/sim_clock.h"
+#include "ant/sim/simulated_stick.h"
+#include "ant/sim/virtual_room.h"
+#include "app/rider_board.h"
+#include "sensors/channel_decoder.h"
+#include "support/queue_capture.h"
+#include "support/recording_message_box.h"
+#include "support/recording_panel_view.h"
+#include "support/scripted_packet_sender.h"
+
+namespace vel {
+namespace {
+
+using ::testing::IsEmpty;
+
+std::string Device(int id, int number, int type, bool active = true) {
+  return R"({"id":)" + std::to_string(id) + R"(,"active":)" + (active ? "true" : "false") +
+         R"(,"number":)" + std::to_string(number) + R"(,"type":)" + std::to_string(type) + "}";
+}
+
+// Rider k (1 to 10) of the room with the sensors of its kind of bike, as
+// the demo team has them: 1-4 combined sensor and power meter, 5-7 speed
+// and cadence sensors, 8-10 speed sensor and power meter; all wear a strap.
+std::string RoomMember(int k, const std::string& strapNumber = "") {
+  const int nn = k;
+  std::string devices = Device(k * 10 + 0, strapNumber.empty() ? 12000 + nn : std::stoi(strapNumber), 120);
+  if (k <= 4) {
+    devices += "," + Device(k * 10 + 1, 12100 + nn, 121) + "," + Device(k * 10 + 2, 1100 + nn, 11);
+  } else if (k <= 7) {
+    devices += "," + Device(k * 10 + 1, 12300 + nn, 123) + "," + Device(k * 10 + 2, 12200 + nn, 122);
+  } else {
+    devices += "," + Device(k * 10 + 1, 12300 + nn, 123) + "," + Device(k * 10 + 2, 1100 + nn, 11);
+  }
+  return R"({"id":)" + std::to_string(100 + k) + R"(,"name":"rider)" + (k < 10 ? "0" : "") +
+         std::to_string(k) + R"(","device":[)" + devices +
+         R"(],"bicycle":[{"id":1,"active":true,"name":"b","crank":2,"cassette":4,"tire":1}]})";
+}
+
+class RoomEndToEndTest : public ::testing::Test {
+ protected:
+  RoomEndToEndTest() { login.accountId = 1; }
+  ~RoomEndToEndTest() override { board.reset(); }
+
+  void LoadTeam(const std::vector<std::string>& members) {
+    std::string all;
+    for (const auto& m : members) all += (all.empty() ? "" : ",") + m;
+    server.Answer(1, R"({"header":1,"result":true,"member":[)" + all + "]}");
+    ASSERT_TRUE(roster.LoadMembers());
+  }
+  void OpenSticks(int count) {
+    ReceiverSettings settings;
+    settings.discovery.sysfsRoot = "/nonexistent";
+    settings.discovery.libusbLibrary = "libvel-no-such-libusb.so.0";
+    settings.discovery.simulatedSticks = count;
+    settings.discovery.room = room;
+    settings.resetWait = std::chrono::milliseconds(0);
+    board->OpenSticks(settings);
+    ASSERT_EQ(board->Plan().ReceiverCount(), static_cast<std::size_t>(count));
+    ASSERT_TRUE(WaitFor([&] {
+      for (std::size_t r = 0; r < board->Plan().ReceiverCount(); ++r) {
+        if (board->Plan().Receiver(r).ChannelCount() != 8) return false;
+      }
+      return true;
+    })) << "every stick reported its channels";
+  }
+  // Panel k rides member `memberId` with every box its sensors enable ticked.
+  void Seat(int panel, std::uint64_t memberId) {
+    int entry = -1;
+    const auto& entries = lists.Entries(panel);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      if (entries[i].memberId == memberId) entry = static_cast<int>(i);
+    }
+    board->SelectMember(panel, entry);
+    for (auto box : {SensorBox::kSpeed, SensorBox::kCadence, SensorBox::kHeartRate, SensorBox::kPower}) {
+      if (board->BoxEnabled(panel, box) && !board->BoxChecked(panel, box)) board->ClickSensorBox(panel, box);
+    }
+  }
+  // Polls the board (as its 100 ms timer would) until `done` or 20 s.
+  bool WaitFor(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < deadline) {
+      board->DrainEvents();
+      if (done()) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return false;
+  }
+  // Moves the room and the program's clock on together, in steps, letting
+  // the pipeline keep up.
+  void Ride(std::uint64_t ms, std::uint64_t stepMs = 250) {
+    for (std::uint64_t t = 0; t < ms; t += stepMs) {
+      clock->AdvanceMs(stepMs);
+      test::ManualTick::Advance(stepMs);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      board->DrainEvents();
+    }
+  }
+  std::vector<std::string> LogTexts() {
+    std::vector<std::string> texts;
+    for (std::string s; log.TryPop(s);) texts.push_back(s.substr(s.find(" > ") + 3));
+    return texts;
+  }
+  bool Shows(int panel, PanelValue value) const { return !board->Text(panel, value).empty(); }
+
+  test::ManualTick tick{1000};
+  std::shared_ptr<sim::ManualSimClock> clock = std::make_shared<sim::ManualSimClock>();
+  std::shared_ptr<sim::VirtualRoom> room = std::make_shared<sim::VirtualRoom>(clock);
+  StringQueue log;
+  QueueBinding logBinding{QueueBinding::Role::kLog, log};
+  test::RecordingPanelView view;
+  test::RecordingMessageBox messages;
+  test::ScriptedPacketSender server;
+  RiderLists lists;
+  LoginValues login;
+  TeamRoster roster{server, messages, lists, login};
+  std::unique_ptr<RiderBoard> board =
+      std::make_unique<RiderBoard>(view, messages, server, roster, lists, login);
+};
+
+TEST_F(RoomEndToEndTest, TenRidersWithAllTheirSensorsShowValuesOnEveryPanel) {
+  std::vector<std::string> team;
+  for (int k = 1; k <= 10; ++k) team.push_back(RoomMember(k));
+  LoadTeam(team);
+  OpenSticks(4);
+  for (int k = 1; k <= 10; ++k) Seat(k - 1, 100 + k);
+  EXPECT_THAT(messages.Texts(), IsEmpty());
+
+  // Thirty channels: eight per stick, filled stick after stick.
+  // Boxes are ticked speed, cadence, heart rate, power: rider 1's combined
+  // sensor, strap and power meter take channels 0, 1, 2 of the first stick.
+  EXPECT_EQ(board->Slot(0, 121).channel, 0);
+  EXPECT_EQ(board->Slot(0, 120).channel, 1);
+  EXPECT_EQ(board->Slot(0, 11).channel, 2);
+  EXPECT_EQ(board->Slot(2, 121).receiver, 0);
+  EXPECT_EQ(board->Slot(2, 121).channel, 6);
+  EXPECT_EQ(board->Slot(2, 120).channel, 7);
+  EXPECT_EQ(board->Slot(2, 11).receiver, 1) << "the ninth sensor goes to the second stick";
+  EXPECT_EQ(board->Slot(2, 11).channel, 0);
+  EXPECT_EQ(board->Slot(9, 120).receiver, 3);
+  EXPECT_EQ(board->Slot(9, 120).channel, 5);
+
+  Ride(45000);
+  ASSERT_TRUE(WaitFor([&] {
+    for (int p = 0; p < 10; ++p) {
+      if (!Shows(p, PanelValue::kHeartRate) || !Shows(p, PanelValue::kSpeed) ||
+          !Shows(p, PanelValue::kCadence)) {
+        return false;
+      }
+    }
+    return true;
+  }));
+  for (int p = 0; p < 10; ++p) {
+    const int k = p + 1;
+    EXPECT_EQ(Shows(p, PanelValue::kPower), k <= 4 || k >= 8) << "panel " << p;
+    EXPECT_TRUE(Shows(p, PanelValue::kMaxHeartRate)) << "panel " << p;
+    EXPECT_GT(std::stoi(board->Text(p, PanelValue::kMaxHeartRate)), 40) << "panel " << p;
+    EXPECT_GT(std::stod(board->Text(p, PanelValue::kMaxSpeed)), 5.0) << "panel " << p;
+  }
+  // The combined sensors' cadence went to the power meters: one green series each.
+  for (int p = 0; p < 4; ++p) EXPECT_EQ(view.SeriesOfColour(p, series_colour::kCadence).size(), 1u);
+}
+
+TEST_F(RoomEndToEndTest, AChannelTheStickClosesIsAssignedAgainWhileTheBoxIsTicked) {
+  room->SetSearchTimeoutMs(2000);
+  LoadTeam({RoomMember(1, "12099")});  // a strap nobody wears
+  OpenSticks(1);
+  Seat(0, 101);
+  LogTexts();
+  Ride(2500);
+  std::vector<std::string> lines;
+  ASSERT_TRUE(WaitFor([&] {
+    for (auto& l : LogTexts()) lines.push_back(l);
+    return std::count(lines.begin(), lines.end(), "Assigning Channel...") >= 1;
+  }));
+  const std::vector<std::string> order = {"Channel Closed", "Unassigning channel...",
+                                          "Channel unassigned", "Assigning Channel..."};
+  auto at = lines.begin();
+  for (const auto& wanted : order) {
+    at = std::find(at, lines.end(), wanted);
+    ASSERT_NE(at, lines.end()) << wanted << " missing or out of order";
+  }
+  EXPECT_TRUE(board->BoxChecked(0, SensorBox::kHeartRate));
+  EXPECT_FALSE(board->Slot(0, 120).Free()) << "back on a channel";
+  EXPECT_THAT(messages.Texts(), IsEmpty()) << "re-registration is silent";
+}
+
+TEST_F(RoomEndToEndTest, UnpluggingAStickClearsItsRidersWhileTheOthersGoOn) {
+  std::vector<std::string> team;
+  for (int k = 1; k <= 10; ++k) {
+    // Straps only: eight on the first stick, two on the second.
+    team.push_back(R"({"id":)" + std::to_string(100 + k) + R"(,"name":"r)" + std::to_string(k + 10) +
+                   R"(","device":[)" + Device(k, 12000 + k, 120) + "]}");
+  }
+  LoadTeam(team);
+  OpenSticks(2);
+  for (int k = 1; k <= 10; ++k) Seat(k - 1, 100 + k);
+  EXPECT_EQ(board->Slot(8, 120).receiver, 1);
+  Ride(5000);
+  ASSERT_TRUE(WaitFor([&] {
+    for (int p = 0; p < 10; ++p) {
+      if (!Shows(p, PanelValue::kHeartRate)) return false;
+    }
+    return true;
+  }));
+
+  room->Stick(1).Unplug();
+  for (int second = 0; second < 20; ++second) {
+    Ride(1000);
+    if (second % 10 == 9) board->ClearStaleValues();  // the 10 s watchdog
+  }
+  board->DrainEvents();
+  for (int p = 0; p < 8; ++p) EXPECT_TRUE(Shows(p, PanelValue::kHeartRate)) << "panel " << p;
+  for (int p = 8; p < 10; ++p) {
+    EXPECT_FALSE(Shows(p, PanelValue::kHeartRate)) << "panel " << p;
+    EXPECT_TRUE(Shows(p, PanelValue::kMaxHeartRate)) << "the maximum stays";
+  }
+}
+
+}  // namespace
+}  // namespace vel
