@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
   }
   std::string error;
   const auto options = vel::ParseReplayOptions(args, error);
-  if (!options) return Fail(error + "\n" + kUsage);
+  if (!options) return Fail(error + " (see --help)");
 
   std::string raw;
   if (options->input == "-") {

@@ -1,0 +1,96 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+
+#include "json_line_view.h"
+#include "monitor_options.h"
+
+namespace vel {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+std::optional<MonitorOptions> Parse(std::initializer_list<const char*> args, std::string& error) {
+  return ParseMonitorOptions(std::vector<std::string>(args.begin(), args.end()), error);
+}
+
+TEST(MonitorOptionsTest, SensorsRidersAndTheirChecks) {
+  std::string error;
+  auto o = Parse({"--sensor", "0:120:12001", "--sensor", "0:11:1101", "--seconds", "2.5", "--log"}, error);
+  ASSERT_TRUE(o) << error;
+  ASSERT_EQ(o->sensors.size(), 2u);
+  EXPECT_EQ(o->sensors[1].deviceType, 11);
+  EXPECT_EQ(*o->seconds, 2.5);
+  o = Parse({"--server", "http://127.0.0.1:3000", "--account", "12", "--rider", "3:40"}, error);
+  ASSERT_TRUE(o) << error;
+  EXPECT_EQ(o->riders[0].memberId, 40u);
+
+  for (auto bad : std::vector<std::vector<const char*>>{
+           {},
+           {"--sensor", "10:120:1"},
+           {"--sensor", "0:99:1"},
+           {"--sensor", "0:120:70000"},
+           {"--sensor", "0:120"},
+           {"--rider", "0:1"},
+           {"--server", "ftp://x", "--account", "1", "--rider", "0:1"},
+           {"--server", "http://x", "--account", "-1", "--rider", "0:1"},
+           {"--server", "http://x", "--account", "1", "--rider", "0:1", "--rider", "0:2"},
+           {"--server", "http://x", "--account", "1", "--rider", "0:1", "--sensor", "0:120:1"},
+           {"--sensor", "0:120:1", "--seconds", "0"},
+           {"--sensor", "0:120:1", "--seconds"},
+           {"--sensor", "0:120:1", "--bogus"}}) {
+    error.clear();
+    EXPECT_FALSE(ParseMonitorOptions(std::vector<std::string>(bad.begin(), bad.end()), error));
+    EXPECT_FALSE(error.empty());
+  }
+}
+
+TEST(JsonLineViewTest, OneLinePerChangeWithJsonTextEscaped) {
+  std::vector<std::string> lines;
+  JsonLineView view([&](const std::string& l) { lines.push_back(l); });
+  view.SetValueText(0, PanelValue::kSpeed, " 23.4");
+  view.SetValueText(0, PanelValue::kSpeed, " 23.4");  // unchanged: nothing
+  view.SetSelectedGear(2, GearIndicator::kRear, 7);
+  view.SetClockText(1, "00:00:01");
+  view.Show("감지된 ANT+ 수신기가 없습니다.\n\"quoted\"");
+  EXPECT_THAT(lines, ElementsAre(R"({"panel":0,"control":"speed","text":" 23.4"})",
+                                 R"({"panel":2,"control":"reargear","index":7})",
+                                 R"({"panel":1,"control":"clock","text":"00:00:01"})",
+                                 R"({"message":"감지된 ANT+ 수신기가 없습니다.\n\"quoted\""})"));
+  EXPECT_EQ(view.AddSeries(0, 1), 0);
+  EXPECT_EQ(view.AddSeries(0, 1), 1);
+  view.RemoveSeries(0, 0);
+  EXPECT_EQ(view.AddSeries(0, 1), 0) << "a free slot is used again";
+}
+
+std::pair<int, std::string> RunMonitor(const std::string& environment, const std::string& args) {
+  const std::string command = environment + " " + VEL_MONITOR_EXE + " " + args + " 2>&1";
+  std::string output;
+  FILE* p = popen(command.c_str(), "r");
+  if (p == nullptr) return {-1, ""};
+  char buf[4096];
+  for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) output.append(buf, n);
+  const int status = pclose(p);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+TEST(VelMonitorToolTest, ShowsAStrapOfTheSimulatedRoomOnPanelZero) {
+  const auto [status, output] = RunMonitor("VEL_ANT_SIM=1", "--sensor 0:120:12001 --seconds 3");
+  EXPECT_EQ(status, 0) << output;
+  EXPECT_THAT(output, HasSubstr(R"({"panel":0,"control":"heartrate","text":")"));
+}
+
+TEST(VelMonitorToolTest, WithoutSticksTheUserIsToldAndBadOptionsEndWithStatusTwo) {
+  const auto [status, output] = RunMonitor("VEL_ANT_SIM=0 VEL_ANT_TTY=", "--sensor 0:120:1 --seconds 0.3");
+  EXPECT_EQ(status, 0);
+  EXPECT_THAT(output, HasSubstr(R"({"message":"감지된 ANT+ 수신기가 없습니다."})"));
+  const auto [badStatus, badOutput] = RunMonitor("", "--sensor 0:7:1");
+  EXPECT_EQ(badStatus, 2);
+  EXPECT_EQ(std::count(badOutput.begin(), badOutput.end(), '\n'), 1);
+}
+
+}  // namespace
+}  // namespace vel

@@ -1,0 +1,82 @@
+#include "json_line_view.h"
+
+#include <cpprest/json.h>
+
+namespace vel {
+namespace {
+
+const char* ControlName(PanelValue value) {
+  switch (value) {
+    case PanelValue::kSpeed: return "speed";
+    case PanelValue::kDistance: return "distance";
+    case PanelValue::kCadence: return "cadence";
+    case PanelValue::kHeartRate: return "heartrate";
+    case PanelValue::kPower: return "power";
+    case PanelValue::kMaxSpeed: return "maxspeed";
+    case PanelValue::kMaxCadence: return "maxcadence";
+    case PanelValue::kMaxHeartRate: return "maxheartrate";
+  }
+  return "value";
+}
+
+}  // namespace
+
+int JsonLineView::AddSeries(int panel, std::uint32_t) {
+  auto& inUse = seriesInUse_.at(static_cast<std::size_t>(panel));
+  for (std::size_t i = 0; i < inUse.size(); ++i) {
+    if (!inUse[i]) {
+      inUse[i] = true;
+      return static_cast<int>(i);
+    }
+  }
+  inUse.push_back(true);
+  return static_cast<int>(inUse.size() - 1);
+}
+
+void JsonLineView::RemoveSeries(int panel, int series) {
+  auto& inUse = seriesInUse_.at(static_cast<std::size_t>(panel));
+  if (series >= 0 && static_cast<std::size_t>(series) < inUse.size()) {
+    inUse[static_cast<std::size_t>(series)] = false;
+  }
+}
+
+void JsonLineView::SetValueText(int panel, PanelValue value, const std::string& text) {
+  Emit(panel, ControlName(value), text);
+}
+
+void JsonLineView::SetSelectedGear(int panel, GearIndicator gear, int index) {
+  EmitIndex(panel, gear == GearIndicator::kFront ? "frontgear" : "reargear", index);
+}
+
+void JsonLineView::SetClockText(int panel, const std::string& text) { Emit(panel, "clock", text); }
+
+void JsonLineView::Show(const std::string& text) {
+  web::json::value line = web::json::value::object(true);
+  line["message"] = web::json::value::string(text);
+  out_(line.serialize());
+}
+
+void JsonLineView::Emit(int panel, const std::string& control, const std::string& text) {
+  auto [it, added] = shown_.try_emplace({panel, control}, text);
+  if (!added && it->second == text) return;
+  it->second = text;
+  web::json::value line = web::json::value::object(true);
+  line["panel"] = web::json::value::number(panel);
+  line["control"] = web::json::value::string(control);
+  line["text"] = web::json::value::string(text);
+  out_(line.serialize());
+}
+
+void JsonLineView::EmitIndex(int panel, const std::string& control, int index) {
+  const std::string key = std::to_string(index);
+  auto [it, added] = shown_.try_emplace({panel, control}, key);
+  if (!added && it->second == key) return;
+  it->second = key;
+  web::json::value line = web::json::value::object(true);
+  line["panel"] = web::json::value::number(panel);
+  line["control"] = web::json::value::string(control);
+  line["index"] = web::json::value::number(index);
+  out_(line.serialize());
+}
+
+}  // namespace vel

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/rider_panel_view.h"
+#include "common/message_box.h"
+
+namespace vel {
+
+// The rider panels as lines of JSON, one per change a person would see:
+// {"panel":K,"control":"speed","text":" 23.4"}, {"panel":K,"control":
+// "frontgear","index":2}, {"panel":K,"control":"clock","text":"00:01:05"},
+// and message boxes as {"message":"..."}.
+class JsonLineView : public RiderPanelView, public MessageBox {
+ public:
+  using LineSink = std::function<void(const std::string&)>;
+  explicit JsonLineView(LineSink out) : out_(std::move(out)) {}
+
+  int AddSeries(int panel, std::uint32_t colour) override;
+  void RemoveSeries(int panel, int series) override;
+  void PushSample(int, int, int) override {}
+  void SetValueText(int panel, PanelValue value, const std::string& text) override;
+  void SetGearCount(int, GearIndicator, int) override {}
+  void SetSelectedGear(int panel, GearIndicator gear, int index) override;
+  void SetSensorBox(int, SensorBox, bool, bool) override {}
+  void SetStartButton(int, const std::string&, bool) override {}
+  void SetClockText(int panel, const std::string& text) override;
+  void SetGroupCaption(int, const std::string&) override {}
+  void SetMemberSelection(int, std::optional<int>) override {}
+  void Show(const std::string& text) override;
+
+ private:
+  void Emit(int panel, const std::string& control, const std::string& text);
+  void EmitIndex(int panel, const std::string& control, int index);
+
+  LineSink out_;
+  std::map<std::pair<int, std::string>, std::string> shown_;  // only changes are written
+  std::array<std::vector<bool>, 10> seriesInUse_;
+};
+
+}  // namespace vel

@@ -1,0 +1,47 @@
+// vel-monitor: watch a room without the windows. Opens every stick as the
+// program does and prints one JSON line per change of a rider panel.
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "room_monitor.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: vel-monitor [--sensor PANEL:TYPE:NUMBER ...] [--server URL --account ID "
+    "--rider PANEL:MEMBER_ID ...] [--seconds S] [--log]";
+
+std::atomic<bool> g_stop{false};
+
+void OnStopSignal(int) { g_stop.store(true); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    std::puts(kUsage);
+    return 0;
+  }
+  std::string error;
+  const auto options = vel::ParseMonitorOptions(args, error);
+  if (!options) {
+    std::fprintf(stderr, "vel-monitor: %s (see --help)\n", error.c_str());
+    return 2;
+  }
+  std::signal(SIGINT, OnStopSignal);
+  std::signal(SIGTERM, OnStopSignal);
+
+  vel::RoomMonitor monitor(*options, [](const std::string& line) {
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+  });
+  if (!monitor.Start(vel::ReceiverSettings::FromEnvironment(), error)) {
+    std::fprintf(stderr, "vel-monitor: %s\n", error.c_str());
+    return 1;
+  }
+  monitor.Run(g_stop);
+  return 0;
+}

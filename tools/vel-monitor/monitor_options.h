@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vel {
+
+// vel-monitor's command line.
+struct MonitorOptions {
+  struct Sensor {
+    int panel;
+    int deviceType;
+    int deviceNumber;
+  };
+  struct Rider {
+    int panel;
+    std::uint64_t memberId;
+  };
+  std::vector<Sensor> sensors;
+  std::string server;  // base URL of the application server
+  std::optional<std::uint64_t> account;
+  std::vector<Rider> riders;
+  std::optional<double> seconds;  // none: until interrupted
+  bool log = false;
+};
+
+// None, with a one-line reason in `error`, for a command line that does
+// not make sense.
+std::optional<MonitorOptions> ParseMonitorOptions(const std::vector<std::string>& args,
+                                                  std::string& error);
+
+}  // namespace vel

@@ -1,0 +1,128 @@
+#include "room_monitor.h"
+
+#include <chrono>
+#include <map>
+#include <thread>
+
+#include "ant/ant_message.h"
+#include "server/request_executor.h"
+#include "server/server_config.h"
+
+namespace vel {
+namespace {
+
+// Without a server, every request fails quietly.
+class NoServer : public PacketSender {
+ public:
+  bool SendPacket(const web::json::value&, web::json::value&) override { return false; }
+};
+
+SensorBox BoxFor(int deviceType) {
+  switch (deviceType) {
+    case device_type::kHeartRate: return SensorBox::kHeartRate;
+    case device_type::kBikeCadence: return SensorBox::kCadence;
+    case device_type::kBikePower: return SensorBox::kPower;
+    default: return SensorBox::kSpeed;  // 121 and 123
+  }
+}
+
+}  // namespace
+
+RoomMonitor::RoomMonitor(const MonitorOptions& options, LineSink out)
+    : options_(options),
+      out_(std::move(out)),
+      logBinding_(QueueBinding::Role::kLog, log_),
+      view_(out_),
+      server_(options.server.empty()
+                  ? std::unique_ptr<PacketSender>(std::make_unique<NoServer>())
+                  : std::make_unique<RequestExecutor>(
+                        ServerConfig::BuiltIn(Endpoints{options.server, "", "", ""}), view_)),
+      roster_(*server_, view_, lists_, login_),
+      board_(std::make_unique<RiderBoard>(view_, view_, *server_, roster_, lists_, login_)) {
+  login_.accountId = options.account.value_or(0);
+}
+
+RoomMonitor::~RoomMonitor() {
+  board_.reset();  // sticks stopped in order
+  DrainLog();
+}
+
+bool RoomMonitor::Start(const ReceiverSettings& sticks, std::string& error) {
+  if (!options_.server.empty() && !roster_.LoadMembers()) {
+    error = "cannot load the team of account " + std::to_string(login_.accountId) + " from " +
+            options_.server;
+    return false;
+  }
+  for (const auto& rider : options_.riders) {
+    if (roster_.FindMember(rider.memberId) == nullptr) {
+      error = "member " + std::to_string(rider.memberId) + " is not in the team";
+      return false;
+    }
+  }
+  board_->OpenSticks(sticks);
+  DrainLog();
+
+  std::map<int, std::vector<DeviceRecord>> bare;
+  for (const auto& s : options_.sensors) {
+    bare[s.panel].push_back(DeviceRecord{kNoId, true, s.deviceNumber, s.deviceType});
+  }
+  for (const auto& [panel, sensors] : bare) {
+    board_->UseSensors(panel, sensors);
+    for (const DeviceRecord& d : sensors) {
+      const SensorBox box = BoxFor(d.type);
+      if (!board_->BoxChecked(panel, box)) board_->ClickSensorBox(panel, box);
+    }
+  }
+  for (const auto& rider : options_.riders) Seat(rider.panel, rider.memberId);
+  DrainLog();
+  return true;
+}
+
+void RoomMonitor::Seat(int panel, std::uint64_t memberId) {
+  const auto& entries = lists_.Entries(panel);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i].memberId != memberId) continue;
+    board_->SelectMember(panel, static_cast<int>(i));
+    // Every box the member's sensors allow, as the user would tick them.
+    for (auto box : {SensorBox::kSpeed, SensorBox::kCadence, SensorBox::kHeartRate, SensorBox::kPower}) {
+      if (board_->BoxEnabled(panel, box) && !board_->BoxChecked(panel, box)) {
+        board_->ClickSensorBox(panel, box);
+      }
+    }
+    return;
+  }
+}
+
+void RoomMonitor::Run(const std::atomic<bool>& stop) {
+  using Clock = std::chrono::steady_clock;
+  const auto start = Clock::now();
+  auto nextClock = start;
+  auto nextWatchdog = start + std::chrono::seconds(10);
+  while (!stop.load()) {
+    const auto now = Clock::now();
+    if (options_.seconds &&
+        now - start >= std::chrono::duration<double>(*options_.seconds)) {
+      break;
+    }
+    board_->DrainEvents();
+    if (now >= nextClock) {
+      board_->UpdateClocks();
+      nextClock += std::chrono::milliseconds(500);
+    }
+    if (now >= nextWatchdog) {
+      board_->ClearStaleValues();
+      nextWatchdog += std::chrono::seconds(10);
+    }
+    DrainLog();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  board_->DrainEvents();
+}
+
+void RoomMonitor::DrainLog() {
+  for (std::string line; log_.TryPop(line);) {
+    if (options_.log) out_(line);
+  }
+}
+
+}  // namespace vel
