@@ -200,6 +200,13 @@ bool WriteAll(int fd, const void* bytes, std::size_t size) {
   return true;
 }
 
+// Copies at most size - 1 characters and always terminates.
+void CopyText(char* out, std::size_t size, const char* text) {
+  std::size_t i = 0;
+  for (; i + 1 < size && text[i] != '\0'; ++i) out[i] = text[i];
+  out[i] = '\0';
+}
+
 std::size_t Align4(std::size_t n) { return (n + 3) & ~std::size_t{3}; }
 
 std::size_t NoteSize(std::size_t descBytes) {
@@ -275,7 +282,7 @@ bool WriteDump(int fd, int signal, const siginfo_t* info, const void* ucontext) 
   for (const char* c = g_cmdline; *c != '\0'; ++c) {
     if (*c == '/') name = c + 1;
   }
-  std::strncpy(process.pr_fname, name, sizeof process.pr_fname - 1);
+  CopyText(process.pr_fname, sizeof process.pr_fname, name);
   for (long i = 0; i < cmdBytes && i < static_cast<long>(sizeof process.pr_psargs) - 1; ++i) {
     process.pr_psargs[i] = g_cmdline[i] == '\0' ? ' ' : g_cmdline[i];
   }
@@ -432,7 +439,7 @@ bool WriteCrashDump(int signal, const siginfo_t* info, const void* ucontext) {
 
 void InstallCrashDumpWriter(const char* prefix) {
   if (g_installed.exchange(true)) return;
-  std::strncpy(g_prefix, prefix, sizeof g_prefix - 1);
+  CopyText(g_prefix, sizeof g_prefix, prefix);
   // The handler cannot read the time zone; the offset is taken now.
   const std::time_t now = std::time(nullptr);
   std::tm local{};
