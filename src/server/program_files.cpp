@@ -86,8 +86,7 @@ bool ReplaceFile(const fs::path& source, const fs::path& target, std::optional<f
     errno = EINVAL;
     return Fail(error, source.string() + " is not a plain file");
   }
-  const mode_t permissions =
-      mode ? static_cast<mode_t>(*mode) & 07777 : sourceStat.st_mode & 07777;
+  const mode_t permissions = mode ? static_cast<mode_t>(*mode) & 07777 : sourceStat.st_mode & 07777;
 
   // A short fixed name: the target's own name may already be near the
   // file system's limit.

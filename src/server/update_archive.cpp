@@ -82,7 +82,8 @@ bool ReadEntryInfo(unzFile zip, std::string_view executableName, EntryInfo& entr
 bool ExtractEntry(unzFile zip, const EntryInfo& entry, const fs::path& target) {
   if (entry.zip.flag & 1) return false;  // encrypted: the program has no password
   if (unzOpenCurrentFile(zip) != UNZ_OK) return false;
-  const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+  const int fd =
+      ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
   bool ok = fd >= 0;
   ZPOS64_T total = 0;
   std::vector<char> buffer(kReadChunk);

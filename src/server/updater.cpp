@@ -22,9 +22,8 @@ constexpr char kUnpackFolder[] = "files";
 constexpr char kScratchFolder[] = "unpacking";
 
 bool AllDigits(std::string_view text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-    return c >= '0' && c <= '9';
-  });
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // The server's file list, as texts: the elements that are strings.
@@ -154,7 +153,13 @@ bool Updater::RemoveStaleCopy() {
   const fs::path staged = executable_.string() + "_";
   std::error_code ec;
   if (!fs::exists(fs::symlink_status(staged, ec))) return true;
-  if (Retry([&] { return fs::remove(staged, ec) && !ec; })) return true;
+  // Gone by someone else's hand counts as deleted.
+  if (Retry([&] {
+        fs::remove(staged, ec);
+        return !ec;
+      })) {
+    return true;
+  }
   PushLog("Update: cannot delete " + staged.string() + ": " + ec.message());
   messages_.Show(kStaleCopyStuckMessage);
   return false;

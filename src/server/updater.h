@@ -24,8 +24,7 @@ inline constexpr char kStagedCopyStuckMessage[] =
 inline constexpr char kStaleCopyStuckMessage[] =
     "이전 업데이트 파일을 지우지 못했습니다. 프로그램을 모두 닫고 다시 실행해 주세요.";
 // The executable carries no version the patch server could compare.
-inline constexpr char kNoVersionMessage[] =
-    "프로그램의 버전을 알 수 없어 업데이트할 수 없습니다.";
+inline constexpr char kNoVersionMessage[] = "프로그램의 버전을 알 수 없어 업데이트할 수 없습니다.";
 // Neither the staged copy nor the executable could be started again.
 inline constexpr char kRestartFailedMessage[] = "프로그램을 다시 시작하지 못했습니다.";
 

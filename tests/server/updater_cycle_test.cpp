@@ -188,7 +188,8 @@ TEST_F(UpdaterCycleTest, ANewExecutableTakesFourRuns) {
   for (const ProgramRun& run : runs) EXPECT_THAT(run.messages, IsEmpty()) << run.exe;
 
   EXPECT_EQ(Read(program_ / "vel"), next);
-  EXPECT_EQ(fs::status(program_ / "vel").permissions() & fs::perms::owner_exec, fs::perms::owner_exec);
+  EXPECT_EQ(fs::status(program_ / "vel").permissions() & fs::perms::owner_exec,
+            fs::perms::owner_exec);
   EXPECT_EQ(Read(program_ / "data.txt"), "v2");
   EXPECT_FALSE(fs::exists(program_ / "vel_"));
   EXPECT_FALSE(fs::exists(program_ / "patch"));

@@ -22,11 +22,11 @@ namespace vel {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ZipEntry;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAre;
-using test::ZipEntry;
 
 // The patch server the updater is tested against.
 using TestPatchServer = test::PatchServer;
@@ -134,7 +134,8 @@ class UpdaterTest : public ::testing::Test {
 
   std::size_t VersionQueries() const {
     std::size_t n = 0;
-    for (const auto& request : server_->Received()) n += request.pathAndQuery == "/?version=201902170";
+    for (const auto& request : server_->Received())
+      n += request.pathAndQuery == "/?version=201902170";
     return n;
   }
 
@@ -233,16 +234,20 @@ TEST_F(UpdaterTest, EntriesNamingOtherFoldersOrLinksNeverLeaveTheUnpackFolder) {
   }
   const auto lines = log_.LogTexts();
   EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
-                          [](const std::string& l) { return l.find("not a plain file name") != std::string::npos; }),
+                          [](const std::string& l) {
+                            return l.find("not a plain file name") != std::string::npos;
+                          }),
             7);
-  EXPECT_THAT(lines, testing::Contains(HasSubstr("entry \"link\" of 201902180/evil.zip is not a plain file")));
+  EXPECT_THAT(lines, testing::Contains(
+                         HasSubstr("entry \"link\" of 201902180/evil.zip is not a plain file")));
 }
 
 TEST_F(UpdaterTest, AFailedDownloadShowsTheMessageOnceAndNothingOfItIsInstalled) {
   Publish("201902180", "a.zip", {{"a.txt", "a"}});
   Publish("201902180", "b.zip", {{"b.txt", "b"}});
   Publish("201902180", "c.zip", {{"c.txt", "c"}});
-  auto unreachable = MakeExecutor("http://127.0.0.1:" + std::to_string(test::LoopbackServer::FreePort()));
+  auto unreachable =
+      MakeExecutor("http://127.0.0.1:" + std::to_string(test::LoopbackServer::FreePort()));
   EditedSource source(*executor_);
   // A file the server lists but does not have (404).
   source.editInfo = [](web::json::value& info) {
@@ -260,17 +265,18 @@ TEST_F(UpdaterTest, AFailedDownloadShowsTheMessageOnceAndNothingOfItIsInstalled)
   EXPECT_FALSE(Run({"vel"}, &source));
   EXPECT_EQ(ProgramFiles(), (std::set<std::string>{"vel", "c.txt"}));
   EXPECT_THAT(box_.Texts(), ElementsAre(kCheckConnectionMessage));
-  EXPECT_THAT(log_.LogTexts(), testing::IsSupersetOf({
-                                   "Update: download of \"201902180/a.zip\" failed",
-                                   "Update: download of \"201902180/b.zip\" failed",
-                                   "Update: download of \"201902180/missing.zip\" failed"}));
+  EXPECT_THAT(log_.LogTexts(),
+              testing::IsSupersetOf({"Update: download of \"201902180/a.zip\" failed",
+                                     "Update: download of \"201902180/b.zip\" failed",
+                                     "Update: download of \"201902180/missing.zip\" failed"}));
 }
 
 TEST_F(UpdaterTest, AnArchiveThatIsNotAZipOrHasADamagedEntryIsSkippedWhole) {
   fs::create_directories(releases_ / "201902180");
   Write(releases_ / "201902180" / "1-garbage.zip", "PK\3\4 this is not an archive");
   Publish("201902180", "2-damaged.zip",
-          {{"intact.txt", "fine", std::nullopt, true}, {"damaged.txt", "PAYLOAD-0123456789", std::nullopt, true}});
+          {{"intact.txt", "fine", std::nullopt, true},
+           {"damaged.txt", "PAYLOAD-0123456789", std::nullopt, true}});
   std::string bytes = Read(releases_ / "201902180" / "2-damaged.zip");
   bytes[bytes.find("PAYLOAD") + 3] ^= 0x20;
   Write(releases_ / "201902180" / "2-damaged.zip", bytes);
@@ -338,7 +344,9 @@ TEST_F(UpdaterTest, NoAnswerFromThePatchServerEndsTheRunWithoutARestart) {
 
 TEST(VersionNumberTest, FourDecimalNumbersArePaddedToTheServersForm) {
   EXPECT_EQ(FormatVersionNumber("2019.2.17.0"), "201902170");
-  EXPECT_EQ(FormatVersionNumber("2019.12.1.15"), "20191201" "15");
+  EXPECT_EQ(FormatVersionNumber("2019.12.1.15"),
+            "20191201"
+            "15");
   EXPECT_EQ(FormatVersionNumber("7.0.0.0"), "000700000");
   for (const char* bad : {"", "2019.2.17", "2019.2.17.0.1", "2019.2.17.x", "2019.-2.17.0",
                           "+2019.2.17.0", "2019..17.0", "2019.2.17.0 ", "99999999999.1.1.1"}) {

@@ -14,7 +14,8 @@ namespace fs = std::filesystem;
 using web::http::status_codes;
 
 bool AllDigits(const std::string& text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // Decimal texts of any length compared as numbers.
@@ -58,7 +59,8 @@ void PatchServer::Answer(web::http::http_request& request, const ReceivedRequest
         if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
       }
       std::sort(names.begin(), names.end());
-      for (const std::string& name : names) files.push_back(web::json::value::string(folder + "/" + name));
+      for (const std::string& name : names)
+        files.push_back(web::json::value::string(folder + "/" + name));
     }
     web::json::value reply = web::json::value::object();
     reply["result"] = web::json::value::boolean(true);

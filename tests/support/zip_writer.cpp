@@ -20,11 +20,10 @@ void WriteZip(const std::filesystem::path& path, const std::vector<ZipEntry>& en
       madeBy = (3u << 8) | 20;  // Unix
     }
     ok = ok &&
-         zipOpenNewFileInZip4_64(zip, entry.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
-                                 entry.stored ? 0 : Z_DEFLATED,
-                                 entry.stored ? 0 : Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS,
-                                 DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0, madeBy, 0,
-                                 0) == ZIP_OK &&
+         zipOpenNewFileInZip4_64(
+             zip, entry.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
+             entry.stored ? 0 : Z_DEFLATED, entry.stored ? 0 : Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS,
+             DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0, madeBy, 0, 0) == ZIP_OK &&
          zipWriteInFileInZip(zip, entry.data.data(), static_cast<unsigned>(entry.data.size())) ==
              ZIP_OK &&
          zipCloseFileInZip(zip) == ZIP_OK;

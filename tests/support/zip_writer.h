@@ -10,7 +10,10 @@ namespace vel::test {
 struct ZipEntry {
   ZipEntry(std::string entryName, std::string entryData,
            std::optional<unsigned> mode = std::nullopt, bool storedAsIs = false)
-      : name(std::move(entryName)), data(std::move(entryData)), unixMode(mode), stored(storedAsIs) {}
+      : name(std::move(entryName)),
+        data(std::move(entryData)),
+        unixMode(mode),
+        stored(storedAsIs) {}
 
   std::string name;
   std::string data;
