@@ -1,0 +1,239 @@
+#include "server/updater.h"
+
+#include <algorithm>
+#include <system_error>
+#include <thread>
+
+#include <cpprest/uri_builder.h>
+
+#include "common/string_printf.h"
+#include "sensors/sensor_queues.h"
+#include "server/program_files.h"
+#include "server/update_archive.h"
+
+namespace vel {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kRestartArgument[] = "N";
+constexpr char kUnpackFolder[] = "files";
+// Where one archive is read before it goes into the unpack folder whole.
+constexpr char kScratchFolder[] = "unpacking";
+
+bool AllDigits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The server's file list, as texts: the elements that are strings.
+std::vector<std::string> ListedFiles(const web::json::value& info) {
+  std::vector<std::string> files;
+  if (!info.is_object() || !info.has_array_field("files")) {
+    if (info.is_object() && info.has_field("files")) PushLog("Update: \"files\" is not a list");
+    return files;
+  }
+  for (const web::json::value& file : info.at("files").as_array()) {
+    if (file.is_string()) {
+      files.push_back(file.as_string());
+    } else {
+      PushLog("Update: a listed file is not a text, skipped: " + file.serialize());
+    }
+  }
+  return files;
+}
+
+}  // namespace
+
+bool Updater::NumericOrder::operator()(const std::string& a, const std::string& b) const {
+  // Decimal texts of any length, compared as numbers; "7" and "07" are
+  // different folders of the same number, kept apart by their text.
+  const auto significant = [](const std::string& s) {
+    const std::size_t first = s.find_first_not_of('0');
+    return std::string_view(s).substr(first == std::string::npos ? s.size() : first);
+  };
+  const std::string_view x = significant(a);
+  const std::string_view y = significant(b);
+  if (x.size() != y.size()) return x.size() < y.size();
+  if (x != y) return x < y;
+  return a < b;
+}
+
+Updater::Updater(const ServerConfig& config, std::vector<std::string> arguments,
+                 PatchSource& patches, MessageBox& messages, ProcessStarter& starter,
+                 UpdaterOptions options)
+    : exeName_(config.ExeFile()),
+      arguments_(std::move(arguments)),
+      patches_(patches),
+      messages_(messages),
+      starter_(starter),
+      options_(std::move(options)) {
+  if (options_.executable) {
+    executable_ = *options_.executable;
+  } else if (auto running = RunningExecutablePath()) {
+    executable_ = std::move(*running);
+  }
+  programDirectory_ = executable_.parent_path();
+  if (auto number = FormatVersionNumber(options_.fileVersion)) {
+    versionNumber_ = std::move(*number);
+  } else {
+    PushLog("Update: the program's version \"" + options_.fileVersion + "\" is not A.B.C.D");
+  }
+  if (!programDirectory_.empty()) DeleteTree(PatchFolder());
+}
+
+Updater::~Updater() {
+  if (!handedOver_ && !programDirectory_.empty()) DeleteTree(PatchFolder());
+}
+
+template <typename Attempt>
+bool Updater::Retry(Attempt attempt) const {
+  const auto deadline = std::chrono::steady_clock::now() + options_.retryLimit;
+  for (;;) {
+    if (attempt()) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(options_.retryInterval);
+  }
+}
+
+bool Updater::Start(const fs::path& program, const std::vector<std::string>& arguments) {
+  if (!starter_.Start(program, arguments)) return false;
+  handedOver_ = true;
+  return true;
+}
+
+bool Updater::RunUpdate() {
+  if (executable_.empty()) {
+    // Without its own path the program can neither finish nor make an
+    // update, but it can still go on when it was started to.
+    PushLog("Update: the running executable is unknown");
+  } else {
+    if (executable_.filename().string().find('_') != std::string::npos) return FinishStagedCopy();
+    if (!RemoveStaleCopy()) return false;
+  }
+  if (arguments_.size() >= 2 && arguments_[1] == kRestartArgument) return true;
+
+  if (executable_.empty() || versionNumber_.empty()) {
+    messages_.Show(kNoVersionMessage);
+    return false;
+  }
+  web::uri_builder query;
+  query.append_query("version", versionNumber_);
+  web::json::value info;
+  if (!patches_.FetchPatchInfo(query.to_string(), info)) return false;
+
+  std::error_code ec;
+  fs::create_directories(PatchFolder(), ec);
+  const Downloads downloads = Download(info);
+  Unpack(downloads);
+  Install();
+  // The next instance may start downloading at once; nothing of this run
+  // may be left to delete after it has started.
+  DeleteTree(PatchFolder());
+  Restart();
+  return false;
+}
+
+bool Updater::FinishStagedCopy() {
+  std::string target = executable_.filename().string();
+  // The underscore the install step appended is the last one.
+  target.erase(target.rfind('_'), 1);
+  const fs::path installed = programDirectory_ / target;
+  std::string error;
+  if (!Retry([&] { return ReplaceFile(executable_, installed, std::nullopt, &error); })) {
+    PushLog("Update: cannot replace the executable: " + error);
+    messages_.Show(kStagedCopyStuckMessage);
+    return false;
+  }
+  if (!Start(installed, {})) messages_.Show(kRestartFailedMessage);
+  return false;
+}
+
+bool Updater::RemoveStaleCopy() {
+  const fs::path staged = executable_.string() + "_";
+  std::error_code ec;
+  if (!fs::exists(fs::symlink_status(staged, ec))) return true;
+  // Gone by someone else's hand counts as deleted.
+  if (Retry([&] {
+        fs::remove(staged, ec);
+        return !ec;
+      })) {
+    return true;
+  }
+  PushLog("Update: cannot delete " + staged.string() + ": " + ec.message());
+  messages_.Show(kStaleCopyStuckMessage);
+  return false;
+}
+
+Updater::Downloads Updater::Download(const web::json::value& info) {
+  Downloads downloads;
+  for (const std::string& listed : ListedFiles(info)) {
+    const std::size_t slash = listed.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : listed.substr(0, slash);
+    const std::string file = slash == std::string::npos ? "" : listed.substr(slash + 1);
+    // The listed path becomes a local path: only "<number>/<file name>".
+    if (!AllDigits(folder) || !IsPlainEntryName(file)) {
+      PushLog("Update: listed file \"" + listed + "\" is not <version>/<file>, skipped");
+      continue;
+    }
+    std::error_code ec;
+    const fs::path local = PatchFolder() / folder / file;
+    fs::create_directories(local.parent_path(), ec);
+    if (patches_.DownloadPatchFile(listed, local)) {
+      std::vector<std::string>& files = downloads[folder];
+      if (std::find(files.begin(), files.end(), file) == files.end()) files.push_back(file);
+      continue;
+    }
+    // Nothing of a failed or cut-off download is ever unpacked; an earlier
+    // good download of the same file does not count any more either.
+    fs::remove(local, ec);
+    if (auto it = downloads.find(folder); it != downloads.end()) std::erase(it->second, file);
+    PushLog("Update: download of \"" + listed + "\" failed");
+  }
+  for (auto& [folder, files] : downloads) std::sort(files.begin(), files.end());
+  return downloads;
+}
+
+void Updater::Unpack(const Downloads& downloads) {
+  const fs::path unpackFolder = PatchFolder() / kUnpackFolder;
+  std::error_code ec;
+  fs::create_directories(unpackFolder, ec);
+  // Ascending version order: a later version's file of the same name wins.
+  for (const auto& [folder, files] : downloads) {
+    for (const std::string& file : files) {
+      UnpackArchive(PatchFolder() / folder / file, unpackFolder, PatchFolder() / kScratchFolder,
+                    exeName_);
+    }
+  }
+}
+
+void Updater::Install() {
+  std::vector<fs::path> unpacked;
+  std::error_code ec;
+  for (fs::directory_iterator it(PatchFolder() / kUnpackFolder, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    if (it->is_regular_file(ec)) unpacked.push_back(it->path());
+  }
+  std::sort(unpacked.begin(), unpacked.end());
+  for (const fs::path& file : unpacked) {
+    std::string name = file.filename().string();
+    // Anything named like the executable is staged: the running program
+    // cannot be replaced by itself.
+    if (name.starts_with(exeName_)) name += "_";
+    std::string error;
+    if (!ReplaceFile(file, programDirectory_ / name, std::nullopt, &error)) {
+      PushLog("Update: cannot install " + name + ": " + error);
+    }
+  }
+}
+
+void Updater::Restart() {
+  const std::vector<std::string> restarted{kRestartArgument};
+  // The staged copy is normally missing: the update held no new executable.
+  if (Start(programDirectory_ / (exeName_ + "_"), restarted)) return;
+  if (Start(programDirectory_ / exeName_, restarted)) return;
+  PushLog("Update: cannot start " + (programDirectory_ / exeName_).string());
+  messages_.Show(kRestartFailedMessage);
+}
+
+}  // namespace vel

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <cpprest/json.h>
+
+#include "common/message_box.h"
+#include "server/patch_source.h"
+#include "server/process_starter.h"
+#include "server/server_config.h"
+#include "server/version_number.h"
+
+namespace vel {
+
+// The staged copy could not take the executable's place in time.
+inline constexpr char kStagedCopyStuckMessage[] =
+    "새 실행 파일을 설치하지 못했습니다. 프로그램을 모두 닫고 다시 실행해 주세요.";
+// A staged copy left by an earlier update could not be deleted in time.
+inline constexpr char kStaleCopyStuckMessage[] =
+    "이전 업데이트 파일을 지우지 못했습니다. 프로그램을 모두 닫고 다시 실행해 주세요.";
+// The executable carries no version the patch server could compare.
+inline constexpr char kNoVersionMessage[] = "프로그램의 버전을 알 수 없어 업데이트할 수 없습니다.";
+// Neither the staged copy nor the executable could be started again.
+inline constexpr char kRestartFailedMessage[] = "프로그램을 다시 시작하지 못했습니다.";
+
+struct UpdaterOptions {
+  // The running executable; none: the one the kernel names.
+  std::optional<std::filesystem::path> executable;
+  // The executable's own version "A.B.C.D".
+  std::string fileVersion = std::string(CompiledFileVersion());
+  // How often, and for how long, the staged copy tries to replace the
+  // executable, and a run tries to delete a stale staged copy, while the
+  // other instance still holds it.
+  std::chrono::milliseconds retryInterval{100};
+  std::chrono::milliseconds retryLimit{30000};
+};
+
+// Keeps the program up to date from the patch server before anything else
+// runs. Every start without the argument "N" is an update run that ends
+// the process: it sends the version number, downloads and unpacks what the
+// server lists, installs the files beside the executable and starts the
+// program again with "N". A new executable E cannot replace itself while it
+// runs, so it is installed as E + "_", which is started, puts itself in
+// place of E and starts E, whose next update run deletes E + "_".
+//
+// Names, all in the program directory: E is the configuration's `file`
+// `exe`; the patch folder "patch" holds the downloads as
+// "patch/<folder>/<file>" and the unpacked files in "patch/files".
+class Updater {
+ public:
+  // `arguments` is the command line (argv[0] first). Works out the program
+  // directory and the version number, and deletes the patch folder.
+  Updater(const ServerConfig& config, std::vector<std::string> arguments, PatchSource& patches,
+          MessageBox& messages, ProcessStarter& starter, UpdaterOptions options = {});
+  // Deletes the patch folder, unless another instance of the program has
+  // been started and may be using it by now.
+  ~Updater();
+  Updater(const Updater&) = delete;
+  Updater& operator=(const Updater&) = delete;
+
+  // The update run. True only for a run started with "N": start-up goes on
+  // to the login. False: the program ends now (another instance may have
+  // been started). A false result leaves the patch folder already deleted.
+  bool RunUpdate();
+
+  const std::filesystem::path& ProgramDirectory() const { return programDirectory_; }
+  // Empty when the executable has no usable version.
+  const std::string& VersionNumber() const { return versionNumber_; }
+  std::filesystem::path PatchFolder() const { return programDirectory_ / "patch"; }
+
+ private:
+  // Archives downloaded whole, by version folder (in numeric order) and
+  // file name.
+  struct NumericOrder {
+    bool operator()(const std::string& a, const std::string& b) const;
+  };
+  using Downloads = std::map<std::string, std::vector<std::string>, NumericOrder>;
+
+  bool FinishStagedCopy();
+  bool RemoveStaleCopy();
+  Downloads Download(const web::json::value& info);
+  void Unpack(const Downloads& downloads);
+  void Install();
+  void Restart();
+  // Calls `attempt` every retry interval until it succeeds or the retry
+  // limit has passed.
+  template <typename Attempt>
+  bool Retry(Attempt attempt) const;
+  bool Start(const std::filesystem::path& program, const std::vector<std::string>& arguments);
+
+  const std::string exeName_;
+  const std::vector<std::string> arguments_;
+  PatchSource& patches_;
+  MessageBox& messages_;
+  ProcessStarter& starter_;
+  const UpdaterOptions options_;
+  std::filesystem::path executable_;
+  std::filesystem::path programDirectory_;
+  std::string versionNumber_;
+  bool handedOver_ = false;
+};
+
+}  // namespace vel

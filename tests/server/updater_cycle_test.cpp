@@ -1,0 +1,217 @@
+// The updater's restart cycle with real processes: a stand-in for the
+// program (updater_test_program, built at two versions) is started in a
+// program directory and restarts itself through the real updater until a
+// run goes on; each run leaves its lines in runs.log beside it.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <thread>
+
+#include "support/patch_server.h"
+#include "support/zip_writer.h"
+
+extern char** environ;
+
+namespace vel {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using Clock = std::chrono::steady_clock;
+
+// The patch server the cycle runs against.
+using TestPatchServer = test::PatchServer;
+
+constexpr auto kCycleBound = std::chrono::seconds(60);
+
+std::string Read(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+struct ProgramRun {
+  pid_t pid = 0;
+  std::string exe;
+  std::vector<std::string> arguments;
+  std::string version;
+  std::string outcome;  // "ends", "goes-on", or empty while it runs
+  std::vector<std::string> messages;
+};
+
+std::vector<ProgramRun> ParseRuns(const std::string& log) {
+  std::vector<ProgramRun> runs;
+  std::istringstream lines(log);
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream words(line);
+    std::string kind;
+    pid_t pid = 0;
+    words >> kind >> pid;
+    if (kind == "start") {
+      ProgramRun run;
+      run.pid = pid;
+      words >> run.exe;
+      for (std::string word; words >> word;) run.arguments.push_back(word);
+      runs.push_back(run);
+      continue;
+    }
+    for (ProgramRun& run : runs) {
+      if (run.pid != pid) continue;
+      if (kind == "end") words >> run.version >> run.outcome;
+      if (kind == "message") {
+        std::string text;
+        std::getline(words >> std::ws, text);
+        run.messages.push_back(text);
+      }
+    }
+  }
+  return runs;
+}
+
+bool Ended(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string text;
+  std::getline(stat, text);
+  const auto close = text.rfind(')');
+  return text.empty() || (close != std::string::npos && text.substr(close + 2, 1) == "Z");
+}
+
+class UpdaterCycleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::temp_directory_path() /
+            ("vel-cycle-" + std::to_string(::getpid()) + "-" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(root_);
+    fs::create_directories(program_ = root_ / "program");
+    fs::create_directories(releases_ = root_ / "releases");
+    fs::copy_file(VEL_UPDATER_TEST_PROGRAM, program_ / "vel");
+    server_ = std::make_unique<TestPatchServer>(releases_);
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  // Starts the program as a user would (no arguments, in its directory)
+  // and waits, within a bound, for a run that goes on and for every run to
+  // have ended. Runs still alive at the bound are killed.
+  std::vector<ProgramRun> StartAndWaitForTheCycle() {
+    std::vector<std::string> environment;
+    for (char** e = environ; *e; ++e) {
+      if (std::strncmp(*e, "VEL_PATCH_URL=", 14) != 0) environment.emplace_back(*e);
+    }
+    environment.push_back("VEL_PATCH_URL=" + server_->Url());
+    std::vector<char*> envp;
+    for (std::string& e : environment) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::string path = (program_ / "vel").string();
+    char* argv[] = {path.data(), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addchdir_np(&actions, program_.c_str());
+    pid_t first = 0;
+    const int spawned = posix_spawn(&first, path.c_str(), &actions, nullptr, argv, envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+      ADD_FAILURE() << "cannot start " << path << ": " << std::strerror(spawned);
+      return {};
+    }
+
+    const auto deadline = Clock::now() + kCycleBound;
+    bool reaped = false;
+    std::vector<ProgramRun> runs;
+    for (;;) {
+      int status = 0;
+      if (!reaped && waitpid(first, &status, WNOHANG) == first) reaped = true;
+      runs = ParseRuns(Read(program_ / "runs.log"));
+      const bool wentOn = !runs.empty() && runs.back().outcome == "goes-on";
+      const bool allEnded = std::all_of(runs.begin(), runs.end(), [](const ProgramRun& r) {
+        return !r.outcome.empty() && Ended(r.pid);
+      });
+      if (reaped && wentOn && allEnded) return runs;
+      if (Clock::now() > deadline) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ADD_FAILURE() << "the cycle did not end within the bound:\n" << Read(program_ / "runs.log");
+    for (const ProgramRun& run : runs) {
+      if (!Ended(run.pid)) ::kill(run.pid, SIGKILL);
+    }
+    if (!reaped) waitpid(first, nullptr, 0);
+    return runs;
+  }
+
+  std::vector<std::string> Asked() const {
+    std::vector<std::string> asked;
+    for (const auto& request : server_->Received()) asked.push_back(request.pathAndQuery);
+    return asked;
+  }
+
+  fs::path root_, program_, releases_;
+  std::unique_ptr<TestPatchServer> server_;
+};
+
+TEST_F(UpdaterCycleTest, ANewExecutableTakesFourRuns) {
+  const std::string next = Read(VEL_UPDATER_TEST_PROGRAM_NEXT);
+  test::WriteZip(releases_ / "201902180" / "update.zip",
+                 {{"vel", next, 0100755}, {"data.txt", "v2"}});
+  const std::vector<ProgramRun> runs = StartAndWaitForTheCycle();
+  ASSERT_EQ(runs.size(), 4u) << Read(program_ / "runs.log");
+  const std::string vel = (program_ / "vel").string();
+  const std::string staged = vel + "_";
+  // 1: the old program updates, stages the new one and starts it with "N".
+  EXPECT_EQ(runs[0].exe, vel);
+  EXPECT_THAT(runs[0].arguments, IsEmpty());
+  EXPECT_EQ(runs[0].version, "201902170");
+  EXPECT_EQ(runs[0].outcome, "ends");
+  // 2: the staged copy puts itself in place and starts it without "N".
+  EXPECT_EQ(runs[1].exe, staged);
+  EXPECT_THAT(runs[1].arguments, ElementsAre("N"));
+  EXPECT_EQ(runs[1].version, "201902180");
+  EXPECT_EQ(runs[1].outcome, "ends");
+  // 3: the new program deletes the staged copy, finds nothing newer and
+  // restarts with "N".
+  EXPECT_EQ(runs[2].exe, vel);
+  EXPECT_THAT(runs[2].arguments, IsEmpty());
+  EXPECT_EQ(runs[2].version, "201902180");
+  EXPECT_EQ(runs[2].outcome, "ends");
+  // 4: goes on.
+  EXPECT_EQ(runs[3].exe, vel);
+  EXPECT_THAT(runs[3].arguments, ElementsAre("N"));
+  EXPECT_EQ(runs[3].outcome, "goes-on");
+  for (const ProgramRun& run : runs) EXPECT_THAT(run.messages, IsEmpty()) << run.exe;
+
+  EXPECT_EQ(Read(program_ / "vel"), next);
+  EXPECT_EQ(fs::status(program_ / "vel").permissions() & fs::perms::owner_exec,
+            fs::perms::owner_exec);
+  EXPECT_EQ(Read(program_ / "data.txt"), "v2");
+  EXPECT_FALSE(fs::exists(program_ / "vel_"));
+  EXPECT_FALSE(fs::exists(program_ / "patch"));
+  const auto asked = Asked();
+  ASSERT_EQ(asked.size(), 3u);
+  EXPECT_EQ(asked[0], "/?version=201902170");
+  EXPECT_EQ(asked[2], "/?version=201902180");
+}
+
+TEST_F(UpdaterCycleTest, WithoutANewExecutableTheSecondRunGoesOn) {
+  test::WriteZip(releases_ / "201902180" / "update.zip", {{"data.txt", "v2"}});
+  const std::vector<ProgramRun> runs = StartAndWaitForTheCycle();
+  ASSERT_EQ(runs.size(), 2u) << Read(program_ / "runs.log");
+  EXPECT_THAT(runs[0].arguments, IsEmpty());
+  EXPECT_EQ(runs[0].outcome, "ends");
+  EXPECT_EQ(runs[1].exe, (program_ / "vel").string()) << "the staged start failed";
+  EXPECT_THAT(runs[1].arguments, ElementsAre("N"));
+  EXPECT_EQ(runs[1].outcome, "goes-on");
+  EXPECT_EQ(Read(program_ / "data.txt"), "v2");
+  EXPECT_EQ(Read(program_ / "vel"), Read(VEL_UPDATER_TEST_PROGRAM));
+  EXPECT_THAT(Asked(), ElementsAre("/?version=201902170", testing::StartsWith("/test?file=")));
+}
+
+}  // namespace
+}  // namespace vel
