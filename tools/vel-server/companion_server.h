@@ -1,0 +1,56 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <cpprest/http_listener.h>
+
+#include "request_log.h"
+#include "server_options.h"
+
+namespace vel::companion {
+
+// The companion server in one object: the application server, the patch
+// server and the development sign-in, each on its own HTTP listener, over
+// one database. Requests are served on the HTTP library's threads, any
+// number at a time; the database takes them in turn.
+class CompanionServer {
+ public:
+  CompanionServer(ServerOptions options, RequestLog::Sink log);
+  ~CompanionServer();
+  CompanionServer(const CompanionServer&) = delete;
+  CompanionServer& operator=(const CompanionServer&) = delete;
+
+  // Opens the database (made or brought up to date on the way), seeds the
+  // demo team when asked, creates the patch folder when it is missing, and
+  // opens the three listeners. Throws std::runtime_error saying what failed;
+  // nothing is left running then.
+  void Start();
+  // Closes the listeners, waits up to kStopWait for requests in flight to
+  // be answered, and closes the database. Does nothing when not running.
+  void Stop();
+  bool Running() const { return !listeners_.empty(); }
+
+  static constexpr int kStopWaitMs = 10000;
+
+  // "http://HOST:PORT" of each listener.
+  std::string AppUrl() const;
+  std::string PatchUrl() const;
+  std::string SignInUrl() const;
+  const ServerOptions& Options() const { return options_; }
+
+ private:
+  struct Services;
+  enum class Listener { kApp, kPatch, kSignIn };
+
+  static void Serve(const std::shared_ptr<Services>& services, Listener which,
+                    web::http::http_request request);
+
+  const ServerOptions options_;
+  std::shared_ptr<RequestLog> log_;
+  std::shared_ptr<Services> services_;
+  std::vector<std::unique_ptr<web::http::experimental::listener::http_listener>> listeners_;
+};
+
+}  // namespace vel::companion
