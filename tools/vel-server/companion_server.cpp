@@ -18,6 +18,7 @@
 #include "sqlite_database.h"
 #include "team_store.h"
 #include "token_store.h"
+#include "worker_pool.h"
 
 namespace vel::companion {
 namespace {
@@ -29,6 +30,10 @@ using web::http::experimental::listener::http_listener;
 // Bodies beyond this are not read at all; a sealed request is a few
 // kilobytes, a sign-in form less.
 constexpr std::uint64_t kMaxReadBody = 1024 * 1024;
+
+// The database takes one request at a time; the cipher work around it runs
+// side by side.
+constexpr int kWorkers = 4;
 
 std::string UrlOf(const std::string& address) {
   const auto url = ListenUrl(address);
@@ -122,14 +127,15 @@ void CompanionServer::Start() {
     throw std::runtime_error("database " + options_.database.string() + ": " + failure.what());
   }
 
+  auto workers = std::make_shared<WorkerPool>(kWorkers);
   const Listener kinds[] = {Listener::kApp, Listener::kPatch, Listener::kSignIn};
   std::vector<std::unique_ptr<http_listener>> opened;
   for (int i = 0; i < 3; ++i) {
     try {
       auto listener = std::make_unique<http_listener>(urls[i]);
       const Listener kind = kinds[i];
-      listener->support([services, kind](http_request request) {
-        Serve(services, kind, std::move(request));
+      listener->support([services, workers, kind](http_request request) {
+        Serve(services, workers, kind, std::move(request));
       });
       listener->open().wait();
       opened.push_back(std::move(listener));
@@ -140,11 +146,13 @@ void CompanionServer::Start() {
         } catch (const std::exception&) {
         }
       }
+      workers->Stop();
       throw std::runtime_error("cannot listen on " + urls[i] + ": " + failure.what());
     }
   }
   listeners_ = std::move(opened);
   services_ = std::move(services);
+  workers_ = std::move(workers);
   log_->Note("application server on " + urls[0] + ", patch server on " + urls[1] +
              " (folder " + options_.patches.string() + "), sign-in on " + urls[2]);
 }
@@ -164,20 +172,22 @@ void CompanionServer::Stop() {
   if (!services_->WaitIdle(std::chrono::milliseconds(kStopWaitMs))) {
     log_->Note("stopping with requests still in flight");
   }
+  workers_->Stop();
+  workers_.reset();
   services_.reset();
   log_->Note("stopped");
 }
 
-void CompanionServer::Serve(const std::shared_ptr<Services>& services, Listener which,
+void CompanionServer::Serve(const std::shared_ptr<Services>& services,
+                            const std::shared_ptr<WorkerPool>& workers, Listener which,
                             http_request request) {
   services->Enter();
-  const auto length = request.headers().content_length();
-  const auto finish = [services, which, request](const std::string& what,
+  const char* name = which == Listener::kApp     ? "app"
+                     : which == Listener::kPatch ? "patch"
+                                                 : "sign-in";
+  const Finish finish = [services, name, request](const std::string& what,
                                                   const std::string& result,
                                                   const HttpAnswer& answer) {
-    const char* name = which == Listener::kApp     ? "app"
-                       : which == Listener::kPatch ? "patch"
-                                                   : "sign-in";
     services->log->Write(name, request.method(), Printable(what), result);
     http_response response(static_cast<web::http::status_code>(answer.status));
     // Bytes, not text: the library's text overloads cast between stream
@@ -198,72 +208,75 @@ void CompanionServer::Serve(const std::shared_ptr<Services>& services, Listener 
       services->Leave();
     });
   };
-  if (length > kMaxReadBody) {
-    finish(request.request_uri().path(), "413",
-           HttpAnswer{413, "text/plain", "too long\n", {}});
+  if (request.headers().content_length() > kMaxReadBody) {
+    finish(request.request_uri().path(), "413", HttpAnswer{413, "text/plain", "too long\n", {}});
     return;
   }
 
-  request.extract_vector().then(
-      [services, which, request, finish](pplx::task<std::vector<unsigned char>> read) {
-        std::string body;
+  request.extract_vector().then([services, workers, which, name, request,
+                                 finish](pplx::task<std::vector<unsigned char>> read) {
+    std::string body;
+    try {
+      const std::vector<unsigned char> bytes = read.get();
+      body.assign(bytes.begin(), bytes.end());
+    } catch (const std::exception&) {
+      services->log->Write(name, request.method(), Printable(request.request_uri().path()),
+                           "the body could not be read");
+      services->Leave();
+      return;
+    }
+    const bool posted = workers->Post([services, which, request, finish, body = std::move(body)] {
+      try {
+        Respond(*services, which, request, body, finish);
+      } catch (const std::exception& failure) {
         try {
-          const std::vector<unsigned char> bytes = read.get();
-          body.assign(bytes.begin(), bytes.end());
+          finish(request.request_uri().path(), std::string("500 ") + failure.what(),
+                 HttpAnswer{500, "text/plain", "the server failed\n", {}});
         } catch (const std::exception&) {
-          services->log->Write("-", request.method(), request.request_uri().path(),
-                               "the body could not be read");
           services->Leave();
-          return;
         }
-        const std::string method = request.method();
-        const std::string rawPath = request.request_uri().path();
-        const std::string path = PercentDecode(rawPath, PlusSign::kItself).value_or(rawPath);
-        const std::string rawQuery = request.request_uri().query();
-        try {
-          switch (which) {
-            case Listener::kApp: {
-              if (path != "/") {
-                finish(path, "404", HttpAnswer{404, "text/plain", "no such page\n", {}});
-              } else if (method != web::http::methods::POST) {
-                finish(path, "405", HttpAnswer{405, "text/plain", "only POST\n", {}});
-              } else {
-                const AppAnswer answer = services->app.Answer(body);
-                const std::string what =
-                    answer.header ? "header " + std::to_string(*answer.header) : "-";
-                const std::string result =
-                    answer.status != 200 ? std::to_string(answer.status)
-                    : answer.result      ? "result true"
-                                         : "errcode " + std::to_string(answer.errcode);
-                finish(what, result,
-                       HttpAnswer{answer.status, "application/json", answer.body, {}});
-              }
-              break;
-            }
-            case Listener::kPatch: {
-              const HttpAnswer answer =
-                  services->patches.Answer(method, path, ParseQuery(rawQuery));
-              finish(rawQuery.empty() ? path : path + "?" + rawQuery,
-                     std::to_string(answer.status), answer);
-              break;
-            }
-            case Listener::kSignIn: {
-              // Tokens travel in the query: the log names the page only.
-              const HttpAnswer answer =
-                  services->signIn.Answer(method, path, ParseQuery(rawQuery), body);
-              finish(path, std::to_string(answer.status), answer);
-              break;
-            }
-          }
-        } catch (const std::exception& failure) {
-          try {
-            finish(path, std::string("500 ") + failure.what(),
-                   HttpAnswer{500, "text/plain", "the server failed\n", {}});
-          } catch (const std::exception&) {
-            services->Leave();
-          }
-        }
-      });
+      }
+    });
+    // Stopping: the request goes unanswered with its connection.
+    if (!posted) services->Leave();
+  });
+}
+
+void CompanionServer::Respond(Services& services, Listener which, const http_request& request,
+                              const std::string& body, const Finish& finish) {
+  const std::string method = request.method();
+  const std::string rawPath = request.request_uri().path();
+  const std::string path = PercentDecode(rawPath, PlusSign::kItself).value_or(rawPath);
+  const std::string rawQuery = request.request_uri().query();
+  switch (which) {
+    case Listener::kApp: {
+      if (path != "/") {
+        finish(path, "404", HttpAnswer{404, "text/plain", "no such page\n", {}});
+      } else if (method != web::http::methods::POST) {
+        finish(path, "405", HttpAnswer{405, "text/plain", "only POST\n", {}});
+      } else {
+        const AppAnswer answer = services.app.Answer(body);
+        const std::string what = answer.header ? "header " + std::to_string(*answer.header) : "-";
+        const std::string result = answer.status != 200 ? std::to_string(answer.status)
+                                   : answer.result      ? "result true"
+                                                        : "errcode " + std::to_string(answer.errcode);
+        finish(what, result, HttpAnswer{answer.status, "application/json", answer.body, {}});
+      }
+      break;
+    }
+    case Listener::kPatch: {
+      const HttpAnswer answer = services.patches.Answer(method, path, ParseQuery(rawQuery));
+      finish(rawQuery.empty() ? path : path + "?" + rawQuery, std::to_string(answer.status),
+             answer);
+      break;
+    }
+    case Listener::kSignIn: {
+      // Tokens travel in the query: the log names the page only.
+      const HttpAnswer answer = services.signIn.Answer(method, path, ParseQuery(rawQuery), body);
+      finish(path, std::to_string(answer.status), answer);
+      break;
+    }
+  }
 }
 
 }  // namespace vel::companion

@@ -1,13 +1,16 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include <cpprest/http_listener.h>
 
+#include "http_answer.h"
 #include "request_log.h"
 #include "server_options.h"
+#include "worker_pool.h"
 
 namespace vel::companion {
 
@@ -43,13 +46,23 @@ class CompanionServer {
  private:
   struct Services;
   enum class Listener { kApp, kPatch, kSignIn };
+  // Logs and sends the answer: what the log names, the result it gives.
+  using Finish = std::function<void(const std::string& what, const std::string& result,
+                                    const HttpAnswer& answer)>;
 
-  static void Serve(const std::shared_ptr<Services>& services, Listener which,
+  // On the HTTP library's thread: reads the body and hands the request to
+  // the workers.
+  static void Serve(const std::shared_ptr<Services>& services,
+                    const std::shared_ptr<WorkerPool>& workers, Listener which,
                     web::http::http_request request);
+  // On a worker.
+  static void Respond(Services& services, Listener which, const web::http::http_request& request,
+                      const std::string& body, const Finish& finish);
 
   const ServerOptions options_;
   std::shared_ptr<RequestLog> log_;
   std::shared_ptr<Services> services_;
+  std::shared_ptr<WorkerPool> workers_;
   std::vector<std::unique_ptr<web::http::experimental::listener::http_listener>> listeners_;
 };
 
