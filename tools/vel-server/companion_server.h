@@ -16,8 +16,8 @@ namespace vel::companion {
 
 // The companion server in one object: the application server, the patch
 // server and the development sign-in, each on its own HTTP listener, over
-// one database. Requests are served on the HTTP library's threads, any
-// number at a time; the database takes them in turn.
+// one database. The HTTP library's threads take requests in; a few threads
+// of the server's own answer them, the database one transaction at a time.
 class CompanionServer {
  public:
   CompanionServer(ServerOptions options, RequestLog::Sink log);
@@ -30,8 +30,9 @@ class CompanionServer {
   // opens the three listeners. Throws std::runtime_error saying what failed;
   // nothing is left running then.
   void Start();
-  // Closes the listeners, waits up to kStopWait for requests in flight to
-  // be answered, and closes the database. Does nothing when not running.
+  // Closes the listeners, waits up to kStopWaitMs for requests in flight to
+  // be answered, ends the workers and closes the database. Does nothing when
+  // not running.
   void Stop();
   bool Running() const { return !listeners_.empty(); }
 
