@@ -1,0 +1,161 @@
+#include "support/companion_server.h"
+
+#include <stdlib.h>
+
+#include <chrono>
+#include <stdexcept>
+#include <thread>
+
+#include <cpprest/http_client.h>
+#include <cpprest/uri_builder.h>
+
+#include "support/loopback_server.h"
+
+namespace vel::test {
+namespace {
+
+namespace fs = std::filesystem;
+using web::json::value;
+
+std::string Address(int port) { return "127.0.0.1:" + std::to_string(port); }
+
+std::string FormEscape(const std::string& text) {
+  return web::uri::encode_data_string(text);
+}
+
+}  // namespace
+
+RunningCompanionServer::RunningCompanionServer() : RunningCompanionServer(Setup{}) {}
+
+RunningCompanionServer::RunningCompanionServer(Setup setup) : setup_(setup) {
+  std::string pattern = (fs::temp_directory_path() / "vel-server-test-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temporary folder");
+  folder_ = pattern;
+  database_ = folder_ / "vel-server.db";
+  patches_ = folder_ / "patches";
+  fs::create_directories(patches_);
+  StartOnFreePorts();
+}
+
+RunningCompanionServer::~RunningCompanionServer() {
+  server_.reset();
+  std::error_code ignored;
+  fs::remove_all(folder_, ignored);
+}
+
+ServerConfig RunningCompanionServer::Config() const {
+  Endpoints endpoints;
+  endpoints.mainUrl = AppUrl();
+  endpoints.patchUrl = PatchUrl();
+  endpoints.facebookWeb = SignInUrl();
+  endpoints.facebookGraph = SignInUrl();
+  return ServerConfig::BuiltIn(endpoints);
+}
+
+std::unique_ptr<companion::CompanionServer> RunningCompanionServer::MakeServer(
+    const companion::ServerOptions& options) const {
+  return std::make_unique<companion::CompanionServer>(
+      options, [mutex = logMutex_, log = log_](const std::string& line) {
+        std::lock_guard lock(*mutex);
+        // Time stamps are "YYYY-MM-DD HH:MM:SS.mmm ".
+        log->push_back(line.size() > 24 ? line.substr(24) : line);
+      });
+}
+
+void RunningCompanionServer::StartOnFreePorts() {
+  // Another process may take a port between FreePort and the listener's
+  // opening; try other ports then.
+  for (int attempt = 0;; ++attempt) {
+    companion::ServerOptions options;
+    options.appAddress = Address(LoopbackServer::FreePort());
+    options.patchAddress = Address(LoopbackServer::FreePort());
+    options.signInAddress = Address(LoopbackServer::FreePort());
+    options.database = database_;
+    options.patches = patches_;
+    options.demo = setup_.demo;
+    server_ = MakeServer(options);
+    try {
+      server_->Start();
+      return;
+    } catch (const std::exception&) {
+      if (attempt == 10) throw;
+    }
+  }
+}
+
+void RunningCompanionServer::Restart() {
+  const companion::ServerOptions options = server_->Options();
+  server_->Stop();
+  server_ = MakeServer(options);
+  // The same ports: the program's client keeps its address.
+  for (int attempt = 0;; ++attempt) {
+    try {
+      server_->Start();
+      return;
+    } catch (const std::exception&) {
+      if (attempt == 50) throw;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+  }
+}
+
+std::vector<std::string> RunningCompanionServer::LogLines() const {
+  std::lock_guard lock(*logMutex_);
+  return *log_;
+}
+
+std::string SignInDialogToken(const std::string& signInUrl, const std::string& userName) {
+  using web::http::client::http_client;
+  const std::string redirect = signInUrl + "/connect/login_success.html";
+  web::http::client::http_client_config config;
+  config.set_max_redirects(0);  // the redirect address is what a browser would follow
+  http_client client(signInUrl, config);
+  web::http::http_request post(web::http::methods::POST);
+  post.set_request_uri("/v2.8/dialog/oauth");
+  const std::string body = "client_id=1234567890123456&redirect_uri=" + FormEscape(redirect) +
+                           "&response_type=token&name=" + FormEscape(userName);
+  post.set_body(std::vector<unsigned char>(body.begin(), body.end()));
+  post.headers().set_content_type("application/x-www-form-urlencoded");
+  const web::http::http_response response = client.request(post).get();
+  if (response.status_code() != web::http::status_codes::Found) {
+    throw std::runtime_error("the sign-in form answered " +
+                             std::to_string(response.status_code()));
+  }
+  const std::string location = response.headers().find("Location")->second;
+  const auto at = location.find("access_token=");
+  if (at == std::string::npos) throw std::runtime_error("no token in " + location);
+  const auto start = at + 13;
+  return location.substr(start, location.find('&', start) - start);
+}
+
+SignedInUser SignInUser(const RunningCompanionServer& server, PacketSender& sender,
+                        JsonFetcher& fetcher, const std::string& userName) {
+  value reply;
+  value appRequest = value::object(true);
+  appRequest["header"] = value::number(-1);
+  if (!sender.SendPacket(appRequest, reply)) throw std::runtime_error("header -1 failed");
+  const std::string appToken = reply.at("appaccesstoken").as_string();
+
+  SignedInUser user;
+  user.accessToken = SignInDialogToken(server.SignInUrl(), userName);
+
+  web::uri_builder check("/v2.8/debug_token");
+  check.append_query("input_token", user.accessToken);
+  check.append_query("access_token", appToken);
+  value graph;
+  if (!fetcher.FetchJson(server.SignInUrl(), check.to_string(), graph)) {
+    throw std::runtime_error("the token check failed");
+  }
+  user.userId = graph.at("data").at("user_id").as_string();
+
+  value account = value::object(true);
+  account["header"] = value::number(0);
+  account["type"] = value::string("facebook");
+  account["account"] = value::string(user.userId);
+  if (!sender.SendPacket(account, reply)) throw std::runtime_error("header 0 failed");
+  user.accountId = reply.at("accountid").as_number().to_uint64();
+  user.teamName = reply.at("teamname").as_string();
+  return user;
+}
+
+}  // namespace vel::test

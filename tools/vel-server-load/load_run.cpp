@@ -1,0 +1,232 @@
+#include "load_run.h"
+
+#include <algorithm>
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <random>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "common/message_box.h"
+#include "server/request_executor.h"
+#include "server/server_config.h"
+#include "vel-server/token_store.h"
+
+namespace vel {
+namespace {
+
+using web::json::value;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kDeviceTypes[] = {11, 120, 121, 122, 123};
+
+class CountingMessageBox : public MessageBox {
+ public:
+  void Show(const std::string&) override { ++shown_; }
+  long Shown() const { return shown_; }
+
+ private:
+  long shown_ = 0;
+};
+
+value Packet(int header) {
+  value request = value::object(true);
+  request["header"] = value::number(header);
+  return request;
+}
+
+// One client: its account, what the server acknowledged, its timings.
+class LoadClient {
+ public:
+  LoadClient(const std::string& url, int index, int requests)
+      : executor_(Config(url), box_), index_(index), requests_(requests), random_(index) {}
+
+  void Run() {
+    const std::string userId = companion::SignInUserId(
+        "vel-server-load " + std::to_string(Clock::now().time_since_epoch().count()) + " " +
+        std::to_string(index_));
+    value request = Packet(0);
+    request["type"] = value::string("facebook");
+    request["account"] = value::string(userId);
+    value reply;
+    if (!Send(request, reply)) throw std::runtime_error("header 0 was refused");
+    account_ = reply.at("accountid").as_number().to_uint64();
+    for (int i = 1; i < requests_; ++i) Step(i);
+  }
+
+  // Acknowledged things missing from the final LoadMembers.
+  long Check(std::string& firstLoss) {
+    value request = Packet(1);
+    request["accountid"] = value::number(account_);
+    value reply;
+    if (!executor_.SendPacket(request, reply)) {
+      firstLoss = "LoadMembers failed";
+      return 1;
+    }
+    std::map<std::uint64_t, const value*> loaded;
+    for (const value& member : reply.at("member").as_array()) {
+      loaded[member.at("id").as_number().to_uint64()] = &member;
+    }
+    long lost = 0;
+    const auto loss = [&](const std::string& what) {
+      if (lost++ == 0) firstLoss = what;
+    };
+    for (const std::uint64_t member : members_) {
+      if (loaded.count(member) == 0) loss("member " + std::to_string(member));
+    }
+    for (const auto& [device, member] : devices_) {
+      const auto found = loaded.find(member);
+      bool present = false;
+      if (found != loaded.end() && !found->second->at("device").is_null()) {
+        for (const value& d : found->second->at("device").as_array()) {
+          present = present || d.at("id").as_number().to_uint64() == device;
+        }
+      }
+      if (!present) loss("device " + std::to_string(device));
+    }
+    static const char* kScoreKeys[] = {"speed", "cadence", "hrm"};
+    for (const auto& [key, best] : bests_) {
+      const auto found = loaded.find(key.first);
+      const char* name = kScoreKeys[key.second];
+      if (found == loaded.end() || found->second->at("score").is_null() ||
+          found->second->at("score").at(name).as_double() != best) {
+        loss("best " + std::string(name) + " of member " + std::to_string(key.first));
+      }
+    }
+    return lost;
+  }
+
+  const std::vector<double>& LatenciesMs() const { return latencies_; }
+  long Refused() const { return refused_; }
+  long Broken() const { return box_.Shown(); }
+  long Sent() const { return static_cast<long>(latencies_.size()); }
+
+ private:
+  static ServerConfig Config(const std::string& url) {
+    Endpoints endpoints;
+    endpoints.mainUrl = url;
+    return ServerConfig::BuiltIn(endpoints);
+  }
+
+  bool Send(const value& request, value& reply) {
+    const auto start = Clock::now();
+    const bool ok = executor_.SendPacket(request, reply);
+    latencies_.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    if (!ok) ++refused_;
+    return ok;
+  }
+
+  template <typename T>
+  T Pick(const std::vector<T>& from) {
+    return from[std::uniform_int_distribution<std::size_t>(0, from.size() - 1)(random_)];
+  }
+
+  void Step(int i) {
+    value reply;
+    const int kind = members_.empty() ? 0 : i % 5;
+    if (kind == 0) {
+      value request = Packet(2);
+      request["accountid"] = value::number(account_);
+      request["membername"] = value::string("load" + std::to_string(i));
+      if (Send(request, reply)) members_.push_back(reply.at("memberid").as_number().to_uint64());
+    } else if (kind == 1 || (kind == 2 && devices_.empty())) {
+      const std::uint64_t member = Pick(members_);
+      value request = Packet(4);
+      request["memberid"] = value::number(member);
+      request["devicenumber"] = value::number(i);
+      request["devicetype"] = value::number(kDeviceTypes[i % 5]);
+      if (Send(request, reply)) {
+        devices_.emplace_back(reply.at("deviceid").as_number().to_uint64(), member);
+      }
+    } else if (kind == 2) {
+      const auto [device, member] = Pick(devices_);
+      value request = Packet(6);
+      request["memberid"] = value::number(member);
+      request["deviceid"] = value::number(device);
+      Send(request, reply);
+    } else if (kind == 3) {
+      const std::uint64_t member = Pick(members_);
+      const int type = i % 3;
+      const double score = type == 0 ? 20 + (i % 400) / 10.0 : 80 + i % 120;
+      value request = Packet(8);
+      request["rankingtype"] = value::number(type);
+      request["memberid"] = value::number(member);
+      request["membername"] = value::string("load");
+      request["accountid"] = value::number(account_);
+      request["score"] = type == 0 ? value::number(score) : value::number(static_cast<int>(score));
+      if (Send(request, reply)) {
+        double& best = bests_[{member, type}];
+        best = std::max(best, score);
+      }
+    } else {
+      value request = Packet(1);
+      request["accountid"] = value::number(account_);
+      Send(request, reply);
+    }
+  }
+
+  CountingMessageBox box_;
+  RequestExecutor executor_;
+  const int index_;
+  const int requests_;
+  std::mt19937 random_;
+  std::uint64_t account_ = 0;
+  std::vector<std::uint64_t> members_;
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> devices_;  // (device, member)
+  std::map<std::pair<std::uint64_t, int>, double> bests_;
+  std::vector<double> latencies_;
+  long refused_ = 0;
+};
+
+double Percentile(std::vector<double>& values, double fraction) {
+  if (values.empty()) return 0;
+  const auto at = static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1));
+  std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(at), values.end());
+  return values[at];
+}
+
+}  // namespace
+
+LoadResult RunLoad(const LoadOptions& options) {
+  std::vector<std::unique_ptr<LoadClient>> clients;
+  for (int i = 0; i < options.clients; ++i) {
+    clients.push_back(std::make_unique<LoadClient>(options.url, i, options.requests));
+  }
+  std::mutex failureMutex;
+  std::string failure;
+  const auto start = Clock::now();
+  std::vector<std::thread> threads;
+  for (auto& client : clients) {
+    threads.emplace_back([&client, &failureMutex, &failure] {
+      try {
+        client->Run();
+      } catch (const std::exception& error) {
+        std::lock_guard lock(failureMutex);
+        failure = error.what();
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  LoadResult result;
+  result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  if (!failure.empty()) throw std::runtime_error(failure);
+
+  std::vector<double> latencies;
+  for (auto& client : clients) {
+    result.requests += client->Sent();
+    result.refused += client->Refused();
+    result.broken += client->Broken();
+    latencies.insert(latencies.end(), client->LatenciesMs().begin(), client->LatenciesMs().end());
+    std::string loss;
+    const long lost = client->Check(loss);
+    if (lost > 0 && result.firstLoss.empty()) result.firstLoss = loss;
+    result.lost += lost;
+  }
+  result.p50Ms = Percentile(latencies, 0.50);
+  result.p99Ms = Percentile(latencies, 0.99);
+  return result;
+}
+
+}  // namespace vel

@@ -1,0 +1,65 @@
+#include "app_endpoint.h"
+
+#include <cpprest/asyncrt_utils.h>
+
+#include <exception>
+#include <vector>
+
+#include "app_errcodes.h"
+#include "form_fields.h"
+#include "reply_writer.h"
+#include "server/packet_cipher.h"
+#include "server/packet_envelope.h"
+
+namespace vel::companion {
+namespace {
+
+using web::json::value;
+
+value Refused(int code, const std::string& message) {
+  return AppRequestHandler::Refusal(value::null(), code, message);
+}
+
+}  // namespace
+
+value AppEndpoint::Reply(std::string_view body) const {
+  if (body.size() > kMaxBody) return Refused(errcode::kBadForm, "the body is too long");
+  // Base64 has no "%", so decoding escapes only helps clients that encode
+  // the field; a "+" stays a "+".
+  const auto packet = FormValue(body, "packet", PlusSign::kItself);
+  if (!packet) return Refused(errcode::kBadForm, "the body has no \"packet\" field");
+  std::vector<unsigned char> cipher;
+  try {
+    cipher = utility::conversions::from_base64(*packet);
+  } catch (const std::exception&) {
+    return Refused(errcode::kBadPacket, "the packet is not Base64");
+  }
+  const auto plain = PacketCipher().Decrypt(cipher);
+  if (!plain) return Refused(errcode::kBadPacket, "the packet does not decrypt");
+  value request;
+  try {
+    request = ParsePlainText(PacketCipher::PlainText(*plain));
+  } catch (const std::exception&) {
+    return Refused(errcode::kNotJson, "the packet is not UTF-8 JSON");
+  }
+  return handler_.Handle(request);
+}
+
+AppAnswer AppEndpoint::Answer(std::string_view body) const {
+  const value reply = Reply(body);
+  AppAnswer answer;
+  const auto sealed = SealReplyBody(reply);
+  if (!sealed) {
+    answer.status = 400;
+    answer.body = R"({"result":false})";
+    return answer;
+  }
+  answer.body = *sealed;
+  const value& header = reply.at("header");
+  if (header.is_integer()) answer.header = header.as_integer();
+  answer.result = reply.at("result").as_bool();
+  if (reply.has_field("errcode")) answer.errcode = reply.at("errcode").as_integer();
+  return answer;
+}
+
+}  // namespace vel::companion

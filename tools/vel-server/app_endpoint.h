@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app_request_handler.h"
+
+namespace vel::companion {
+
+// What the application server answers to one POST body, and what the log
+// says about it.
+struct AppAnswer {
+  int status = 200;      // 400 only when the reply cannot be sealed at all
+  std::string body;      // {"packet": ...}, application/json
+  std::optional<int> header;
+  bool result = false;
+  int errcode = 0;
+};
+
+// The application server's side of the envelope: the form body's "packet"
+// field (read literally, "+" is a plus sign; other fields are ignored) is
+// opened, answered by the handler, and the reply sealed. Whatever the body
+// holds, the answer is a sealed reply: a body that cannot be read gets
+// "result" false with the errcode of what was wrong.
+class AppEndpoint {
+ public:
+  // A request holds at most 4096 bytes of ciphertext; room is left for
+  // other form fields, but not for megabytes.
+  static constexpr std::size_t kMaxBody = 64 * 1024;
+
+  explicit AppEndpoint(const AppRequestHandler& handler) : handler_(handler) {}
+
+  AppAnswer Answer(std::string_view body) const;
+
+ private:
+  web::json::value Reply(std::string_view body) const;
+
+  const AppRequestHandler& handler_;
+};
+
+}  // namespace vel::companion

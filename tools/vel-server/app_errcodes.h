@@ -1,0 +1,24 @@
+#pragma once
+
+namespace vel::companion {
+
+// The "errcode" of a reply whose "result" is false. The program shows a
+// message only for kTeamNameUnavailable; the others tell a developer
+// looking at the traffic what was wrong.
+namespace errcode {
+inline constexpr int kTeamNameUnavailable = 1;  // taken by another team, empty, or with spaces
+inline constexpr int kUnknownAccount = 2;
+inline constexpr int kUnknownMember = 3;        // or not of the account named
+inline constexpr int kUnknownDevice = 4;        // or not of the member named
+inline constexpr int kUnknownBicycle = 5;       // or not of the member named
+inline constexpr int kBadValue = 6;             // a member of the right type but out of range
+inline constexpr int kDeviceRegistered = 7;     // the member already has that type and number
+inline constexpr int kBadForm = 100;            // no "packet" field in a form body, or too long
+inline constexpr int kBadPacket = 101;          // bad Base64, or it does not decrypt
+inline constexpr int kNotJson = 102;            // not UTF-8 JSON, or not an object
+inline constexpr int kUnknownHeader = 103;      // "header" missing, not an integer, or unknown
+inline constexpr int kBadMember = 104;          // a member missing or of the wrong JSON type
+inline constexpr int kStorage = 500;            // the database failed; nothing was changed
+}  // namespace errcode
+
+}  // namespace vel::companion

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cpprest/json.h>
+
+#include "team_store.h"
+#include "token_store.h"
+
+namespace vel::companion {
+
+// The application server's answer to one opened request: every header of
+// the program's catalogue (-1, 0 to 15, 17). Every reply carries "header"
+// (the request's, or null when it has none) and "result"; a refusal adds
+// "errcode" (app_errcodes.h) and a "message" for people reading the
+// traffic. Numbers have the kinds the program reads: ids unsigned 64-bit,
+// small numbers integers, height, weight and best speed floating.
+class AppRequestHandler {
+ public:
+  AppRequestHandler(TeamStore& store, TokenStore& tokens) : store_(store), tokens_(tokens) {}
+
+  web::json::value Handle(const web::json::value& request) const;
+
+  // The reply to a request that could not be read at all.
+  static web::json::value Refusal(const web::json::value& header, int errcode,
+                                  const std::string& message);
+
+ private:
+  web::json::value Dispatch(int header, const web::json::value& request) const;
+
+  TeamStore& store_;
+  TokenStore& tokens_;
+};
+
+}  // namespace vel::companion

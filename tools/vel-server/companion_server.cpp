@@ -1,0 +1,282 @@
+#include "companion_server.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <filesystem>
+#include <mutex>
+#include <stdexcept>
+#include <system_error>
+
+#include "app_endpoint.h"
+#include "app_request_handler.h"
+#include "demo_seed.h"
+#include "form_fields.h"
+#include "patch_folder.h"
+#include "schema_migrations.h"
+#include "sign_in_pages.h"
+#include "sqlite_database.h"
+#include "team_store.h"
+#include "token_store.h"
+#include "worker_pool.h"
+
+namespace vel::companion {
+namespace {
+
+using web::http::http_request;
+using web::http::http_response;
+using web::http::experimental::listener::http_listener;
+
+// Bodies beyond this are not read at all; a sealed request is a few
+// kilobytes, a sign-in form less.
+constexpr std::uint64_t kMaxReadBody = 1024 * 1024;
+
+// The database takes one request at a time; the cipher work around it runs
+// side by side.
+constexpr int kWorkers = 4;
+
+std::string UrlOf(const std::string& address) {
+  const auto url = ListenUrl(address);
+  if (!url) throw std::runtime_error("not an address to listen on: " + address);
+  return *url;
+}
+
+// Keeps a log line on one line whatever a client put into its address.
+std::string Printable(std::string text) {
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
+  return text;
+}
+
+}  // namespace
+
+struct CompanionServer::Services {
+  Services(const ServerOptions& options, std::shared_ptr<RequestLog> requestLog)
+      : log(std::move(requestLog)),
+        database(options.database),
+        store(database),
+        tokens(database),
+        handler(store, tokens),
+        app(handler),
+        patches(options.patches),
+        signIn(tokens) {}
+
+  void Enter() {
+    std::lock_guard lock(mutex);
+    ++inFlight;
+  }
+
+  void Leave() {
+    std::lock_guard lock(mutex);
+    if (--inFlight == 0) idle.notify_all();
+  }
+
+  bool WaitIdle(std::chrono::milliseconds limit) {
+    std::unique_lock lock(mutex);
+    return idle.wait_for(lock, limit, [this] { return inFlight == 0; });
+  }
+
+  std::shared_ptr<RequestLog> log;
+  SqliteDatabase database;
+  TeamStore store;
+  TokenStore tokens;
+  AppRequestHandler handler;
+  AppEndpoint app;
+  PatchFolder patches;
+  SignInPages signIn;
+
+  std::mutex mutex;
+  std::condition_variable idle;
+  int inFlight = 0;
+};
+
+CompanionServer::CompanionServer(ServerOptions options, RequestLog::Sink log)
+    : options_(std::move(options)), log_(std::make_shared<RequestLog>(std::move(log))) {}
+
+CompanionServer::~CompanionServer() { Stop(); }
+
+std::string CompanionServer::AppUrl() const { return UrlOf(options_.appAddress); }
+std::string CompanionServer::PatchUrl() const { return UrlOf(options_.patchAddress); }
+std::string CompanionServer::SignInUrl() const { return UrlOf(options_.signInAddress); }
+
+void CompanionServer::Start() {
+  if (Running()) return;
+  const std::string urls[] = {AppUrl(), PatchUrl(), SignInUrl()};
+
+  std::error_code error;
+  if (!std::filesystem::exists(options_.patches, error)) {
+    std::filesystem::create_directories(options_.patches, error);
+    if (error) log_->Note("patch folder " + options_.patches.string() + ": " + error.message());
+  }
+
+  std::shared_ptr<Services> services;
+  try {
+    services = std::make_shared<Services>(options_, log_);
+    const int found = MigrateSchema(services->database);
+    log_->Note("database " + options_.database.string() + ", schema version " +
+               std::to_string(LatestSchemaVersion()) +
+               (found < LatestSchemaVersion() ? " (was " + std::to_string(found) + ")" : ""));
+    if (options_.demo) {
+      const DemoSeedResult seeded = SeedDemo(services->store);
+      log_->Note(std::string("demo: team ") + kDemoTeam + " of sign-in user \"" + kDemoUser +
+                 "\", account " + std::to_string(seeded.accountId) + ", " +
+                 std::to_string(seeded.membersAdded) + " riders added");
+    }
+  } catch (const std::exception& failure) {
+    throw std::runtime_error("database " + options_.database.string() + ": " + failure.what());
+  }
+
+  auto workers = std::make_shared<WorkerPool>(kWorkers);
+  const Listener kinds[] = {Listener::kApp, Listener::kPatch, Listener::kSignIn};
+  std::vector<std::unique_ptr<http_listener>> opened;
+  for (int i = 0; i < 3; ++i) {
+    try {
+      auto listener = std::make_unique<http_listener>(urls[i]);
+      const Listener kind = kinds[i];
+      listener->support([services, workers, kind](http_request request) {
+        Serve(services, workers, kind, std::move(request));
+      });
+      listener->open().wait();
+      opened.push_back(std::move(listener));
+    } catch (const std::exception& failure) {
+      for (auto& listener : opened) {
+        try {
+          listener->close().wait();
+        } catch (const std::exception&) {
+        }
+      }
+      workers->Stop();
+      throw std::runtime_error("cannot listen on " + urls[i] + ": " + failure.what());
+    }
+  }
+  listeners_ = std::move(opened);
+  services_ = std::move(services);
+  workers_ = std::move(workers);
+  log_->Note("application server on " + urls[0] + ", patch server on " + urls[1] +
+             " (folder " + options_.patches.string() + "), sign-in on " + urls[2]);
+}
+
+void CompanionServer::Stop() {
+  if (!Running()) return;
+  for (auto& listener : listeners_) {
+    try {
+      listener->close().wait();
+    } catch (const std::exception&) {
+    }
+  }
+  listeners_.clear();
+  // A request still being answered keeps the services alive through its
+  // own reference, so giving up the wait never pulls the database from
+  // under it.
+  if (!services_->WaitIdle(std::chrono::milliseconds(kStopWaitMs))) {
+    log_->Note("stopping with requests still in flight");
+  }
+  workers_->Stop();
+  workers_.reset();
+  services_.reset();
+  log_->Note("stopped");
+}
+
+void CompanionServer::Serve(const std::shared_ptr<Services>& services,
+                            const std::shared_ptr<WorkerPool>& workers, Listener which,
+                            http_request request) {
+  services->Enter();
+  const char* name = which == Listener::kApp     ? "app"
+                     : which == Listener::kPatch ? "patch"
+                                                 : "sign-in";
+  const Finish finish = [services, name, request](const std::string& what,
+                                                  const std::string& result,
+                                                  const HttpAnswer& answer) {
+    services->log->Write(name, request.method(), Printable(what), result);
+    http_response response(static_cast<web::http::status_code>(answer.status));
+    // Bytes, not text: the library's text overloads cast between stream
+    // buffer types.
+    response.set_body(std::vector<unsigned char>(answer.body.begin(), answer.body.end()));
+    response.headers().set_content_type(answer.contentType);
+    if (!answer.location.empty()) response.headers().add("Location", answer.location);
+    // One exchange per connection: a client never holds a connection that
+    // a restart of this server has closed under it (the program's client
+    // would report its next request as a broken connection).
+    response.headers().add("Connection", "close");
+    request.reply(response).then([services](const pplx::task<void>& sent) {
+      try {
+        sent.get();
+      } catch (const std::exception&) {
+        // The client went away; nothing to tell it.
+      }
+      services->Leave();
+    });
+  };
+  if (request.headers().content_length() > kMaxReadBody) {
+    finish(request.request_uri().path(), "413", HttpAnswer{413, "text/plain", "too long\n", {}});
+    return;
+  }
+
+  request.extract_vector().then([services, workers, which, name, request,
+                                 finish](pplx::task<std::vector<unsigned char>> read) {
+    std::string body;
+    try {
+      const std::vector<unsigned char> bytes = read.get();
+      body.assign(bytes.begin(), bytes.end());
+    } catch (const std::exception&) {
+      services->log->Write(name, request.method(), Printable(request.request_uri().path()),
+                           "the body could not be read");
+      services->Leave();
+      return;
+    }
+    const bool posted = workers->Post([services, which, request, finish, body = std::move(body)] {
+      try {
+        Respond(*services, which, request, body, finish);
+      } catch (const std::exception& failure) {
+        try {
+          finish(request.request_uri().path(), std::string("500 ") + failure.what(),
+                 HttpAnswer{500, "text/plain", "the server failed\n", {}});
+        } catch (const std::exception&) {
+          services->Leave();
+        }
+      }
+    });
+    // Stopping: the request goes unanswered with its connection.
+    if (!posted) services->Leave();
+  });
+}
+
+void CompanionServer::Respond(Services& services, Listener which, const http_request& request,
+                              const std::string& body, const Finish& finish) {
+  const std::string method = request.method();
+  const std::string rawPath = request.request_uri().path();
+  const std::string path = PercentDecode(rawPath, PlusSign::kItself).value_or(rawPath);
+  const std::string rawQuery = request.request_uri().query();
+  switch (which) {
+    case Listener::kApp: {
+      if (path != "/") {
+        finish(path, "404", HttpAnswer{404, "text/plain", "no such page\n", {}});
+      } else if (method != web::http::methods::POST) {
+        finish(path, "405", HttpAnswer{405, "text/plain", "only POST\n", {}});
+      } else {
+        const AppAnswer answer = services.app.Answer(body);
+        const std::string what = answer.header ? "header " + std::to_string(*answer.header) : "-";
+        const std::string result = answer.status != 200 ? std::to_string(answer.status)
+                                   : answer.result      ? "result true"
+                                                        : "errcode " + std::to_string(answer.errcode);
+        finish(what, result, HttpAnswer{answer.status, "application/json", answer.body, {}});
+      }
+      break;
+    }
+    case Listener::kPatch: {
+      const HttpAnswer answer = services.patches.Answer(method, path, ParseQuery(rawQuery));
+      finish(rawQuery.empty() ? path : path + "?" + rawQuery, std::to_string(answer.status),
+             answer);
+      break;
+    }
+    case Listener::kSignIn: {
+      // Tokens travel in the query: the log names the page only.
+      const HttpAnswer answer = services.signIn.Answer(method, path, ParseQuery(rawQuery), body);
+      finish(path, std::to_string(answer.status), answer);
+      break;
+    }
+  }
+}
+
+}  // namespace vel::companion

@@ -1,0 +1,92 @@
+#include "schema_migrations.h"
+
+#include <iterator>
+#include <string>
+
+namespace vel::companion {
+namespace {
+
+struct Migration {
+  int version;
+  const char* sql;
+};
+
+// Never edit a migration that has shipped: add the next number instead.
+// AUTOINCREMENT keeps ids from ever being handed out twice, also after the
+// highest row was deleted.
+constexpr Migration kMigrations[] = {
+    {1, R"sql(
+CREATE TABLE accounts (
+  id          INTEGER PRIMARY KEY AUTOINCREMENT,
+  sign_in_id  TEXT NOT NULL UNIQUE,      -- the sign-in's user id (decimal)
+  team_name   TEXT UNIQUE                -- NULL until the team registers one
+);
+CREATE TABLE members (
+  id            INTEGER PRIMARY KEY AUTOINCREMENT,
+  account_id    INTEGER NOT NULL REFERENCES accounts(id) ON DELETE CASCADE,
+  name          TEXT NOT NULL,
+  height        REAL,                    -- centimetres; NULL when unknown
+  weight        REAL,                    -- kilograms; NULL when unknown
+  gender        INTEGER,                 -- 0 none, 1 male, 2 female; NULL when unknown
+  best_speed    REAL NOT NULL DEFAULT 0,     -- km/h
+  best_cadence  INTEGER NOT NULL DEFAULT 0,  -- rpm
+  best_hrm      INTEGER NOT NULL DEFAULT 0   -- bpm
+);
+CREATE INDEX members_of_account ON members(account_id);
+CREATE TABLE devices (
+  id         INTEGER PRIMARY KEY AUTOINCREMENT,
+  member_id  INTEGER NOT NULL REFERENCES members(id) ON DELETE CASCADE,
+  number     INTEGER NOT NULL,           -- ANT device number
+  type       INTEGER NOT NULL,           -- ANT+ device type
+  active     INTEGER NOT NULL DEFAULT 0
+);
+CREATE INDEX devices_of_member ON devices(member_id);
+CREATE TABLE bicycles (
+  id         INTEGER PRIMARY KEY AUTOINCREMENT,
+  member_id  INTEGER NOT NULL REFERENCES members(id) ON DELETE CASCADE,
+  name       TEXT NOT NULL,
+  weight     REAL,                       -- kilograms; NULL when not set
+  crank      INTEGER,                    -- positions in the program's fixed
+  cassette   INTEGER,                    -- chainring, cassette and tire lists;
+  tire       INTEGER,                    -- NULL when nothing is chosen
+  active     INTEGER NOT NULL DEFAULT 0
+);
+CREATE INDEX bicycles_of_member ON bicycles(member_id);
+CREATE TABLE tokens (
+  token       TEXT PRIMARY KEY,
+  kind        TEXT NOT NULL,             -- 'user' or 'app'
+  app_id      TEXT NOT NULL,
+  user_id     TEXT,                      -- user tokens: the sign-in's user id
+  user_name   TEXT,
+  issued_at   INTEGER NOT NULL,          -- seconds since 1970
+  expires_at  INTEGER NOT NULL           -- 0: never
+);
+)sql"},
+};
+
+int StoredVersion(SqliteTransaction& transaction) {
+  auto statement = transaction.Prepare("PRAGMA user_version");
+  return statement.Step() ? statement.Int(0) : 0;
+}
+
+}  // namespace
+
+int LatestSchemaVersion() { return std::prev(std::end(kMigrations))->version; }
+
+int MigrateSchema(SqliteDatabase& database) {
+  SqliteTransaction transaction(database, SqliteTransaction::Kind::kWrite);
+  const int found = StoredVersion(transaction);
+  if (found > LatestSchemaVersion()) {
+    throw SqliteError("the database has schema version " + std::to_string(found) +
+                      ", newer than this server's " + std::to_string(LatestSchemaVersion()));
+  }
+  for (const Migration& migration : kMigrations) {
+    if (migration.version <= found) continue;
+    transaction.Exec(migration.sql);
+    transaction.Exec(("PRAGMA user_version = " + std::to_string(migration.version)).c_str());
+  }
+  transaction.Commit();
+  return found;
+}
+
+}  // namespace vel::companion

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vel::companion {
+
+// How vel-server is started. Addresses are "HOST:PORT" (an "http://"
+// before them is allowed).
+struct ServerOptions {
+  std::string appAddress = "127.0.0.1:3000";
+  std::string patchAddress = "127.0.0.1:1337";
+  std::string signInAddress = "127.0.0.1:3001";
+  std::filesystem::path database = "vel-server.db";
+  std::filesystem::path patches = "patches";
+  bool demo = false;
+  bool help = false;
+};
+
+extern const char kServerUsage[];
+
+// The options of a command line (without the program name); no value, with
+// `error` set, for an unknown option, a missing value or a bad address.
+std::optional<ServerOptions> ParseServerOptions(const std::vector<std::string>& args,
+                                                std::string& error);
+
+// "http://HOST:PORT" of an address as given; no value when it is not one.
+std::optional<std::string> ListenUrl(const std::string& address);
+
+}  // namespace vel::companion

@@ -1,0 +1,146 @@
+#include "sqlite_database.h"
+
+
+namespace vel::companion {
+namespace {
+
+void ExecOn(sqlite3* db, const char* sql) {
+  char* message = nullptr;
+  if (sqlite3_exec(db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
+    std::string text = message != nullptr ? message : sqlite3_errmsg(db);
+    sqlite3_free(message);
+    throw SqliteError(std::string(sql) + ": " + text);
+  }
+}
+
+}  // namespace
+
+SqliteStatement::SqliteStatement(sqlite3* db, std::string_view sql) : db_(db) {
+  Check(sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &statement_, nullptr),
+        "prepare");
+}
+
+SqliteStatement::~SqliteStatement() { sqlite3_finalize(statement_); }
+
+void SqliteStatement::Check(int code, const char* what) const {
+  if (code != SQLITE_OK) {
+    throw SqliteError(std::string("SQLite ") + what + ": " + sqlite3_errmsg(db_));
+  }
+}
+
+SqliteStatement& SqliteStatement::Bind(int index, std::int64_t value) {
+  Check(sqlite3_bind_int64(statement_, index, value), "bind");
+  return *this;
+}
+
+SqliteStatement& SqliteStatement::Bind(int index, double value) {
+  Check(sqlite3_bind_double(statement_, index, value), "bind");
+  return *this;
+}
+
+SqliteStatement& SqliteStatement::Bind(int index, std::string_view value) {
+  Check(sqlite3_bind_text64(statement_, index, value.data(), value.size(), SQLITE_TRANSIENT,
+                            SQLITE_UTF8),
+        "bind");
+  return *this;
+}
+
+SqliteStatement& SqliteStatement::Bind(int index, std::optional<double> value) {
+  return value ? Bind(index, *value) : BindNull(index);
+}
+
+SqliteStatement& SqliteStatement::Bind(int index, std::optional<int> value) {
+  return value ? Bind(index, static_cast<std::int64_t>(*value)) : BindNull(index);
+}
+
+SqliteStatement& SqliteStatement::BindNull(int index) {
+  Check(sqlite3_bind_null(statement_, index), "bind");
+  return *this;
+}
+
+bool SqliteStatement::Step() {
+  const int code = sqlite3_step(statement_);
+  if (code == SQLITE_ROW) return true;
+  if (code == SQLITE_DONE) return false;
+  throw SqliteError(std::string("SQLite step: ") + sqlite3_errmsg(db_));
+}
+
+void SqliteStatement::Run() {
+  while (Step()) {
+  }
+}
+
+bool SqliteStatement::IsNull(int column) const {
+  return sqlite3_column_type(statement_, column) == SQLITE_NULL;
+}
+
+std::int64_t SqliteStatement::Int64(int column) const {
+  return sqlite3_column_int64(statement_, column);
+}
+
+int SqliteStatement::Int(int column) const { return sqlite3_column_int(statement_, column); }
+
+double SqliteStatement::Double(int column) const {
+  return sqlite3_column_double(statement_, column);
+}
+
+std::string SqliteStatement::Text(int column) const {
+  const auto* text = sqlite3_column_text(statement_, column);
+  const int size = sqlite3_column_bytes(statement_, column);
+  if (text == nullptr) return {};
+  return std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(size));
+}
+
+std::optional<double> SqliteStatement::OptionalDouble(int column) const {
+  if (IsNull(column)) return std::nullopt;
+  return Double(column);
+}
+
+std::optional<int> SqliteStatement::OptionalInt(int column) const {
+  if (IsNull(column)) return std::nullopt;
+  return Int(column);
+}
+
+SqliteDatabase::SqliteDatabase(const std::filesystem::path& file) {
+  const int code = sqlite3_open_v2(file.c_str(), &db_,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  if (code != SQLITE_OK) {
+    const std::string text = db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(code);
+    sqlite3_close(db_);
+    throw SqliteError("cannot open " + file.string() + ": " + text);
+  }
+  try {
+    // Another process (or a connection left from a restart) may hold the
+    // file for a moment.
+    sqlite3_busy_timeout(db_, 5000);
+    ExecOn(db_, "PRAGMA foreign_keys = ON");
+    ExecOn(db_, "PRAGMA journal_mode = WAL");
+    ExecOn(db_, "PRAGMA synchronous = FULL");
+  } catch (...) {
+    sqlite3_close(db_);
+    throw;
+  }
+}
+
+SqliteDatabase::~SqliteDatabase() { sqlite3_close(db_); }
+
+SqliteTransaction::SqliteTransaction(SqliteDatabase& database, Kind kind)
+    : lock_(database.mutex_), db_(database.db_) {
+  // A write transaction takes the write lock at once, so it never has to
+  // give up half way for another connection to the same file.
+  ExecOn(db_, kind == Kind::kWrite ? "BEGIN IMMEDIATE" : "BEGIN");
+  open_ = true;
+}
+
+SqliteTransaction::~SqliteTransaction() {
+  if (open_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void SqliteTransaction::Exec(const char* sql) { ExecOn(db_, sql); }
+
+void SqliteTransaction::Commit() {
+  ExecOn(db_, "COMMIT");
+  open_ = false;
+}
+
+}  // namespace vel::companion

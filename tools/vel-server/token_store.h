@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "sqlite_database.h"
+
+namespace vel::companion {
+
+// The development sign-in's user id for a user name: a stable 15-digit
+// decimal text (the same name always gives the same id).
+std::string SignInUserId(std::string_view userName);
+
+struct IssuedToken {
+  std::string token;
+  std::int64_t expiresIn = 0;  // seconds
+};
+
+struct TokenInfo {
+  bool user = false;  // false: the application's token
+  std::string appId;
+  std::string userId;
+  std::string userName;
+  std::int64_t issuedAt = 0;
+  std::int64_t expiresAt = 0;  // seconds since 1970; 0 never
+};
+
+// Access tokens of the development sign-in, kept in the database so that a
+// program's saved login still works after the server restarts. Tokens are
+// random (hexadecimal, nothing in them to escape in an address). Safe to
+// call from any thread.
+class TokenStore {
+ public:
+  // Seconds since 1970.
+  using Clock = std::function<std::int64_t()>;
+  static constexpr std::int64_t kUserTokenLifetime = 60LL * 24 * 3600;
+
+  explicit TokenStore(SqliteDatabase& database, Clock clock = nullptr);
+
+  // The application's access token (the application server hands it to
+  // the program); made once and kept.
+  std::string AppAccessToken();
+  IssuedToken IssueUserToken(std::string_view userName, std::string_view appId);
+  // A token issued here that has not expired.
+  std::optional<TokenInfo> Find(std::string_view token);
+
+ private:
+  SqliteDatabase& database_;
+  Clock clock_;
+};
+
+}  // namespace vel::companion
