@@ -32,7 +32,7 @@ RunningCompanionServer::RunningCompanionServer(Setup setup) : setup_(setup) {
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temporary folder");
   folder_ = pattern;
   database_ = folder_ / "vel-server.db";
-  patches_ = folder_ / "patches";
+  patches_ = setup_.patches.empty() ? folder_ / "patches" : setup_.patches;
   fs::create_directories(patches_);
   StartOnFreePorts();
 }

@@ -21,6 +21,8 @@ class RunningCompanionServer {
  public:
   struct Setup {
     bool demo = false;  // seed the demo team first (as vel-server --demo)
+    // A folder of releases to serve; empty: a temporary one.
+    std::filesystem::path patches;
   };
 
   RunningCompanionServer();

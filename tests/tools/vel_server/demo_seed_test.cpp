@@ -32,7 +32,7 @@ LoadedDevices Devices(const value& member) {
 }
 
 TEST(DemoSeedTest, TheDemoTeamOwnsTheSimulatedRoomWithConsistentActiveSensors) {
-  test::RunningCompanionServer server({.demo = true});
+  test::RunningCompanionServer server({.demo = true, .patches = {}});
   test::AppSession session(server);
   const test::SignedInUser demo =
       test::SignInUser(server, session.Executor(), session.Executor(), "demo");
