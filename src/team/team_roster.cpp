@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "common/json_fields.h"
+#include "common/string_printf.h"
 #include "team/gear_lists.h"
 
 namespace vel {
@@ -369,6 +370,26 @@ bool TeamRoster::ToggleBicycle(std::uint64_t bicycleId) {
     }
   }
   return true;
+}
+
+std::optional<std::vector<TeamRoster::RankingRow>> TeamRoster::LoadRanking(int rankingType) {
+  value request = Request(9);
+  request["rankingtype"] = value::number(rankingType);
+  value reply;
+  if (!Send(request, reply)) return std::nullopt;
+  if (!HasNonNull(reply, "ranking") || !reply.at("ranking").is_array()) return std::nullopt;
+  std::vector<RankingRow> rows;
+  for (const value& element : reply.at("ranking").as_array()) {
+    RankingRow row{static_cast<int>(rows.size()) + 1, ReadString(element, "teamname").value_or(""),
+                   ReadString(element, "membername").value_or(""), ""};
+    if (HasNonNull(element, "score") && element.at("score").is_number()) {
+      const web::json::number& n = element.at("score").as_number();
+      row.score = n.is_integral() ? std::to_string(n.is_uint64() ? n.to_uint64() : 0u)
+                                  : StringPrintf("%f", n.to_double());
+    }
+    rows.push_back(row);
+  }
+  return rows;
 }
 
 bool TeamRoster::CheckTeamName(const std::string& name) {

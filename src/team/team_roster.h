@@ -51,6 +51,18 @@ class TeamRoster {
   bool DeleteBicycle(std::uint64_t bicycleId);
   bool ToggleBicycle(std::uint64_t bicycleId);
 
+  // One row of a ranking table: position from 1, team, member and the score
+  // as the table shows it ("%f" for a floating number, "%u" otherwise).
+  struct RankingRow {
+    int rank;
+    std::string teamName;
+    std::string memberName;
+    std::string score;
+  };
+  // The best scores of one type (0 speed, 1 cadence, 2 heart rate), best
+  // first; none when the request fails or the reply holds no ranking.
+  std::optional<std::vector<RankingRow>> LoadRanking(int rankingType);
+
   bool CheckTeamName(const std::string& name);
   bool ChangeTeamName(const std::string& name, NameChangeFrom from);
 
