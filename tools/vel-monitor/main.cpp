@@ -11,7 +11,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: vel-monitor [--sensor PANEL:TYPE:NUMBER ...] [--server URL --account ID "
-    "--rider PANEL:MEMBER_ID ...] [--seconds S] [--log]";
+    "--rider PANEL:MEMBER_ID ... | --all-riders] [--seconds S] [--log]";
 
 std::atomic<bool> g_stop{false};
 

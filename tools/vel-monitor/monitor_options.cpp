@@ -44,6 +44,8 @@ std::optional<MonitorOptions> ParseMonitorOptions(const std::vector<std::string>
     const std::string& arg = args[i];
     if (arg == "--log") {
       o.log = true;
+    } else if (arg == "--all-riders") {
+      o.allRiders = true;
     } else if (arg == "--sensor") {
       const auto v = value(i, arg);
       if (!v) return std::nullopt;
@@ -97,11 +99,15 @@ std::optional<MonitorOptions> ParseMonitorOptions(const std::vector<std::string>
       return std::nullopt;
     }
   }
-  if (!o.riders.empty() && (o.server.empty() || !o.account)) {
-    error = "--rider needs --server and --account";
+  if ((!o.riders.empty() || o.allRiders) && (o.server.empty() || !o.account)) {
+    error = "--rider and --all-riders need --server and --account";
     return std::nullopt;
   }
-  if (o.sensors.empty() && o.riders.empty()) {
+  if (o.allRiders && (!o.riders.empty() || !o.sensors.empty())) {
+    error = "--all-riders fills every panel: no --rider or --sensor beside it";
+    return std::nullopt;
+  }
+  if (o.sensors.empty() && o.riders.empty() && !o.allRiders) {
     error = "nothing to watch: give --sensor, or --server with --account and --rider";
     return std::nullopt;
   }

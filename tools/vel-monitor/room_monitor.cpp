@@ -74,6 +74,13 @@ bool RoomMonitor::Start(const ReceiverSettings& sticks, std::string& error) {
     }
   }
   for (const auto& rider : options_.riders) Seat(rider.panel, rider.memberId);
+  if (options_.allRiders) {
+    int panel = 0;
+    for (const MemberRecord* member : roster_.Members()) {
+      if (panel == RiderLists::kPanels) break;
+      Seat(panel++, member->id);
+    }
+  }
   DrainLog();
   return true;
 }
