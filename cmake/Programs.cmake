@@ -3,4 +3,6 @@
 function(vel_add_program name)
   add_executable(${name} ${ARGN})
   target_link_libraries(${name} PRIVATE vel_core vel_crash_hook vel_warnings)
+  # Tools share tools/common/.
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
 endfunction()

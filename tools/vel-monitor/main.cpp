@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "room_monitor.h"
+#include "tools/common/command_line.h"
 
 namespace {
 
@@ -20,17 +21,11 @@ void OnStopSignal(int) { g_stop.store(true); }
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-    std::puts(kUsage);
-    return 0;
-  }
+  const std::vector<std::string> args = vel::tools::Arguments(argc, argv);
+  if (vel::tools::AnsweredHelp(args, kUsage)) return 0;
   std::string error;
   const auto options = vel::ParseMonitorOptions(args, error);
-  if (!options) {
-    std::fprintf(stderr, "vel-monitor: %s (see --help)\n", error.c_str());
-    return 2;
-  }
+  if (!options) return vel::tools::Fail("vel-monitor", error + " (see --help)");
   std::signal(SIGINT, OnStopSignal);
   std::signal(SIGTERM, OnStopSignal);
 

@@ -7,45 +7,40 @@
 #include <string>
 #include <vector>
 
+#include "tools/common/command_line.h"
 #include "capture_replay.h"
 #include "replay_options.h"
 
 namespace {
 
+constexpr const char* kTool = "vel-replay";
+
 constexpr const char* kUsage =
     "usage: vel-replay [--hex] [--log] --channel C:TYPE[:CIRCUMFERENCE_M] ... FILE|-";
-
-int Fail(const std::string& message) {
-  std::fprintf(stderr, "vel-replay: %s\n", message.c_str());
-  return 2;
-}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-    std::puts(kUsage);
-    return 0;
-  }
+  const std::vector<std::string> args = vel::tools::Arguments(argc, argv);
+  if (vel::tools::AnsweredHelp(args, kUsage)) return 0;
   std::string error;
   const auto options = vel::ParseReplayOptions(args, error);
-  if (!options) return Fail(error + " (see --help)");
+  if (!options) return vel::tools::Fail(kTool, error + " (see --help)");
 
   std::string raw;
   if (options->input == "-") {
     raw.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
   } else {
     std::ifstream file(options->input, std::ios::binary);
-    if (!file) return Fail("cannot open '" + options->input + "'");
+    if (!file) return vel::tools::Fail(kTool, "cannot open '" + options->input + "'");
     raw.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    if (file.bad()) return Fail("cannot read '" + options->input + "'");
+    if (file.bad()) return vel::tools::Fail(kTool, "cannot read '" + options->input + "'");
   }
 
   std::vector<std::uint8_t> bytes;
   if (options->hex) {
     auto parsed = vel::ParseHexBytes(raw, error);
-    if (!parsed) return Fail(error);
+    if (!parsed) return vel::tools::Fail(kTool, error);
     bytes = std::move(*parsed);
   } else {
     bytes.assign(raw.begin(), raw.end());

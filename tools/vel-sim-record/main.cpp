@@ -5,44 +5,41 @@
 #include <string>
 #include <vector>
 
+#include "tools/common/command_line.h"
 #include "sim_recorder.h"
 
 namespace {
 
+constexpr const char* kTool = "vel-sim-record";
+
 constexpr const char* kUsage =
     "usage: vel-sim-record --sensor TYPE:NUMBER [--seconds S] --out FILE|-";
-
-int Fail(const std::string& message) {
-  std::fprintf(stderr, "vel-sim-record: %s\n", message.c_str());
-  return 2;
-}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-    std::puts(kUsage);
-    return 0;
-  }
+  const std::vector<std::string> args = vel::tools::Arguments(argc, argv);
+  if (vel::tools::AnsweredHelp(args, kUsage)) return 0;
   std::string error;
   const auto options = vel::ParseSimRecordOptions(args, error);
-  if (!options) return Fail(error + "\n" + kUsage);
+  if (!options) return vel::tools::Fail(kTool, error + " (see --help)");
 
   std::string warning;
   const std::vector<std::uint8_t> bytes = vel::RecordSimulatedSensor(*options, warning);
   if (!warning.empty()) std::fprintf(stderr, "vel-sim-record: %s\n", warning.c_str());
-  if (bytes.empty()) return Fail("the simulated stick could not be opened");
+  if (bytes.empty()) return vel::tools::Fail(kTool, "the simulated stick could not be opened");
 
   const auto* data = reinterpret_cast<const char*>(bytes.data());
   if (options->out == "-") {
-    if (std::fwrite(data, 1, bytes.size(), stdout) != bytes.size()) return Fail("cannot write");
+    if (std::fwrite(data, 1, bytes.size(), stdout) != bytes.size()) {
+      return vel::tools::Fail(kTool, "cannot write");
+    }
     return 0;
   }
   std::ofstream file(options->out, std::ios::binary | std::ios::trunc);
-  if (!file) return Fail("cannot open '" + options->out + "'");
+  if (!file) return vel::tools::Fail(kTool, "cannot open '" + options->out + "'");
   file.write(data, static_cast<std::streamsize>(bytes.size()));
   file.close();
-  if (!file) return Fail("cannot write '" + options->out + "'");
+  if (!file) return vel::tools::Fail(kTool, "cannot write '" + options->out + "'");
   return 0;
 }
