@@ -6,7 +6,7 @@
 #include "ant/framer.h"
 #include "recorded_traffic.h"
 #include "sensors/decoder_factory.h"
-#include "sensors/sensor_queues.h"
+#include "common/queues.h"
 
 namespace {
 

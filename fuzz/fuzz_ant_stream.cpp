@@ -12,7 +12,7 @@
 #include "ant/ant_receiver.h"
 #include "ant/framer.h"
 #include "sensors/decoder_factory.h"
-#include "sensors/sensor_queues.h"
+#include "common/queues.h"
 
 namespace {
 

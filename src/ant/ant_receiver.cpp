@@ -7,14 +7,13 @@
 #include "common/string_printf.h"
 #include "sensors/channel_decoder.h"
 #include "sensors/sensor_event.h"
-#include "sensors/sensor_queues.h"
+#include "common/queues.h"
 
 namespace vel {
 namespace {
 
 constexpr std::uint32_t kBaudRate = 57600;
 constexpr std::uint32_t kAwaitMs = 1000;
-constexpr std::uint32_t kResponseWaitMs = 12;
 
 // The program's own network key. Real ANT+ sensors answer only on the
 // ANT+ network, whose key ANT+ adopters obtain from the ANT+ alliance; the
@@ -92,12 +91,9 @@ std::unique_ptr<AntReceiver> AntReceiver::OpenReceiver(std::uint8_t usbDeviceNum
   std::this_thread::sleep_for(settings.resetWait);
 
   PushLog("Setting network key...");
-  AntMessage key;
-  key.id = ant_id::kNetworkKey;
-  key.data[0] = kNetworkNumber;
-  std::copy(settings.networkKey.begin(), settings.networkKey.end(), key.data.begin() + 1);
   // The answer drives the rest of the bring-up in the receive loop.
-  receiver->framer_->SendCommand(key, 9, kResponseWaitMs);
+  receiver->SendChannelCommand(ant_command::SetNetworkKey(kRoomNetwork, settings.networkKey),
+                               kCommandResponseWaitMs);
   return receiver;
 }
 
@@ -215,11 +211,12 @@ void AntReceiver::ReleaseChannel(std::uint8_t channel) {
 }
 
 void AntReceiver::Request(std::uint8_t what) {
-  AntMessage request;
-  request.id = ant_id::kRequestMessage;
-  request.data[0] = 0;
-  request.data[1] = what;
-  framer_->WriteMessage(request, 2);
+  const AntCommand request = ant_command::RequestMessage(0, what);
+  framer_->WriteMessage(request.message, request.length);
+}
+
+void AntReceiver::SendChannelCommand(const AntCommand& command, std::uint32_t responseWaitMs) {
+  if (framer_ != nullptr) framer_->SendCommand(command.message, command.length, responseWaitMs);
 }
 
 int AntReceiver::PlaceDecoder(

@@ -12,6 +12,7 @@
 #include "ant/device_discovery.h"
 #include "ant/framer.h"
 #include "ant/serial.h"
+#include "sensors/channel_command_sink.h"
 
 namespace vel {
 
@@ -45,14 +46,12 @@ std::array<std::uint8_t, 8> NetworkKeyFrom(const char* hexText);
 // are atomics; a decoder is destroyed only under the table lock, which
 // lookups from other threads take as well, so a decoder is never used
 // while it is being destroyed.
-class AntReceiver {
+class AntReceiver : public ChannelCommandSink {
  public:
-  static constexpr std::uint8_t kNetworkNumber = 0;
-
   // A receiver around a framer that something else feeds (tools, tests):
   // decoders reach the framer through it; no loop runs.
   explicit AntReceiver(DSIFramerANT* framer);
-  ~AntReceiver();
+  ~AntReceiver() override;
   AntReceiver(const AntReceiver&) = delete;
   AntReceiver& operator=(const AntReceiver&) = delete;
 
@@ -67,6 +66,8 @@ class AntReceiver {
                                                    const ReceiverSettings& settings);
 
   DSIFramerANT* GetFramer() const { return framer_; }
+  // Decoders' channel commands go out through the stick's framer.
+  void SendChannelCommand(const AntCommand& command, std::uint32_t responseWaitMs) override;
   std::uint8_t UsbDeviceNumber() const { return usbDeviceNumber_; }
 
   // Channels of the stick; 0 until its capabilities arrived.

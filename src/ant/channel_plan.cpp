@@ -2,13 +2,12 @@
 
 #include "sensors/channel_decoder.h"
 #include "sensors/decoder_factory.h"
-#include "sensors/sensor_queues.h"
+#include "common/queues.h"
 
 namespace vel {
 namespace {
 
 constexpr int kStickCount = 10;
-constexpr std::uint32_t kResponseWaitMs = 12;
 constexpr double kDefaultWheelM = 2.096;
 
 // The series a sensor kind draws on its rider's graph; empty for a kind
@@ -113,13 +112,10 @@ int ChannelPlan::AssignOn(AntReceiver& receiver, int panel, int deviceType, int 
     return MakeDecoder(static_cast<std::uint8_t>(deviceType), setup);
   });
   if (channel < 0) return -1;
-  AntMessage assign;
-  assign.id = ant_id::kAssignChannel;
-  assign.data[0] = static_cast<std::uint8_t>(channel);
-  assign.data[1] = 0x00;  // bidirectional receive
-  assign.data[2] = AntReceiver::kNetworkNumber;
   // The decoder takes the set-up chain from the stick's answer.
-  receiver.GetFramer()->SendCommand(assign, 3, kResponseWaitMs);
+  receiver.SendChannelCommand(
+      ant_command::AssignChannel(static_cast<std::uint8_t>(channel), kReceiveChannelType, kRoomNetwork),
+      kCommandResponseWaitMs);
   return channel;
 }
 
@@ -133,10 +129,8 @@ bool ChannelPlan::CloseSensor(int panel, SensorSlot& slot) {
       !receiver.ChannelInUse(static_cast<std::size_t>(slot.channel))) {
     return false;
   }
-  AntMessage close;
-  close.id = ant_id::kCloseChannel;
-  close.data[0] = static_cast<std::uint8_t>(slot.channel);
-  if (!receiver.GetFramer()->SendCommand(close, 1, 0)) return false;
+  const AntCommand close = ant_command::CloseChannel(static_cast<std::uint8_t>(slot.channel));
+  if (!receiver.GetFramer()->SendCommand(close.message, close.length, 0)) return false;
   PushLog("Closing Channel...");
   if (slot.deviceType == device_type::kBikePower) {
     // The combined sensor draws the cadence again.

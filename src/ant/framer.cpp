@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cstring>
 
+#include "common/ant_commands.h"
+
 namespace vel {
 namespace {
 
@@ -212,17 +214,13 @@ void DSIFramerANT::RemoveWaiter(ResponseWaiter* waiter) {
 }
 
 bool DSIFramerANT::UnassignChannel(std::uint8_t channel) {
-  AntMessage message;
-  message.id = ant_id::kUnassignChannel;
-  message.data[0] = channel;
-  return SendCommand(message, 1, 12);
+  const AntCommand command = ant_command::UnassignChannel(channel);
+  return SendCommand(command.message, command.length, kCommandResponseWaitMs);
 }
 
 bool DSIFramerANT::ResetSystem() {
-  AntMessage message;
-  message.id = ant_id::kResetSystem;
-  message.data[0] = 0;
-  return WriteMessage(message, 1);
+  const AntCommand command = ant_command::ResetSystem();
+  return WriteMessage(command.message, command.length);
 }
 
 }  // namespace vel

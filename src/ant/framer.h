@@ -5,7 +5,7 @@
 #include <memory>
 #include <mutex>
 
-#include "ant/ant_message.h"
+#include "common/ant_message.h"
 #include "ant/ant_transport.h"
 #include "ant/serial_callback.h"
 

@@ -1,7 +1,7 @@
 #include "ant/usb_permission.h"
 
 #include "common/string_printf.h"
-#include "sensors/sensor_queues.h"
+#include "common/queues.h"
 
 namespace vel {
 

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "ant/ant_message.h"
+#include "common/ant_message.h"
 #include "common/string_printf.h"
 #include "sensors/channel_decoder.h"
-#include "sensors/tick_clock.h"
+#include "common/tick_clock.h"
 
 namespace vel {
 namespace {

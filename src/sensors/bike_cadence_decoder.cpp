@@ -2,8 +2,8 @@
 
 #include "sensors/payload.h"
 #include "sensors/sensor_event.h"
-#include "sensors/sensor_queues.h"
-#include "sensors/tick_clock.h"
+#include "common/queues.h"
+#include "common/tick_clock.h"
 
 namespace vel {
 namespace {
@@ -12,7 +12,7 @@ StillCounter g_stillCrank;  // shared by every cadence decoder of the process
 
 }  // namespace
 
-CBikeCadenceDisplay::CBikeCadenceDisplay(AntReceiver* owner, std::uint16_t deviceNumber,
+CBikeCadenceDisplay::CBikeCadenceDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber,
                                          std::uint8_t channelNumber, int uiid,
                                          std::int32_t graphId)
     : CDisplay(owner, deviceNumber, channelNumber, uiid, device_type::kBikeCadence,

@@ -11,7 +11,7 @@ class CBikeCadenceDisplay : public CDisplay {
  public:
   static constexpr std::uint16_t kChannelPeriod = 8102;
 
-  CBikeCadenceDisplay(AntReceiver* owner, std::uint16_t deviceNumber, std::uint8_t channelNumber,
+  CBikeCadenceDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber, std::uint8_t channelNumber,
                       int uiid, std::int32_t graphId);
   ~CBikeCadenceDisplay() override;
 

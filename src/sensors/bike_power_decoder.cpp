@@ -4,8 +4,8 @@
 
 #include "sensors/revolution_track.h"
 #include "sensors/sensor_event.h"
-#include "sensors/sensor_queues.h"
-#include "sensors/tick_clock.h"
+#include "common/queues.h"
+#include "common/tick_clock.h"
 
 namespace vel {
 namespace {
@@ -26,7 +26,7 @@ TorqueHistory g_torque;
 
 }  // namespace
 
-CBikePowerDisplay::CBikePowerDisplay(AntReceiver* owner, std::uint16_t deviceNumber,
+CBikePowerDisplay::CBikePowerDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber,
                                      std::uint8_t channelNumber, int uiid,
                                      std::int32_t powerGraphId, std::int32_t cadenceGraphId,
                                      float wheelCircumferenceM)

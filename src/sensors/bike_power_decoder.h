@@ -16,7 +16,7 @@ class CBikePowerDisplay : public CDisplay {
  public:
   static constexpr std::uint16_t kChannelPeriod = 8182;
 
-  CBikePowerDisplay(AntReceiver* owner, std::uint16_t deviceNumber, std::uint8_t channelNumber,
+  CBikePowerDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber, std::uint8_t channelNumber,
                     int uiid, std::int32_t powerGraphId, std::int32_t cadenceGraphId,
                     float wheelCircumferenceM);
   ~CBikePowerDisplay() override;

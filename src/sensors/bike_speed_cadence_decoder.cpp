@@ -2,8 +2,8 @@
 
 #include "sensors/payload.h"
 #include "sensors/sensor_event.h"
-#include "sensors/sensor_queues.h"
-#include "sensors/tick_clock.h"
+#include "common/queues.h"
+#include "common/tick_clock.h"
 
 namespace vel {
 namespace {
@@ -15,7 +15,7 @@ StillCounter g_stillWheel;
 
 }  // namespace
 
-CBikeSpdCadDisplay::CBikeSpdCadDisplay(AntReceiver* owner, std::uint16_t deviceNumber,
+CBikeSpdCadDisplay::CBikeSpdCadDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber,
                                        std::uint8_t channelNumber, int uiid,
                                        std::int32_t speedGraphId, std::int32_t cadenceGraphId,
                                        float wheelCircumferenceM)

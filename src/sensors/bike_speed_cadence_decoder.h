@@ -15,7 +15,7 @@ class CBikeSpdCadDisplay : public CDisplay {
  public:
   static constexpr std::uint16_t kChannelPeriod = 8086;
 
-  CBikeSpdCadDisplay(AntReceiver* owner, std::uint16_t deviceNumber, std::uint8_t channelNumber,
+  CBikeSpdCadDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber, std::uint8_t channelNumber,
                      int uiid, std::int32_t speedGraphId, std::int32_t cadenceGraphId,
                      float wheelCircumferenceM);
   ~CBikeSpdCadDisplay() override;

@@ -2,8 +2,8 @@
 
 #include "sensors/payload.h"
 #include "sensors/sensor_event.h"
-#include "sensors/sensor_queues.h"
-#include "sensors/tick_clock.h"
+#include "common/queues.h"
+#include "common/tick_clock.h"
 
 namespace vel {
 namespace {
@@ -12,7 +12,7 @@ StillCounter g_stillWheel;  // shared by every speed decoder of the process
 
 }  // namespace
 
-CBikeSpeedDisplay::CBikeSpeedDisplay(AntReceiver* owner, std::uint16_t deviceNumber,
+CBikeSpeedDisplay::CBikeSpeedDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber,
                                      std::uint8_t channelNumber, int uiid, std::int32_t graphId,
                                      float wheelCircumferenceM)
     : CDisplay(owner, deviceNumber, channelNumber, uiid, device_type::kBikeSpeed, kChannelPeriod),

@@ -12,7 +12,7 @@ class CBikeSpeedDisplay : public CDisplay {
  public:
   static constexpr std::uint16_t kChannelPeriod = 8118;
 
-  CBikeSpeedDisplay(AntReceiver* owner, std::uint16_t deviceNumber, std::uint8_t channelNumber,
+  CBikeSpeedDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber, std::uint8_t channelNumber,
                     int uiid, std::int32_t graphId, float wheelCircumferenceM);
   ~CBikeSpeedDisplay() override;
 

@@ -1,20 +1,11 @@
 #include "sensors/channel_decoder.h"
 
-#include <algorithm>
-
-#include "ant/ant_receiver.h"
 #include "common/string_printf.h"
-#include "sensors/sensor_queues.h"
+#include "common/queues.h"
 
 namespace vel {
-namespace {
 
-constexpr std::uint8_t kRfFrequency = 57;  // 2457 MHz, the ANT+ frequency
-constexpr std::uint32_t kResponseWaitMs = 12;
-
-}  // namespace
-
-CDisplay::CDisplay(AntReceiver* owner, std::uint16_t deviceNumber, std::uint8_t channelNumber,
+CDisplay::CDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber, std::uint8_t channelNumber,
                    int uiid, std::uint8_t deviceType, std::uint16_t channelPeriod)
     : owner_(owner),
       uiid_(uiid),
@@ -84,10 +75,8 @@ void CDisplay::OnChannelResponse(std::uint8_t answered, std::uint8_t code) {
       }
       PushLog("Channel assigned");
       PushLog("Setting Channel ID...");
-      Send(ant_id::kChannelId,
-           {ch, static_cast<std::uint8_t>(deviceNumber_ & 0xFF),
-            static_cast<std::uint8_t>(deviceNumber_ >> 8), deviceType_, transmissionType_},
-           kResponseWaitMs);
+      Send(ant_command::SetChannelId(ch, deviceNumber_, deviceType_, transmissionType_),
+           kCommandResponseWaitMs);
       return;
     case ant_id::kChannelId:
       if (!ok) {
@@ -96,7 +85,7 @@ void CDisplay::OnChannelResponse(std::uint8_t answered, std::uint8_t code) {
       }
       PushLog("Channel ID set");
       PushLog("Setting Radio Frequency...");
-      Send(ant_id::kChannelRfFrequency, {ch, kRfFrequency}, kResponseWaitMs);
+      Send(ant_command::SetRfFrequency(ch, kAntPlusRfChannel), kCommandResponseWaitMs);
       return;
     case ant_id::kChannelRfFrequency:
       if (!ok) {
@@ -105,10 +94,7 @@ void CDisplay::OnChannelResponse(std::uint8_t answered, std::uint8_t code) {
       }
       PushLog("Radio Frequency set");
       PushLog("Setting Message Period...");
-      Send(ant_id::kChannelPeriod,
-           {ch, static_cast<std::uint8_t>(channelPeriod_ & 0xFF),
-            static_cast<std::uint8_t>(channelPeriod_ >> 8)},
-           kResponseWaitMs);
+      Send(ant_command::SetChannelPeriod(ch, channelPeriod_), kCommandResponseWaitMs);
       return;
     case ant_id::kChannelPeriod:
       if (!ok) {
@@ -117,7 +103,7 @@ void CDisplay::OnChannelResponse(std::uint8_t answered, std::uint8_t code) {
       }
       PushLog("Message period assigned");
       PushLog("Opening channel...");
-      Send(ant_id::kOpenChannel, {ch}, kResponseWaitMs);
+      Send(ant_command::OpenChannel(ch), kCommandResponseWaitMs);
       return;
     case ant_id::kOpenChannel:
       if (!ok) {
@@ -126,7 +112,7 @@ void CDisplay::OnChannelResponse(std::uint8_t answered, std::uint8_t code) {
       }
       PushLog("Chanel opened");
       PushLog("Enabling extended messages...");
-      Send(ant_id::kEnableExtendedMessages, {0, 1}, 0);
+      Send(ant_command::EnableExtendedMessages(true), 0);
       return;
     case ant_id::kEnableExtendedMessages:
       if (ok) {
@@ -143,7 +129,7 @@ void CDisplay::OnChannelResponse(std::uint8_t answered, std::uint8_t code) {
       if (code == ant_code::kChannelInWrongState) {
         PushLog("Channel is already closed");
         PushLog("Unassigning channel...");
-        Send(ant_id::kUnassignChannel, {ch}, kResponseWaitMs);
+        Send(ant_command::UnassignChannel(ch), kCommandResponseWaitMs);
       } else {
         PushLog(StringPrintf("Error closing channel: Code 0%d\n", code));
       }
@@ -165,7 +151,7 @@ void CDisplay::OnRfEvent(std::uint8_t code) {
     case ant_code::kChannelClosed:
       PushLog("Channel Closed");
       PushLog("Unassigning channel...");
-      Send(ant_id::kUnassignChannel, {channelNumber_}, kResponseWaitMs);
+      Send(ant_command::UnassignChannel(channelNumber_), kCommandResponseWaitMs);
       return;
     case ant_code::kRxFailGoToSearch: PushLog("Go to Search"); return;
     case ant_code::kChannelCollision: PushLog("Channel Collision"); return;
@@ -173,16 +159,10 @@ void CDisplay::OnRfEvent(std::uint8_t code) {
   }
 }
 
-void CDisplay::Send(std::uint8_t id, std::initializer_list<std::uint8_t> data,
-                    std::uint32_t timeoutMs) {
-  DSIFramerANT* framer = owner_ != nullptr ? owner_->GetFramer() : nullptr;
-  if (framer == nullptr) return;
-  AntMessage message;
-  message.id = id;
-  std::copy(data.begin(), data.end(), message.data.begin());
+void CDisplay::Send(const AntCommand& command, std::uint32_t responseWaitMs) {
   // The chain moves on when the response reaches ProcessMessage, not on
   // this call's result.
-  framer->SendCommand(message, static_cast<std::uint16_t>(data.size()), timeoutMs);
+  if (owner_ != nullptr) owner_->SendChannelCommand(command, responseWaitMs);
 }
 
 }  // namespace vel

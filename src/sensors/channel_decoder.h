@@ -2,11 +2,10 @@
 
 #include <cstdint>
 
-#include "ant/ant_message.h"
+#include "common/ant_message.h"
+#include "sensors/channel_command_sink.h"
 
 namespace vel {
-
-class AntReceiver;
 
 // Base of the decoders that each own one ANT channel of a stick. It drives
 // the channel set-up chain one step per response, logs the stick's RF
@@ -20,7 +19,9 @@ class CDisplay {
   static constexpr std::uint8_t kKindLegacy = 16;
   static constexpr std::uint8_t kKindCurrent = 17;
 
-  CDisplay(AntReceiver* owner, std::uint16_t deviceNumber, std::uint8_t channelNumber, int uiid,
+  // `owner` is the stick the channel is on; nullptr for a decoder fed by
+  // hand, whose commands go nowhere.
+  CDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber, std::uint8_t channelNumber, int uiid,
            std::uint8_t deviceType, std::uint16_t channelPeriod);
   virtual ~CDisplay() = default;
   CDisplay(const CDisplay&) = delete;
@@ -31,7 +32,6 @@ class CDisplay {
   virtual std::int32_t GetGraphId(int index) const = 0;
   virtual void SetGraphId(int index, std::int32_t graphId) = 0;
 
-  AntReceiver* Owner() const { return owner_; }
   int Uiid() const { return uiid_; }
   std::uint16_t DeviceNumber() const { return deviceNumber_; }
   std::uint8_t DeviceType() const { return deviceType_; }
@@ -50,9 +50,9 @@ class CDisplay {
   void OnChannelResponse(std::uint8_t answered, std::uint8_t code);
   void OnRfEvent(std::uint8_t code);
   bool DetectTransmitter(std::uint8_t toggleBit);
-  void Send(std::uint8_t id, std::initializer_list<std::uint8_t> data, std::uint32_t timeoutMs);
+  void Send(const AntCommand& command, std::uint32_t responseWaitMs);
 
-  AntReceiver* owner_;
+  ChannelCommandSink* owner_;
   int uiid_;
   std::uint16_t deviceNumber_;
   std::uint8_t deviceType_;

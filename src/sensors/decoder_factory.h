@@ -9,7 +9,7 @@ namespace vel {
 
 // What the channel plan gives a new decoder.
 struct DecoderSetup {
-  AntReceiver* owner = nullptr;
+  ChannelCommandSink* owner = nullptr;
   std::uint16_t deviceNumber = 0;
   std::uint8_t channelNumber = 0;
   int uiid = 0;

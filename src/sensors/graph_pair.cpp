@@ -1,7 +1,7 @@
 #include "sensors/graph_pair.h"
 
-#include "sensors/sensor_queues.h"
-#include "sensors/tick_clock.h"
+#include "common/queues.h"
+#include "common/tick_clock.h"
 
 namespace vel {
 

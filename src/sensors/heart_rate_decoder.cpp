@@ -1,12 +1,12 @@
 #include "sensors/heart_rate_decoder.h"
 
 #include "sensors/sensor_event.h"
-#include "sensors/sensor_queues.h"
-#include "sensors/tick_clock.h"
+#include "common/queues.h"
+#include "common/tick_clock.h"
 
 namespace vel {
 
-CHRMDisplay::CHRMDisplay(AntReceiver* owner, std::uint16_t deviceNumber,
+CHRMDisplay::CHRMDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber,
                          std::uint8_t channelNumber, int uiid, std::int32_t graphId)
     : CDisplay(owner, deviceNumber, channelNumber, uiid, device_type::kHeartRate, kChannelPeriod),
       graphId_(graphId) {}

@@ -11,7 +11,7 @@ class CHRMDisplay : public CDisplay {
  public:
   static constexpr std::uint16_t kChannelPeriod = 8070;
 
-  CHRMDisplay(AntReceiver* owner, std::uint16_t deviceNumber, std::uint8_t channelNumber, int uiid,
+  CHRMDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber, std::uint8_t channelNumber, int uiid,
               std::int32_t graphId);
   ~CHRMDisplay() override;
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "common/string_printf.h"
-#include "sensors/sensor_queues.h"
+#include "common/queues.h"
 #include "server/program_files.h"
 
 namespace vel {

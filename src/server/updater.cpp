@@ -7,7 +7,7 @@
 #include <cpprest/uri_builder.h>
 
 #include "common/string_printf.h"
-#include "sensors/sensor_queues.h"
+#include "common/queues.h"
 #include "server/program_files.h"
 #include "server/update_archive.h"
 

@@ -5,7 +5,7 @@
 
 #include "sensors/channel_decoder.h"
 #include "sensors/decoder_factory.h"
-#include "sensors/tick_clock.h"
+#include "common/tick_clock.h"
 #include "sensors/sensor_event.h"
 #include "support/ant_frames.h"
 #include "support/fake_transport.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ant/ant_message.h"
+#include "common/ant_message.h"
 #include "ant/framer.h"
 
 namespace vel::test {

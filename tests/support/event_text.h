@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ant/ant_message.h"
+#include "common/ant_message.h"
 #include "sensors/channel_decoder.h"
 
 namespace vel::test {

@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "sensors/tick_clock.h"
+#include "common/tick_clock.h"
 
 namespace vel::test {
 namespace {

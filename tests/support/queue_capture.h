@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "sensors/sensor_queues.h"
-#include "sensors/string_queue.h"
+#include "common/queues.h"
+#include "common/string_queue.h"
 
 namespace vel::test {
 

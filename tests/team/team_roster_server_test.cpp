@@ -4,7 +4,7 @@
 
 #include "app/rider_board.h"
 #include "sensors/sensor_event.h"
-#include "sensors/sensor_queues.h"
+#include "common/queues.h"
 #include "server/request_executor.h"
 #include "support/companion_server.h"
 #include "support/queue_capture.h"

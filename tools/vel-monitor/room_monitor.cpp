@@ -4,7 +4,7 @@
 #include <map>
 #include <thread>
 
-#include "ant/ant_message.h"
+#include "common/ant_message.h"
 #include "server/request_executor.h"
 #include "server/server_config.h"
 

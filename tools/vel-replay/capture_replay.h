@@ -13,7 +13,7 @@
 #include "ant/framer.h"
 #include "replay_options.h"
 #include "sensors/channel_decoder.h"
-#include "sensors/sensor_queues.h"
+#include "common/queues.h"
 
 namespace vel {
 

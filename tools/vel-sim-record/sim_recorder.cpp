@@ -4,7 +4,7 @@
 #include <cmath>
 #include <memory>
 
-#include "ant/ant_message.h"
+#include "common/ant_message.h"
 #include "ant/framer.h"
 #include "ant/sim/sim_clock.h"
 #include "ant/sim/virtual_bike_sensors.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "ant/ant_message.h"
+#include "common/ant_message.h"
 #include "ant/sim/virtual_room.h"
 
 namespace vel::sim {

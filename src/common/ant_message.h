@@ -18,11 +18,15 @@ struct AntMessage {
 };
 static_assert(sizeof(AntMessage) == 1 + MESG_MAX_SIZE_VALUE);
 
+// The RF channel of ANT+ (2457 MHz), on which every sensor channel listens.
+inline constexpr std::uint8_t kAntPlusRfChannel = 57;
+
 // Message ids of the ANT serial protocol used by this program.
 namespace ant_id {
 inline constexpr std::uint8_t kUnassignChannel = 0x41;
 inline constexpr std::uint8_t kAssignChannel = 0x42;
 inline constexpr std::uint8_t kChannelPeriod = 0x43;
+inline constexpr std::uint8_t kSearchTimeout = 0x44;
 inline constexpr std::uint8_t kChannelRfFrequency = 0x45;
 inline constexpr std::uint8_t kNetworkKey = 0x46;
 inline constexpr std::uint8_t kResetSystem = 0x4A;
@@ -36,6 +40,7 @@ inline constexpr std::uint8_t kChannelId = 0x51;
 inline constexpr std::uint8_t kChannelStatus = 0x52;
 inline constexpr std::uint8_t kCapabilities = 0x54;
 inline constexpr std::uint8_t kExtendedBurstData = 0x5F;
+inline constexpr std::uint8_t kLowPrioritySearchTimeout = 0x63;
 inline constexpr std::uint8_t kEnableExtendedMessages = 0x66;
 inline constexpr std::uint8_t kStartup = 0x6F;
 inline constexpr std::uint8_t kVersion = 0x3E;

@@ -1,16 +1,16 @@
-#include "sensors/sensor_queues.h"
+#include "common/queues.h"
 
 #include <gtest/gtest.h>
 
 #include <thread>
 #include <vector>
 
-#include "sensors/tick_clock.h"
+#include "common/tick_clock.h"
 
 namespace vel {
 namespace {
 
-TEST(SensorQueuesTest, LogLineShowsTheYearInFull) {
+TEST(QueuesTest, LogLineShowsTheYearInFull) {
   std::tm when{};
   when.tm_year = 2019 - 1900;
   when.tm_mon = 4;
@@ -21,7 +21,7 @@ TEST(SensorQueuesTest, LogLineShowsTheYearInFull) {
   EXPECT_EQ(FormatLogLine(when, "Closing Channel..."), "2019/05/03-14:02:09 > Closing Channel...");
 }
 
-TEST(SensorQueuesTest, PushesReachTheBoundQueueAndAreDroppedWithoutOne) {
+TEST(QueuesTest, PushesReachTheBoundQueueAndAreDroppedWithoutOne) {
   PushEvent("lost");
   PushLog("lost");
   StringQueue events;
@@ -42,7 +42,7 @@ TEST(SensorQueuesTest, PushesReachTheBoundQueueAndAreDroppedWithoutOne) {
   EXPECT_EQ(s.substr(19), " > Resetting module...");
 }
 
-TEST(SensorQueuesTest, ManyThreadsPushWithoutLosingOrReorderingTheirOwnLines) {
+TEST(QueuesTest, ManyThreadsPushWithoutLosingOrReorderingTheirOwnLines) {
   StringQueue events;
   QueueBinding bind(QueueBinding::Role::kEvents, events);
   constexpr int kThreads = 4;

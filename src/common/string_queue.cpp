@@ -1,4 +1,4 @@
-#include "sensors/string_queue.h"
+#include "common/string_queue.h"
 
 #include <utility>
 

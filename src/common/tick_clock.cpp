@@ -1,4 +1,4 @@
-#include "sensors/tick_clock.h"
+#include "common/tick_clock.h"
 
 #include <atomic>
 #include <ctime>

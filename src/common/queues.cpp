@@ -1,4 +1,4 @@
-#include "sensors/sensor_queues.h"
+#include "common/queues.h"
 
 #include <atomic>
 #include <cstdio>

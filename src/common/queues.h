@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "sensors/string_queue.h"
+#include "common/string_queue.h"
 
 namespace vel {
 

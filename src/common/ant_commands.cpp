@@ -1,0 +1,69 @@
+#include "common/ant_commands.h"
+
+#include <algorithm>
+#include <initializer_list>
+
+namespace vel::ant_command {
+namespace {
+
+AntCommand Make(std::uint8_t id, std::initializer_list<std::uint8_t> data) {
+  AntCommand command;
+  command.message.id = id;
+  std::copy(data.begin(), data.end(), command.message.data.begin());
+  command.length = static_cast<std::uint16_t>(data.size());
+  return command;
+}
+
+std::uint8_t Low(std::uint16_t v) { return static_cast<std::uint8_t>(v & 0xFF); }
+std::uint8_t High(std::uint16_t v) { return static_cast<std::uint8_t>(v >> 8); }
+
+}  // namespace
+
+AntCommand AssignChannel(std::uint8_t channel, std::uint8_t channelType, std::uint8_t network) {
+  return Make(ant_id::kAssignChannel, {channel, channelType, network});
+}
+
+AntCommand SetChannelId(std::uint8_t channel, std::uint16_t deviceNumber, std::uint8_t deviceType,
+                        std::uint8_t transmissionType) {
+  return Make(ant_id::kChannelId,
+              {channel, Low(deviceNumber), High(deviceNumber), deviceType, transmissionType});
+}
+
+AntCommand SetChannelPeriod(std::uint8_t channel, std::uint16_t period) {
+  return Make(ant_id::kChannelPeriod, {channel, Low(period), High(period)});
+}
+
+AntCommand SetRfFrequency(std::uint8_t channel, std::uint8_t rfChannel) {
+  return Make(ant_id::kChannelRfFrequency, {channel, rfChannel});
+}
+
+AntCommand SetSearchTimeout(std::uint8_t channel, std::uint8_t timeout) {
+  return Make(ant_id::kSearchTimeout, {channel, timeout});
+}
+
+AntCommand OpenChannel(std::uint8_t channel) { return Make(ant_id::kOpenChannel, {channel}); }
+
+AntCommand CloseChannel(std::uint8_t channel) { return Make(ant_id::kCloseChannel, {channel}); }
+
+AntCommand UnassignChannel(std::uint8_t channel) {
+  return Make(ant_id::kUnassignChannel, {channel});
+}
+
+AntCommand RequestMessage(std::uint8_t channel, std::uint8_t messageId) {
+  return Make(ant_id::kRequestMessage, {channel, messageId});
+}
+
+AntCommand SetNetworkKey(std::uint8_t network, const std::array<std::uint8_t, 8>& key) {
+  AntCommand command = Make(ant_id::kNetworkKey, {network});
+  std::copy(key.begin(), key.end(), command.message.data.begin() + 1);
+  command.length = 1 + key.size();
+  return command;
+}
+
+AntCommand EnableExtendedMessages(bool enable) {
+  return Make(ant_id::kEnableExtendedMessages, {0, static_cast<std::uint8_t>(enable ? 1 : 0)});
+}
+
+AntCommand ResetSystem() { return Make(ant_id::kResetSystem, {0}); }
+
+}  // namespace vel::ant_command
