@@ -5,7 +5,7 @@
 #include "ant/ant_receiver.h"
 #include "ant/framer.h"
 #include "recorded_traffic.h"
-#include "sensors/decoder_factory.h"
+#include "sensors/sensor_kinds.h"
 #include "common/queues.h"
 
 namespace {

@@ -188,7 +188,7 @@ int main(int argc, char** argv) {
       return 1;
     }
     timed.push_back(tap);
-    board.Plan().AddReceiver(std::move(receiver));
+    board.Sticks().AddReceiver(std::move(receiver));
   }
   // Every rider of the room with every sensor: 1-4 combined sensor and power
   // meter, 5-7 speed and cadence sensors, 8-10 speed sensor and power meter.

@@ -4,17 +4,17 @@
 #include <sstream>
 #include <string>
 
+#include "ant/ant_frame.h"
+
 namespace vel::bench {
 
 std::vector<std::uint8_t> FramesFor(const std::vector<std::vector<std::uint8_t>>& payloads) {
   std::vector<std::uint8_t> bytes;
   for (const auto& p : payloads) {
-    std::vector<std::uint8_t> f{0xA4, 9, 0x4E, 0};
-    f.insert(f.end(), p.begin(), p.end());
-    std::uint8_t checksum = 0;
-    for (std::uint8_t b : f) checksum ^= b;
-    f.push_back(checksum);
-    bytes.insert(bytes.end(), f.begin(), f.end());
+    std::vector<std::uint8_t> data{0};  // channel 0
+    data.insert(data.end(), p.begin(), p.end());
+    const std::vector<std::uint8_t> frame = AntFrame(ant_id::kBroadcastData, data);
+    bytes.insert(bytes.end(), frame.begin(), frame.end());
   }
   return bytes;
 }

@@ -4,15 +4,10 @@
 #include <chrono>
 #include <cstring>
 
+#include "ant/ant_frame.h"
 #include "common/ant_commands.h"
 
 namespace vel {
-namespace {
-
-constexpr std::uint8_t kSync = 0xA4;
-
-}  // namespace
-
 DSIFramerANT::DSIFramerANT(AntTransport* transport)
     // Entries are always written before they are read, so the queue is not
     // cleared: a new framer costs no 2.8 MB memset.
@@ -27,7 +22,7 @@ void DSIFramerANT::OnByte(std::uint8_t byte) {
   std::lock_guard lock(messageMutex_);
   if (rxIndex_ == 0) {
     // Hunting for a frame: everything up to the next sync byte is dropped.
-    if (byte == kSync) {
+    if (byte == kAntSync) {
       rxBuffer_[0] = byte;
       rxChecksum_ = byte;
       rxIndex_ = 1;
@@ -162,17 +157,12 @@ std::unique_ptr<AntMessage> DSIFramerANT::NewMessageBuffer(std::uint16_t size) {
 
 bool DSIFramerANT::WriteMessage(const AntMessage& message, std::uint16_t length) {
   if (length > MESG_MAX_SIZE_VALUE || transport_ == nullptr) return false;
-  std::uint8_t frame[MESG_MAX_SIZE_VALUE + 6] = {};
-  frame[0] = kSync;
-  frame[1] = static_cast<std::uint8_t>(length);
-  frame[2] = message.id;
-  std::memcpy(&frame[3], message.data.data(), length);
-  std::uint8_t checksum = 0;
-  for (std::size_t i = 0; i < 3u + length; ++i) checksum ^= frame[i];
-  frame[3 + length] = checksum;
-  // frame[4 + length] and frame[5 + length] stay zero: the stick expects
-  // two trailing zero bytes after every frame.
-  return transport_->WriteBytes(frame, length + 6u);
+  std::uint8_t frame[MESG_MAX_SIZE_VALUE + kAntFrameOverhead + 2] = {};
+  const std::size_t size = EncodeAntFrame(message.id, message.data.data(),
+                                          static_cast<std::uint8_t>(length), frame);
+  // The two bytes after the frame stay zero: the stick expects two trailing
+  // zero bytes after every frame.
+  return transport_->WriteBytes(frame, size + 2u);
 }
 
 bool DSIFramerANT::SendCommand(const AntMessage& message, std::uint16_t length,

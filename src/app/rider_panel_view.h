@@ -4,17 +4,14 @@
 #include <optional>
 #include <string>
 
-#include "ant/channel_plan.h"
+#include "app/panel_graphs.h"
+#include "sensors/sensor_kinds.h"
 
 namespace vel {
 
 // The value texts of a rider panel.
 enum class PanelValue { kSpeed, kDistance, kCadence, kHeartRate, kPower, kMaxSpeed, kMaxCadence, kMaxHeartRate };
 inline constexpr int kPanelValueCount = 8;
-
-// The four sensor check boxes of a rider panel.
-enum class SensorBox { kSpeed, kCadence, kHeartRate, kPower };
-inline constexpr int kSensorBoxCount = 4;
 
 enum class GearIndicator { kFront, kRear };
 

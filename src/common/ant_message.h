@@ -60,13 +60,4 @@ inline constexpr std::uint8_t kChannelInWrongState = 21;
 inline constexpr std::uint8_t kInvalidMessage = 40;
 }  // namespace ant_code
 
-// ANT+ device types of the sensors this program decodes.
-namespace device_type {
-inline constexpr std::uint8_t kBikePower = 11;
-inline constexpr std::uint8_t kHeartRate = 120;
-inline constexpr std::uint8_t kBikeSpeedCadence = 121;
-inline constexpr std::uint8_t kBikeCadence = 122;
-inline constexpr std::uint8_t kBikeSpeed = 123;
-}  // namespace device_type
-
 }  // namespace vel

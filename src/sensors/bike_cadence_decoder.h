@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sensors/channel_decoder.h"
+#include "sensors/sensor_kinds.h"
 #include "sensors/revolution_track.h"
 #include "sensors/toggled_pages.h"
 
@@ -9,7 +10,7 @@ namespace vel {
 // Decoder of an ANT+ bike cadence sensor: the rider's pedalling cadence.
 class CBikeCadenceDisplay : public CDisplay {
  public:
-  static constexpr std::uint16_t kChannelPeriod = 8102;
+  static constexpr std::uint16_t kChannelPeriod = ChannelPeriodOf(device_type::kBikeCadence);
 
   CBikeCadenceDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber, std::uint8_t channelNumber,
                       int uiid, std::int32_t graphId);

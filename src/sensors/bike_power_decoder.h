@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "sensors/channel_decoder.h"
+#include "sensors/sensor_kinds.h"
 #include "sensors/graph_pair.h"
 #include "sensors/common_pages.h"
 #include "sensors/power_pages.h"
@@ -14,7 +15,7 @@ namespace vel {
 // decide when the crank stands still and the cadence shown is zero.
 class CBikePowerDisplay : public CDisplay {
  public:
-  static constexpr std::uint16_t kChannelPeriod = 8182;
+  static constexpr std::uint16_t kChannelPeriod = ChannelPeriodOf(device_type::kBikePower);
 
   CBikePowerDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber, std::uint8_t channelNumber,
                     int uiid, std::int32_t powerGraphId, std::int32_t cadenceGraphId,

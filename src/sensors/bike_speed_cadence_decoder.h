@@ -1,7 +1,7 @@
 #pragma once
 
-
 #include "sensors/channel_decoder.h"
+#include "sensors/sensor_kinds.h"
 #include "sensors/graph_pair.h"
 #include "sensors/revolution_track.h"
 
@@ -13,7 +13,7 @@ namespace vel {
 // supplies the cadence.
 class CBikeSpdCadDisplay : public CDisplay {
  public:
-  static constexpr std::uint16_t kChannelPeriod = 8086;
+  static constexpr std::uint16_t kChannelPeriod = ChannelPeriodOf(device_type::kBikeSpeedCadence);
 
   CBikeSpdCadDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber, std::uint8_t channelNumber,
                      int uiid, std::int32_t speedGraphId, std::int32_t cadenceGraphId,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sensors/channel_decoder.h"
+#include "sensors/sensor_kinds.h"
 #include "sensors/revolution_track.h"
 #include "sensors/toggled_pages.h"
 
@@ -10,7 +11,7 @@ namespace vel {
 // ridden since the channel was opened.
 class CBikeSpeedDisplay : public CDisplay {
  public:
-  static constexpr std::uint16_t kChannelPeriod = 8118;
+  static constexpr std::uint16_t kChannelPeriod = ChannelPeriodOf(device_type::kBikeSpeed);
 
   CBikeSpeedDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber, std::uint8_t channelNumber,
                     int uiid, std::int32_t graphId, float wheelCircumferenceM);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sensors/channel_decoder.h"
+#include "sensors/sensor_kinds.h"
 
 namespace vel {
 
@@ -9,7 +10,7 @@ namespace vel {
 // legacy format) once per data message.
 class CHRMDisplay : public CDisplay {
  public:
-  static constexpr std::uint16_t kChannelPeriod = 8070;
+  static constexpr std::uint16_t kChannelPeriod = ChannelPeriodOf(device_type::kHeartRate);
 
   CHRMDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber, std::uint8_t channelNumber, int uiid,
               std::int32_t graphId);

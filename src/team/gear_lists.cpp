@@ -54,7 +54,7 @@ const std::vector<CassetteEntry>& CassetteList() {
 }
 
 const std::vector<TireEntry>& TireList() {
-  static const std::vector<TireEntry> list = {{"", 0.0}, {"700-23C", kDefaultWheelCircumferenceM}};
+  static const std::vector<TireEntry> list = {{"", 0.0}, {"700-23C", kStandardWheelCircumferenceM}};
   return list;
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "common/room.h"
+
 namespace vel {
 
 // The fixed lists of the team windows. Each begins with an empty entry at
@@ -27,8 +29,5 @@ const std::vector<std::string>& GenderList();        // "", "남성", "여성"
 const std::vector<ChainringEntry>& ChainringList();  // position 0 empty
 const std::vector<CassetteEntry>& CassetteList();    // position 0 empty
 const std::vector<TireEntry>& TireList();            // position 0 empty
-
-// The wheel circumference used when a rider's bicycle names no tire.
-inline constexpr double kDefaultWheelCircumferenceM = 2.096;
 
 }  // namespace vel

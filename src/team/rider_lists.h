@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/room.h"
 #include "team/roster_records.h"
 
 namespace vel {
@@ -15,7 +16,7 @@ namespace vel {
 // the empty entry, or a member.
 class RiderLists {
  public:
-  static constexpr int kPanels = 10;
+  static constexpr int kPanels = kRiderPanels;
 
   struct Entry {
     std::string name;

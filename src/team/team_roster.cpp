@@ -531,7 +531,7 @@ double TeamRoster::ActiveWheelCircumference(std::uint64_t memberId,
   const auto& list = TireList();
   if (bicycle == nullptr || bicycle->tire <= 0 ||
       bicycle->tire >= static_cast<std::int32_t>(list.size())) {
-    return kDefaultWheelCircumferenceM;
+    return kStandardWheelCircumferenceM;
   }
   position = bicycle->tire;
   return list[static_cast<std::size_t>(position)].circumferenceM;

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "sensors/channel_decoder.h"
-#include "sensors/decoder_factory.h"
+#include "sensors/sensor_kinds.h"
 #include "common/tick_clock.h"
 #include "sensors/sensor_event.h"
 #include "support/ant_frames.h"
@@ -66,7 +66,7 @@ class RiderBoardTest : public ::testing::Test {
     auto receiver = std::make_unique<AntReceiver>(&sticks.back()->framer);
     receiver->HandleMessage(test::Message(ant_id::kCapabilities, {8, 3}), 2);
     AntReceiver& r = *receiver;
-    board.Plan().AddReceiver(std::move(receiver));
+    board.Sticks().AddReceiver(std::move(receiver));
     return r;
   }
   const std::string& Text(int panel, PanelValue v) { return board.Text(panel, v); }

@@ -65,10 +65,10 @@ class RoomEndToEndTest : public ::testing::Test {
     settings.discovery.room = room;
     settings.resetWait = std::chrono::milliseconds(0);
     board->OpenSticks(settings);
-    ASSERT_EQ(board->Plan().ReceiverCount(), static_cast<std::size_t>(count));
+    ASSERT_EQ(board->Sticks().Count(), static_cast<std::size_t>(count));
     ASSERT_TRUE(WaitFor([&] {
-      for (std::size_t r = 0; r < board->Plan().ReceiverCount(); ++r) {
-        if (board->Plan().Receiver(r).ChannelCount() != 8) return false;
+      for (std::size_t r = 0; r < board->Sticks().Count(); ++r) {
+        if (board->Sticks().At(r).ChannelCount() != 8) return false;
       }
       return true;
     })) << "every stick reported its channels";

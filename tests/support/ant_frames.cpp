@@ -5,15 +5,12 @@
 #include <iterator>
 #include <sstream>
 
+#include "ant/ant_frame.h"
+
 namespace vel::test {
 
 std::vector<std::uint8_t> Frame(std::uint8_t id, const std::vector<std::uint8_t>& data) {
-  std::vector<std::uint8_t> f{0xA4, static_cast<std::uint8_t>(data.size()), id};
-  f.insert(f.end(), data.begin(), data.end());
-  std::uint8_t checksum = 0;
-  for (std::uint8_t b : f) checksum ^= b;
-  f.push_back(checksum);
-  return f;
+  return AntFrame(id, data);
 }
 
 std::vector<std::uint8_t> BroadcastFrame(std::uint8_t channel,

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <set>
 
-#include "sensors/decoder_factory.h"
+#include "sensors/sensor_kinds.h"
 
 namespace vel {
 namespace {

@@ -4,7 +4,8 @@
 #include <map>
 #include <thread>
 
-#include "common/ant_message.h"
+#include "common/room.h"
+#include "sensors/sensor_kinds.h"
 #include "server/request_executor.h"
 #include "server/server_config.h"
 
@@ -16,15 +17,6 @@ class NoServer : public PacketSender {
  public:
   bool SendPacket(const web::json::value&, web::json::value&) override { return false; }
 };
-
-SensorBox BoxFor(int deviceType) {
-  switch (deviceType) {
-    case device_type::kHeartRate: return SensorBox::kHeartRate;
-    case device_type::kBikeCadence: return SensorBox::kCadence;
-    case device_type::kBikePower: return SensorBox::kPower;
-    default: return SensorBox::kSpeed;  // 121 and 123
-  }
-}
 
 }  // namespace
 
@@ -69,7 +61,8 @@ bool RoomMonitor::Start(const ReceiverSettings& sticks, std::string& error) {
   for (const auto& [panel, sensors] : bare) {
     board_->UseSensors(panel, sensors);
     for (const DeviceRecord& d : sensors) {
-      const SensorBox box = BoxFor(d.type);
+      // The options take only decoded types.
+      const SensorBox box = FindSensorKind(d.type)->registeringBox;
       if (!board_->BoxChecked(panel, box)) board_->ClickSensorBox(panel, box);
     }
   }
@@ -77,7 +70,7 @@ bool RoomMonitor::Start(const ReceiverSettings& sticks, std::string& error) {
   if (options_.allRiders) {
     int panel = 0;
     for (const MemberRecord* member : roster_.Members()) {
-      if (panel == RiderLists::kPanels) break;
+      if (panel == kRiderPanels) break;
       Seat(panel++, member->id);
     }
   }

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "common/string_printf.h"
-#include "sensors/decoder_factory.h"
+#include "sensors/sensor_kinds.h"
 
 namespace vel {
 namespace {

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "sensors/decoder_factory.h"
+#include "sensors/sensor_kinds.h"
 
 namespace vel {
 namespace {
@@ -50,8 +50,7 @@ std::optional<ChannelSpec> ParseChannelSpec(std::string_view text, std::string& 
   spec.channel = static_cast<std::uint8_t>(channel);
   spec.deviceType = static_cast<std::uint8_t>(type);
   if (parts.size() == 3) {
-    if (type != device_type::kBikeSpeed && type != device_type::kBikeSpeedCadence &&
-        type != device_type::kBikePower) {
+    if (!FindSensorKind(static_cast<int>(type))->usesWheel) {
       error = "bad --channel '" + shown + "': a wheel circumference applies to types 121, 123 and 11";
       return std::nullopt;
     }

@@ -6,13 +6,15 @@
 #include <string_view>
 #include <vector>
 
+#include "common/room.h"
+
 namespace vel {
 
 // One --channel C:TYPE[:CIRCUMFERENCE_M] option.
 struct ChannelSpec {
   std::uint8_t channel = 0;
   std::uint8_t deviceType = 0;
-  float wheelCircumferenceM = 2.096f;
+  float wheelCircumferenceM = static_cast<float>(kStandardWheelCircumferenceM);
 };
 
 struct ReplayOptions {

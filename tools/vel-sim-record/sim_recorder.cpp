@@ -4,15 +4,13 @@
 #include <cmath>
 #include <memory>
 
-#include "common/ant_message.h"
 #include "ant/framer.h"
 #include "ant/sim/sim_clock.h"
-#include "ant/sim/virtual_bike_sensors.h"
-#include "ant/sim/virtual_heart_rate_strap.h"
-#include "ant/sim/virtual_power_meter.h"
 #include "ant/sim/virtual_room.h"
 #include "ant/usb_device.h"
 #include "ant/usb_device_handle_sim.h"
+#include "common/ant_commands.h"
+#include "sensors/sensor_kinds.h"
 
 namespace vel {
 namespace {
@@ -27,17 +25,6 @@ bool ParseNumber(std::string_view text, T& out) {
   return ec == std::errc() && end == text.data() + text.size();
 }
 
-std::optional<std::uint16_t> ChannelPeriod(std::uint8_t deviceType) {
-  switch (deviceType) {
-    case device_type::kHeartRate: return sim::VirtualHeartRateStrap::kPeriod;
-    case device_type::kBikeSpeed: return sim::VirtualSpeedSensor::kPeriod;
-    case device_type::kBikeCadence: return sim::VirtualCadenceSensor::kPeriod;
-    case device_type::kBikeSpeedCadence: return sim::VirtualSpeedCadenceSensor::kPeriod;
-    case device_type::kBikePower: return sim::VirtualPowerMeter::kPeriod;
-    default: return std::nullopt;
-  }
-}
-
 // Writes the framer's frames to the simulated stick's handle.
 class HandleTransport : public AntTransport {
  public:
@@ -50,13 +37,6 @@ class HandleTransport : public AntTransport {
  private:
   USBDeviceHandle& handle_;
 };
-
-AntMessage Message(std::uint8_t id, std::initializer_list<std::uint8_t> data) {
-  AntMessage m;
-  m.id = id;
-  std::copy(data.begin(), data.end(), m.data.begin());
-  return m;
-}
 
 }  // namespace
 
@@ -85,9 +65,9 @@ std::optional<SimRecordOptions> ParseSimRecordOptions(const std::vector<std::str
         error = "bad --sensor '" + value + "': expected TYPE:NUMBER";
         return std::nullopt;
       }
-      if (!ChannelPeriod(static_cast<std::uint8_t>(type))) {
+      if (!IsDecodedDeviceType(static_cast<int>(type))) {
         error = "bad --sensor '" + value + "': the room has no sensors of type " +
-                std::to_string(type) + " (11, 120, 121, 122, 123)";
+                std::to_string(type) + " (" + DecodedDeviceTypesText() + ")";
         return std::nullopt;
       }
       options.deviceType = static_cast<std::uint8_t>(type);
@@ -139,27 +119,21 @@ std::vector<std::uint8_t> RecordSimulatedSensor(const SimRecordOptions& options,
   DSIFramerANT framer(&transport);  // frames the commands as the program does
   const std::uint8_t type = options.deviceType;
   const std::uint16_t number = options.deviceNumber;
-  const std::uint16_t period = *ChannelPeriod(type);
-  const std::pair<AntMessage, std::uint16_t> commands[] = {
-      {Message(ant_id::kResetSystem, {0}), 1},
+  const AntCommand commands[] = {
+      ant_command::ResetSystem(),
       // The room's sensors take any key.
-      {Message(ant_id::kNetworkKey, {0, 0, 0, 0, 0, 0, 0, 0, 0}), 9},
-      {Message(ant_id::kRequestMessage, {0, ant_id::kVersion}), 2},
-      {Message(ant_id::kRequestMessage, {0, ant_id::kCapabilities}), 2},
-      {Message(ant_id::kAssignChannel, {0, 0, 0}), 3},
-      {Message(ant_id::kChannelId,
-               {0, static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8), type,
-                0}),
-       5},
-      {Message(ant_id::kChannelRfFrequency, {0, 57}), 2},
-      {Message(ant_id::kChannelPeriod,
-               {0, static_cast<std::uint8_t>(period), static_cast<std::uint8_t>(period >> 8)}),
-       3},
-      {Message(ant_id::kOpenChannel, {0}), 1},
-      {Message(ant_id::kEnableExtendedMessages, {0, 1}), 2},
+      ant_command::SetNetworkKey(kRoomNetwork, {}),
+      ant_command::RequestMessage(0, ant_id::kVersion),
+      ant_command::RequestMessage(0, ant_id::kCapabilities),
+      ant_command::AssignChannel(0, kReceiveChannelType, kRoomNetwork),
+      ant_command::SetChannelId(0, number, type, 0),
+      ant_command::SetRfFrequency(0, kAntPlusRfChannel),
+      ant_command::SetChannelPeriod(0, ChannelPeriodOf(type)),
+      ant_command::OpenChannel(0),
+      ant_command::EnableExtendedMessages(true),
   };
-  for (const auto& [message, length] : commands) {
-    framer.WriteMessage(message, length);
+  for (const AntCommand& command : commands) {
+    framer.WriteMessage(command.message, command.length);
     drain();
   }
 
@@ -169,8 +143,9 @@ std::vector<std::uint8_t> RecordSimulatedSensor(const SimRecordOptions& options,
     drain();
   }
 
-  framer.WriteMessage(Message(ant_id::kCloseChannel, {0}), 1);
-  framer.WriteMessage(Message(ant_id::kUnassignChannel, {0}), 1);
+  for (const AntCommand& command : {ant_command::CloseChannel(0), ant_command::UnassignChannel(0)}) {
+    framer.WriteMessage(command.message, command.length);
+  }
   drain();
   return bytes;
 }

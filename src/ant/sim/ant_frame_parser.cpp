@@ -1,9 +1,8 @@
 #include "ant/sim/ant_frame_parser.h"
 
+#include "ant/ant_frame.h"
+
 namespace vel::sim {
-namespace {
-constexpr std::uint8_t kSync = 0xA4;
-}
 
 void AntFrameParser::Feed(const std::uint8_t* bytes, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) Feed(bytes[i]);
@@ -11,7 +10,7 @@ void AntFrameParser::Feed(const std::uint8_t* bytes, std::size_t count) {
 
 void AntFrameParser::Feed(std::uint8_t byte) {
   if (index_ == 0) {
-    if (byte != kSync) return;
+    if (byte != kAntSync) return;
     buffer_[0] = byte;
     checksum_ = byte;
     index_ = 1;

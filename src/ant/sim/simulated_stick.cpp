@@ -3,17 +3,12 @@
 #include <algorithm>
 #include <limits>
 
-#include "common/ant_message.h"
+#include "ant/ant_frame.h"
 #include "ant/sim/virtual_room.h"
+#include "common/ant_message.h"
 
 namespace vel::sim {
 namespace {
-
-constexpr std::uint8_t kSync = 0xA4;
-
-// Commands the room's sticks know beyond those the program sends.
-constexpr std::uint8_t kSetSearchTimeout = 0x44;
-constexpr std::uint8_t kSetLowPrioritySearchTimeout = 0x63;
 
 // Response codes of the ANT protocol.
 constexpr std::uint8_t kOk = ant_code::RESPONSE_NO_ERROR;
@@ -42,8 +37,8 @@ int MinimumLength(std::uint8_t id) {
     case ant_id::kChannelId: return 5;
     case ant_id::kChannelRfFrequency: return 2;
     case ant_id::kChannelPeriod: return 3;
-    case kSetSearchTimeout: return 2;
-    case kSetLowPrioritySearchTimeout: return 2;
+    case ant_id::kSearchTimeout: return 2;
+    case ant_id::kLowPrioritySearchTimeout: return 2;
     case ant_id::kOpenChannel: return 1;
     case ant_id::kCloseChannel: return 1;
     case ant_id::kUnassignChannel: return 1;
@@ -241,12 +236,12 @@ void SimulatedStick::HandleCommand(std::uint8_t id, const std::uint8_t* data, st
       c.period = period;
       return Respond(first, id, kOk);
     }
-    case kSetSearchTimeout:
+    case ant_id::kSearchTimeout:
       // In steps of 2.5 s; 255 searches for ever.
       c.infiniteSearch = data[1] == 255;
       c.searchTimeoutMs = data[1] * 2500u;
       return Respond(first, id, kOk);
-    case kSetLowPrioritySearchTimeout:
+    case ant_id::kLowPrioritySearchTimeout:
       return Respond(first, id, kOk);
     default:
       return Respond(first, id, kInvalidMessage);
@@ -402,19 +397,13 @@ void SimulatedStick::RfEvent(std::uint8_t channel, std::uint8_t code) {
 }
 
 void SimulatedStick::Send(std::uint8_t id, const std::uint8_t* data, std::uint8_t length) {
-  std::uint8_t frame[4 + 255];
-  frame[0] = kSync;
-  frame[1] = length;
-  frame[2] = id;
-  std::copy_n(data, length, frame + 3);
-  std::uint8_t checksum = 0;
-  for (std::size_t i = 0; i < 3u + length; ++i) checksum ^= frame[i];
+  std::uint8_t frame[kAntFrameOverhead + 255];
+  const std::size_t size = EncodeAntFrame(id, data, length, frame);
   if (garbleNext_) {
-    checksum ^= 0xFF;
+    frame[size - 1] ^= 0xFF;
     garbleNext_ = false;
   }
-  frame[3 + length] = checksum;
-  Output(frame, 4u + length);
+  Output(frame, size);
 }
 
 void SimulatedStick::Output(const std::uint8_t* bytes, std::size_t count) {

@@ -9,6 +9,7 @@
 
 #include "ant/sim/ant_frame_parser.h"
 #include "ant/sim/virtual_sensor.h"
+#include "common/ant_message.h"
 
 namespace vel::sim {
 
@@ -42,7 +43,7 @@ class SimulatedStick {
  public:
   static constexpr int kChannels = 8;
   static constexpr int kNetworks = 3;
-  static constexpr std::uint8_t kRfFrequencyOfRoom = 57;
+  static constexpr std::uint8_t kRfFrequencyOfRoom = kAntPlusRfChannel;
   // "AP2-SIM1.0" zero-padded to the 11 bytes a stick sends.
   static constexpr std::array<std::uint8_t, 11> kVersion{'A', 'P', '2', '-', 'S', 'I',
                                                          'M', '1', '.', '0', 0};

@@ -9,7 +9,7 @@ namespace vel::sim {
 // the cumulative wheel revolutions.
 class VirtualSpeedSensor : public VirtualSensor {
  public:
-  static constexpr std::uint16_t kPeriod = 8118;
+  static constexpr std::uint16_t kPeriod = ChannelPeriodOf(device_type::kBikeSpeed);
 
   VirtualSpeedSensor(SensorIdentity identity, SensorInfo info, double wheelCircumferenceM)
       : VirtualSensor(identity, kPeriod, info), circumferenceM_(wheelCircumferenceM) {}
@@ -26,7 +26,7 @@ class VirtualSpeedSensor : public VirtualSensor {
 // sensor with crank events.
 class VirtualCadenceSensor : public VirtualSensor {
  public:
-  static constexpr std::uint16_t kPeriod = 8102;
+  static constexpr std::uint16_t kPeriod = ChannelPeriodOf(device_type::kBikeCadence);
 
   VirtualCadenceSensor(SensorIdentity identity, SensorInfo info)
       : VirtualSensor(identity, kPeriod, info) {}
@@ -42,7 +42,7 @@ class VirtualCadenceSensor : public VirtualSensor {
 // event time, crank revolutions, wheel event time, wheel revolutions.
 class VirtualSpeedCadenceSensor : public VirtualSensor {
  public:
-  static constexpr std::uint16_t kPeriod = 8086;
+  static constexpr std::uint16_t kPeriod = ChannelPeriodOf(device_type::kBikeSpeedCadence);
 
   VirtualSpeedCadenceSensor(SensorIdentity identity, SensorInfo info, double wheelCircumferenceM)
       : VirtualSensor(identity, kPeriod, info), circumferenceM_(wheelCircumferenceM) {}

@@ -11,7 +11,7 @@ namespace vel::sim {
 // beat time (1/1024 s), the beat count and the computed heart rate.
 class VirtualHeartRateStrap : public VirtualSensor {
  public:
-  static constexpr std::uint16_t kPeriod = 8070;
+  static constexpr std::uint16_t kPeriod = ChannelPeriodOf(device_type::kHeartRate);
 
   VirtualHeartRateStrap(SensorIdentity identity, SensorInfo info, bool legacy)
       : VirtualSensor(identity, kPeriod, info), legacy_(legacy) {}

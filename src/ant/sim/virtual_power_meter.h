@@ -12,7 +12,7 @@ namespace vel::sim {
 // every 121 messages.
 class VirtualPowerMeter : public VirtualSensor {
  public:
-  static constexpr std::uint16_t kPeriod = 8182;
+  static constexpr std::uint16_t kPeriod = ChannelPeriodOf(device_type::kBikePower);
   enum class Kind { kPowerOnly, kCrankTorque };
 
   VirtualPowerMeter(SensorIdentity identity, SensorInfo info, Kind kind)

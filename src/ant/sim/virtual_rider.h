@@ -19,7 +19,7 @@ struct RiderTraits {
   double hrRestBpm = 60;
   double hrMaxBpm = 185;
   double cadenceRpm = 85;
-  double wheelCircumferenceM = 2.096;
+  double wheelCircumferenceM = kStandardWheelCircumferenceM;
   double startS = 3;
   double warmupS = 180;
   double onS = 60;

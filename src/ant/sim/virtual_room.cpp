@@ -15,16 +15,16 @@ std::unique_ptr<VirtualSensor> MakeSensor(const RoomSensor& entry, const RiderTr
   info.modelNumber = entry.deviceType;
   info.serialNumber = 100000u * static_cast<std::uint32_t>(entry.rider) + entry.deviceNumber;
   switch (entry.deviceType) {
-    case 120:
+    case device_type::kHeartRate:
       return std::make_unique<VirtualHeartRateStrap>(id, info,
                                                      entry.variant == SensorVariant::kLegacy);
-    case 123:
+    case device_type::kBikeSpeed:
       return std::make_unique<VirtualSpeedSensor>(id, info, rider.wheelCircumferenceM);
-    case 122:
+    case device_type::kBikeCadence:
       return std::make_unique<VirtualCadenceSensor>(id, info);
-    case 121:
+    case device_type::kBikeSpeedCadence:
       return std::make_unique<VirtualSpeedCadenceSensor>(id, info, rider.wheelCircumferenceM);
-    case 11:
+    case device_type::kBikePower:
       return std::make_unique<VirtualPowerMeter>(id, info,
                                                  entry.variant == SensorVariant::kCrankTorque
                                                      ? VirtualPowerMeter::Kind::kCrankTorque
@@ -37,7 +37,7 @@ std::unique_ptr<VirtualSensor> MakeSensor(const RoomSensor& entry, const RiderTr
 }  // namespace
 
 VirtualRoom::VirtualRoom(std::shared_ptr<SimClock> clock) : clock_(std::move(clock)) {
-  for (int k = 1; k <= 10; ++k) riders_.push_back(std::make_unique<VirtualRider>(RiderTraitsFor(k)));
+  for (int k = 1; k <= kRiderPanels; ++k) riders_.push_back(std::make_unique<VirtualRider>(RiderTraitsFor(k)));
   for (const RoomSensor& entry : RoomSensorTable()) {
     VirtualRider& rider = *riders_[static_cast<std::size_t>(entry.rider - 1)];
     std::unique_ptr<VirtualSensor> sensor = MakeSensor(entry, rider.Traits());

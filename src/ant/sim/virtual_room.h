@@ -24,7 +24,7 @@ class SimulatedStick;
 // behind one lock. Lock order: a stick's lock, then the room's.
 class VirtualRoom {
  public:
-  static constexpr int kMaxSticks = 10;
+  static constexpr int kMaxSticks = kStickPorts;
   static constexpr std::uint32_t kDefaultSearchTimeoutMs = 30000;
 
   explicit VirtualRoom(std::shared_ptr<SimClock> clock);

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "sensors/sensor_kinds.h"
+
 namespace vel::sim {
 
 // Ticks of the simulated room: 1/32768 s, the unit of ANT channel periods.

@@ -1,0 +1,130 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "common/room.h"
+#include "sensors/channel_decoder.h"
+#include "sensors/sensor_event.h"
+
+namespace vel {
+
+// ANT+ device types of the sensors this program decodes.
+namespace device_type {
+inline constexpr std::uint8_t kBikePower = 11;
+inline constexpr std::uint8_t kHeartRate = 120;
+inline constexpr std::uint8_t kBikeSpeedCadence = 121;
+inline constexpr std::uint8_t kBikeCadence = 122;
+inline constexpr std::uint8_t kBikeSpeed = 123;
+}  // namespace device_type
+
+// The four sensor check boxes of a rider panel.
+enum class SensorBox { kSpeed, kCadence, kHeartRate, kPower };
+inline constexpr int kSensorBoxCount = 4;
+using BoxSet = unsigned;  // a set of boxes, one bit each
+constexpr BoxSet BoxBit(SensorBox box) { return 1u << static_cast<unsigned>(box); }
+
+// The sensor slots of a rider panel: where each kind of sensor went.
+enum class SlotKind { kSpeed, kCadence, kSpeedCadence, kHeartRate, kPower };
+inline constexpr int kSlotKindCount = 5;
+
+// Series colours, as Windows colour values 0x00BBGGRR.
+namespace series_colour {
+inline constexpr std::uint32_t kHeartRate = 0x0000FF;  // red
+inline constexpr std::uint32_t kSpeed = 0x9314FF;      // pink
+inline constexpr std::uint32_t kCadence = 0x00FF00;    // green
+inline constexpr std::uint32_t kPower = 0xFF0000;      // blue
+}  // namespace series_colour
+
+// One value a sensor draws on its rider's graph.
+struct GraphSeries {
+  EventHeader reading;
+  std::uint32_t colour;
+};
+
+// What the channel plan gives a new decoder.
+struct DecoderSetup {
+  ChannelCommandSink* owner = nullptr;
+  std::uint16_t deviceNumber = 0;
+  std::uint8_t channelNumber = 0;
+  int uiid = 0;
+  std::int32_t graphIds[2] = {-1, -1};  // the series reserved for the sensor
+  float wheelCircumferenceM = static_cast<float>(kStandardWheelCircumferenceM);
+};
+
+using DecoderMaker = std::unique_ptr<CDisplay> (*)(const DecoderSetup&);
+std::unique_ptr<CDisplay> MakeHeartRateDecoder(const DecoderSetup& setup);
+std::unique_ptr<CDisplay> MakeBikeSpeedDecoder(const DecoderSetup& setup);
+std::unique_ptr<CDisplay> MakeBikeCadenceDecoder(const DecoderSetup& setup);
+std::unique_ptr<CDisplay> MakeBikeSpeedCadenceDecoder(const DecoderSetup& setup);
+std::unique_ptr<CDisplay> MakeBikePowerDecoder(const DecoderSetup& setup);
+
+// Everything the program knows about one kind of sensor.
+struct SensorKind {
+  std::uint8_t deviceType;
+  const char* name;
+  std::uint16_t channelPeriod;  // 1/32768 s between messages
+  // The boxes an active sensor of this kind enables; while all of them are
+  // ticked the rider wants the sensor.
+  BoxSet boxes;
+  SensorBox registeringBox;  // the box whose registration opens it
+  SlotKind slot;
+  bool usesWheel;  // its speed or torque is measured on the rider's wheel
+  std::uint8_t seriesCount;
+  std::array<GraphSeries, 2> series;  // reserved on the rider's graph, in order
+  DecoderMaker makeDecoder;
+
+  bool Enables(SensorBox box) const { return (boxes & BoxBit(box)) != 0; }
+};
+
+inline constexpr std::array<SensorKind, 5> kSensorKinds = {{
+    {device_type::kHeartRate, "heart rate", 8070, BoxBit(SensorBox::kHeartRate),
+     SensorBox::kHeartRate, SlotKind::kHeartRate, false, 1,
+     {{{EventHeader::kHeartRate, series_colour::kHeartRate}, {}}}, &MakeHeartRateDecoder},
+    {device_type::kBikeSpeed, "bike speed", 8118, BoxBit(SensorBox::kSpeed), SensorBox::kSpeed,
+     SlotKind::kSpeed, true, 1, {{{EventHeader::kSpeed, series_colour::kSpeed}, {}}},
+     &MakeBikeSpeedDecoder},
+    {device_type::kBikeCadence, "bike cadence", 8102, BoxBit(SensorBox::kCadence),
+     SensorBox::kCadence, SlotKind::kCadence, false, 1,
+     {{{EventHeader::kCadence, series_colour::kCadence}, {}}}, &MakeBikeCadenceDecoder},
+    {device_type::kBikeSpeedCadence, "bike speed and cadence", 8086,
+     BoxBit(SensorBox::kSpeed) | BoxBit(SensorBox::kCadence), SensorBox::kSpeed,
+     SlotKind::kSpeedCadence, true, 2,
+     {{{EventHeader::kSpeed, series_colour::kSpeed},
+       {EventHeader::kCadence, series_colour::kCadence}}},
+     &MakeBikeSpeedCadenceDecoder},
+    {device_type::kBikePower, "bicycle power", 8182,
+     BoxBit(SensorBox::kPower) | BoxBit(SensorBox::kCadence), SensorBox::kPower,
+     SlotKind::kPower, true, 2,
+     {{{EventHeader::kPower, series_colour::kPower},
+       {EventHeader::kCadence, series_colour::kCadence}}},
+     &MakeBikePowerDecoder},
+}};
+
+// The kind of a device type; nullptr for a type this program does not decode.
+constexpr const SensorKind* FindSensorKind(int deviceType) {
+  for (const SensorKind& kind : kSensorKinds) {
+    if (kind.deviceType == deviceType) return &kind;
+  }
+  return nullptr;
+}
+
+// The channel period of a decoded device type (0 for any other).
+constexpr std::uint16_t ChannelPeriodOf(int deviceType) {
+  const SensorKind* kind = FindSensorKind(deviceType);
+  return kind != nullptr ? kind->channelPeriod : 0;
+}
+
+// True for the device types the program decodes.
+constexpr bool IsDecodedDeviceType(int deviceType) { return FindSensorKind(deviceType) != nullptr; }
+
+// The decoded device types, smallest first: "11, 120, 121, 122, 123".
+std::string DecodedDeviceTypesText();
+
+// The decoder for a device type, or nullptr for a type this program does
+// not decode.
+std::unique_ptr<CDisplay> MakeDecoder(int deviceType, const DecoderSetup& setup);
+
+}  // namespace vel

@@ -1,0 +1,38 @@
+#include "team/score_reports.h"
+
+#include <cstdint>
+
+namespace vel {
+
+double BestScore(const MemberRecord& member, RankingType type) {
+  switch (type) {
+    case RankingType::kSpeed: return member.bestSpeed;
+    case RankingType::kCadence: return member.bestCadence;
+    case RankingType::kHeartRate: return member.bestHeartRate;
+  }
+  return 0.0;
+}
+
+ScoreReports::ScoreReports(PacketSender& server, TeamRoster& roster, const LoginValues& login)
+    : server_(server), roster_(roster), login_(login) {}
+
+bool ScoreReports::Report(const MemberRecord& member, RankingType type, double score) {
+  using web::json::value;
+  value request = value::object(true);
+  request["header"] = value::number(HeaderNumber(RequestHeader::kReportScore));
+  request["rankingtype"] = value::number(static_cast<int>(type));
+  request["memberid"] = value::number(member.id);
+  request["membername"] = value::string(member.name);
+  request["accountid"] = value::number(login_.accountId);
+  // Speeds are reported as they were measured; cadence and heart rate are
+  // whole numbers.
+  request["score"] = type == RankingType::kSpeed
+                         ? value::number(score)
+                         : value::number(static_cast<std::int32_t>(score));
+  value reply;
+  if (!server_.SendPacket(request, reply)) return false;
+  roster_.RecordBest(member.id, static_cast<int>(type), score);
+  return true;
+}
+
+}  // namespace vel
