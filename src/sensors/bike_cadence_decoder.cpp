@@ -12,12 +12,9 @@ StillCounter g_stillCrank;  // shared by every cadence decoder of the process
 
 }  // namespace
 
-CBikeCadenceDisplay::CBikeCadenceDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber,
-                                         std::uint8_t channelNumber, int uiid,
-                                         std::int32_t graphId)
-    : CDisplay(owner, deviceNumber, channelNumber, uiid, device_type::kBikeCadence,
-               kChannelPeriod),
-      graphId_(graphId) {}
+CBikeCadenceDisplay::CBikeCadenceDisplay(const DecoderSetup& setup)
+    : CDisplay(setup, kDeviceType, kChannelPeriod),
+      graphId_(setup.graphIds[0]) {}
 
 CBikeCadenceDisplay::~CBikeCadenceDisplay() {
   if (Uiid() < 0 || graphId_ < 0) return;

@@ -10,10 +10,10 @@ namespace vel {
 // Decoder of an ANT+ bike cadence sensor: the rider's pedalling cadence.
 class CBikeCadenceDisplay : public CDisplay {
  public:
-  static constexpr std::uint16_t kChannelPeriod = ChannelPeriodOf(device_type::kBikeCadence);
+  static constexpr std::uint8_t kDeviceType = device_type::kBikeCadence;
+  static constexpr std::uint16_t kChannelPeriod = ChannelPeriodOf(kDeviceType);
 
-  CBikeCadenceDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber, std::uint8_t channelNumber,
-                      int uiid, std::int32_t graphId);
+  explicit CBikeCadenceDisplay(const DecoderSetup& setup);
   ~CBikeCadenceDisplay() override;
 
   std::int32_t ProcessMessage(const AntMessage& message, std::uint16_t length) override;

@@ -26,15 +26,12 @@ TorqueHistory g_torque;
 
 }  // namespace
 
-CBikePowerDisplay::CBikePowerDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber,
-                                     std::uint8_t channelNumber, int uiid,
-                                     std::int32_t powerGraphId, std::int32_t cadenceGraphId,
-                                     float wheelCircumferenceM)
-    : CDisplay(owner, deviceNumber, channelNumber, uiid, device_type::kBikePower, kChannelPeriod),
+CBikePowerDisplay::CBikePowerDisplay(const DecoderSetup& setup)
+    : CDisplay(setup, kDeviceType, kChannelPeriod),
       pages_(std::make_unique<PowerPages>()),
       common_(std::make_unique<CommonPages>()),
-      circumferenceM_(wheelCircumferenceM),
-      graphs_{powerGraphId, cadenceGraphId} {}
+      circumferenceM_(setup.wheelCircumferenceM),
+      graphs_{setup.graphIds[0], setup.graphIds[1]} {}
 
 CBikePowerDisplay::~CBikePowerDisplay() {
   pages_.reset();

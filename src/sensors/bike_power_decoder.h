@@ -15,11 +15,10 @@ namespace vel {
 // decide when the crank stands still and the cadence shown is zero.
 class CBikePowerDisplay : public CDisplay {
  public:
-  static constexpr std::uint16_t kChannelPeriod = ChannelPeriodOf(device_type::kBikePower);
+  static constexpr std::uint8_t kDeviceType = device_type::kBikePower;
+  static constexpr std::uint16_t kChannelPeriod = ChannelPeriodOf(kDeviceType);
 
-  CBikePowerDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber, std::uint8_t channelNumber,
-                    int uiid, std::int32_t powerGraphId, std::int32_t cadenceGraphId,
-                    float wheelCircumferenceM);
+  explicit CBikePowerDisplay(const DecoderSetup& setup);
   ~CBikePowerDisplay() override;
 
   std::int32_t ProcessMessage(const AntMessage& message, std::uint16_t length) override;

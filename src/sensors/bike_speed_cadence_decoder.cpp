@@ -15,14 +15,10 @@ StillCounter g_stillWheel;
 
 }  // namespace
 
-CBikeSpdCadDisplay::CBikeSpdCadDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber,
-                                       std::uint8_t channelNumber, int uiid,
-                                       std::int32_t speedGraphId, std::int32_t cadenceGraphId,
-                                       float wheelCircumferenceM)
-    : CDisplay(owner, deviceNumber, channelNumber, uiid, device_type::kBikeSpeedCadence,
-               kChannelPeriod),
-      circumferenceCm_(CircumferenceCm(wheelCircumferenceM)),
-      graphs_{speedGraphId, cadenceGraphId} {}
+CBikeSpdCadDisplay::CBikeSpdCadDisplay(const DecoderSetup& setup)
+    : CDisplay(setup, kDeviceType, kChannelPeriod),
+      circumferenceCm_(CircumferenceCm(setup.wheelCircumferenceM)),
+      graphs_{setup.graphIds[0], setup.graphIds[1]} {}
 
 CBikeSpdCadDisplay::~CBikeSpdCadDisplay() {
   if (Uiid() < 0) return;

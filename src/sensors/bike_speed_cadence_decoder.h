@@ -13,11 +13,10 @@ namespace vel {
 // supplies the cadence.
 class CBikeSpdCadDisplay : public CDisplay {
  public:
-  static constexpr std::uint16_t kChannelPeriod = ChannelPeriodOf(device_type::kBikeSpeedCadence);
+  static constexpr std::uint8_t kDeviceType = device_type::kBikeSpeedCadence;
+  static constexpr std::uint16_t kChannelPeriod = ChannelPeriodOf(kDeviceType);
 
-  CBikeSpdCadDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber, std::uint8_t channelNumber,
-                     int uiid, std::int32_t speedGraphId, std::int32_t cadenceGraphId,
-                     float wheelCircumferenceM);
+  explicit CBikeSpdCadDisplay(const DecoderSetup& setup);
   ~CBikeSpdCadDisplay() override;
 
   std::int32_t ProcessMessage(const AntMessage& message, std::uint16_t length) override;

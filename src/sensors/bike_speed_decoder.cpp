@@ -12,12 +12,10 @@ StillCounter g_stillWheel;  // shared by every speed decoder of the process
 
 }  // namespace
 
-CBikeSpeedDisplay::CBikeSpeedDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber,
-                                     std::uint8_t channelNumber, int uiid, std::int32_t graphId,
-                                     float wheelCircumferenceM)
-    : CDisplay(owner, deviceNumber, channelNumber, uiid, device_type::kBikeSpeed, kChannelPeriod),
-      circumferenceCm_(CircumferenceCm(wheelCircumferenceM)),
-      graphId_(graphId) {}
+CBikeSpeedDisplay::CBikeSpeedDisplay(const DecoderSetup& setup)
+    : CDisplay(setup, kDeviceType, kChannelPeriod),
+      circumferenceCm_(CircumferenceCm(setup.wheelCircumferenceM)),
+      graphId_(setup.graphIds[0]) {}
 
 CBikeSpeedDisplay::~CBikeSpeedDisplay() {
   if (Uiid() < 0 || graphId_ < 0) return;

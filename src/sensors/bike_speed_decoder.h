@@ -11,10 +11,10 @@ namespace vel {
 // ridden since the channel was opened.
 class CBikeSpeedDisplay : public CDisplay {
  public:
-  static constexpr std::uint16_t kChannelPeriod = ChannelPeriodOf(device_type::kBikeSpeed);
+  static constexpr std::uint8_t kDeviceType = device_type::kBikeSpeed;
+  static constexpr std::uint16_t kChannelPeriod = ChannelPeriodOf(kDeviceType);
 
-  CBikeSpeedDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber, std::uint8_t channelNumber,
-                    int uiid, std::int32_t graphId, float wheelCircumferenceM);
+  explicit CBikeSpeedDisplay(const DecoderSetup& setup);
   ~CBikeSpeedDisplay() override;
 
   std::int32_t ProcessMessage(const AntMessage& message, std::uint16_t length) override;

@@ -5,13 +5,12 @@
 
 namespace vel {
 
-CDisplay::CDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber, std::uint8_t channelNumber,
-                   int uiid, std::uint8_t deviceType, std::uint16_t channelPeriod)
-    : owner_(owner),
-      uiid_(uiid),
-      deviceNumber_(deviceNumber),
+CDisplay::CDisplay(const DecoderSetup& setup, std::uint8_t deviceType, std::uint16_t channelPeriod)
+    : owner_(setup.owner),
+      uiid_(setup.uiid),
+      deviceNumber_(setup.deviceNumber),
       deviceType_(deviceType),
-      channelNumber_(channelNumber),
+      channelNumber_(setup.channelNumber),
       channelPeriod_(channelPeriod) {}
 
 std::int32_t CDisplay::ProcessMessage(const AntMessage& message, std::uint16_t length) {

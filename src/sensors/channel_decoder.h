@@ -3,9 +3,20 @@
 #include <cstdint>
 
 #include "common/ant_message.h"
+#include "common/room.h"
 #include "sensors/channel_command_sink.h"
 
 namespace vel {
+
+// What the channel plan gives a new decoder, by name.
+struct DecoderSetup {
+  ChannelCommandSink* owner = nullptr;
+  std::uint16_t deviceNumber = 0;
+  std::uint8_t channelNumber = 0;
+  int uiid = 0;
+  std::int32_t graphIds[2] = {-1, -1};  // the series reserved for the sensor
+  float wheelCircumferenceM = static_cast<float>(kStandardWheelCircumferenceM);  // metres
+};
 
 // Base of the decoders that each own one ANT channel of a stick. It drives
 // the channel set-up chain one step per response, logs the stick's RF
@@ -19,10 +30,9 @@ class CDisplay {
   static constexpr std::uint8_t kKindLegacy = 16;
   static constexpr std::uint8_t kKindCurrent = 17;
 
-  // `owner` is the stick the channel is on; nullptr for a decoder fed by
-  // hand, whose commands go nowhere.
-  CDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber, std::uint8_t channelNumber, int uiid,
-           std::uint8_t deviceType, std::uint16_t channelPeriod);
+  // The setup's owner is the stick the channel is on; nullptr for a
+  // decoder fed by hand, whose commands go nowhere.
+  CDisplay(const DecoderSetup& setup, std::uint8_t deviceType, std::uint16_t channelPeriod);
   virtual ~CDisplay() = default;
   CDisplay(const CDisplay&) = delete;
   CDisplay& operator=(const CDisplay&) = delete;

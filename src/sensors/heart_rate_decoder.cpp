@@ -6,10 +6,9 @@
 
 namespace vel {
 
-CHRMDisplay::CHRMDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber,
-                         std::uint8_t channelNumber, int uiid, std::int32_t graphId)
-    : CDisplay(owner, deviceNumber, channelNumber, uiid, device_type::kHeartRate, kChannelPeriod),
-      graphId_(graphId) {}
+CHRMDisplay::CHRMDisplay(const DecoderSetup& setup)
+    : CDisplay(setup, kDeviceType, kChannelPeriod),
+      graphId_(setup.graphIds[0]) {}
 
 CHRMDisplay::~CHRMDisplay() {
   // Farewell: tells the panel the strap is gone.

@@ -10,10 +10,10 @@ namespace vel {
 // legacy format) once per data message.
 class CHRMDisplay : public CDisplay {
  public:
-  static constexpr std::uint16_t kChannelPeriod = ChannelPeriodOf(device_type::kHeartRate);
+  static constexpr std::uint8_t kDeviceType = device_type::kHeartRate;
+  static constexpr std::uint16_t kChannelPeriod = ChannelPeriodOf(kDeviceType);
 
-  CHRMDisplay(ChannelCommandSink* owner, std::uint16_t deviceNumber, std::uint8_t channelNumber, int uiid,
-              std::int32_t graphId);
+  explicit CHRMDisplay(const DecoderSetup& setup);
   ~CHRMDisplay() override;
 
   std::int32_t ProcessMessage(const AntMessage& message, std::uint16_t length) override;

@@ -12,29 +12,23 @@
 namespace vel {
 
 std::unique_ptr<CDisplay> MakeHeartRateDecoder(const DecoderSetup& s) {
-  return std::make_unique<CHRMDisplay>(s.owner, s.deviceNumber, s.channelNumber, s.uiid,
-                                       s.graphIds[0]);
+  return std::make_unique<CHRMDisplay>(s);
 }
 
 std::unique_ptr<CDisplay> MakeBikeSpeedDecoder(const DecoderSetup& s) {
-  return std::make_unique<CBikeSpeedDisplay>(s.owner, s.deviceNumber, s.channelNumber, s.uiid,
-                                             s.graphIds[0], s.wheelCircumferenceM);
+  return std::make_unique<CBikeSpeedDisplay>(s);
 }
 
 std::unique_ptr<CDisplay> MakeBikeCadenceDecoder(const DecoderSetup& s) {
-  return std::make_unique<CBikeCadenceDisplay>(s.owner, s.deviceNumber, s.channelNumber, s.uiid,
-                                               s.graphIds[0]);
+  return std::make_unique<CBikeCadenceDisplay>(s);
 }
 
 std::unique_ptr<CDisplay> MakeBikeSpeedCadenceDecoder(const DecoderSetup& s) {
-  return std::make_unique<CBikeSpdCadDisplay>(s.owner, s.deviceNumber, s.channelNumber, s.uiid,
-                                              s.graphIds[0], s.graphIds[1],
-                                              s.wheelCircumferenceM);
+  return std::make_unique<CBikeSpdCadDisplay>(s);
 }
 
 std::unique_ptr<CDisplay> MakeBikePowerDecoder(const DecoderSetup& s) {
-  return std::make_unique<CBikePowerDisplay>(s.owner, s.deviceNumber, s.channelNumber, s.uiid,
-                                             s.graphIds[0], s.graphIds[1], s.wheelCircumferenceM);
+  return std::make_unique<CBikePowerDisplay>(s);
 }
 
 std::string DecodedDeviceTypesText() {

@@ -44,16 +44,6 @@ struct GraphSeries {
   std::uint32_t colour;
 };
 
-// What the channel plan gives a new decoder.
-struct DecoderSetup {
-  ChannelCommandSink* owner = nullptr;
-  std::uint16_t deviceNumber = 0;
-  std::uint8_t channelNumber = 0;
-  int uiid = 0;
-  std::int32_t graphIds[2] = {-1, -1};  // the series reserved for the sensor
-  float wheelCircumferenceM = static_cast<float>(kStandardWheelCircumferenceM);
-};
-
 using DecoderMaker = std::unique_ptr<CDisplay> (*)(const DecoderSetup&);
 std::unique_ptr<CDisplay> MakeHeartRateDecoder(const DecoderSetup& setup);
 std::unique_ptr<CDisplay> MakeBikeSpeedDecoder(const DecoderSetup& setup);

@@ -115,7 +115,7 @@ TEST_F(SimulatedStickChainTest, BringUpAnswersStartUpKeyVersionAndCapabilities) 
 TEST_F(SimulatedStickChainTest, TheHeartRateChannelRunsItsChainAndDecodesTheStrap) {
   BringUp();
   queues.LogTexts();
-  decoder = std::make_unique<CHRMDisplay>(receiver.get(), 12005, 0, 4, 0);
+  decoder = std::make_unique<CHRMDisplay>(DecoderSetup{.owner = receiver.get(), .deviceNumber = 12005, .uiid = 4, .graphIds = {0, -1}});
   framer->SendCommand(test::Message(0x42, {0, 0, 0}), 3, 12);  // as the channel plan does
   ASSERT_TRUE(TakeUntil(0x40, {0, 0x66}));
   EXPECT_THAT(queues.LogTexts(),
@@ -162,7 +162,7 @@ TEST_F(SimulatedStickChainTest, TheHeartRateChannelRunsItsChainAndDecodesTheStra
 TEST_F(SimulatedStickChainTest, AStrapThatIsNotThereTimesOutAndTheChannelIsUnassigned) {
   room->SetSearchTimeoutMs(1000);
   BringUp();
-  decoder = std::make_unique<CHRMDisplay>(receiver.get(), 777, 2, 0, 0);
+  decoder = std::make_unique<CHRMDisplay>(DecoderSetup{.owner = receiver.get(), .deviceNumber = 777, .channelNumber = 2, .graphIds = {0, -1}});
   framer->SendCommand(test::Message(0x42, {2, 0, 0}), 3, 12);
   ASSERT_TRUE(TakeUntil(0x40, {0, 0x66}));  // that command names no channel
   queues.LogTexts();

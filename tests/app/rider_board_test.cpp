@@ -352,7 +352,7 @@ TEST_F(SensorBoxTest, ReleasedChannelOfATickedBoxIsAssignedAgainSilently) {
 TEST_F(SensorBoxTest, FailedRegistrationsShowTheirMessageAndUntick) {
   // Every channel of the only stick taken.
   for (int i = 0; i < 8; ++i) {
-    stick->PlaceDecoder([&](std::uint8_t c) { return MakeDecoder(120, DecoderSetup{stick, 1, c, 9, {-1, -1}, 2.096f}); });
+    stick->PlaceDecoder([&](std::uint8_t c) { return MakeDecoder(120, DecoderSetup{.owner = stick, .deviceNumber = 1, .channelNumber = c, .uiid = 9}); });
   }
   board.ClickSensorBox(0, SensorBox::kHeartRate);
   board.ClickSensorBox(0, SensorBox::kSpeed);

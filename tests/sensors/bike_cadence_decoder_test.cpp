@@ -24,7 +24,7 @@ class BikeCadenceTest : public ::testing::Test {
   }
   // Cadence from one step of dR revolutions in dT, on a fresh decoder.
   int CadenceOf(std::uint16_t fromR, std::uint16_t toR, std::uint16_t fromT, std::uint16_t toT) {
-    CBikeCadenceDisplay d(nullptr, 1, 0, 0, -1);
+    CBikeCadenceDisplay d({.deviceNumber = 1, .graphIds = {-1, -1}});
     test::FeedUntilDecoded(d, Crank(fromR, fromT));
     Feed(d, Crank(toR, toT));
     return d.Cadence();
@@ -43,7 +43,7 @@ TEST_F(BikeCadenceTest, IntegerRpmTruncatedAndRolledOver) {
 
 TEST_F(BikeCadenceTest, EventPerMessageAndFarewell) {
   {
-    CBikeCadenceDisplay d(nullptr, 1, 0, 3, 2);
+    CBikeCadenceDisplay d({.deviceNumber = 1, .uiid = 3, .graphIds = {2, -1}});
     test::FeedUntilDecoded(d, Crank(100, 0));
     Feed(d, Crank(101, 768));
   }
@@ -54,8 +54,8 @@ TEST_F(BikeCadenceTest, EventPerMessageAndFarewell) {
 }
 
 TEST_F(BikeCadenceTest, TwelfthStillMessageAcrossAllCadenceSensorsCarriesZero) {
-  CBikeCadenceDisplay a(nullptr, 1, 0, 0, 0);
-  CBikeCadenceDisplay b(nullptr, 2, 1, 1, 1);
+  CBikeCadenceDisplay a({.deviceNumber = 1, .graphIds = {0, -1}});
+  CBikeCadenceDisplay b({.deviceNumber = 2, .channelNumber = 1, .uiid = 1, .graphIds = {1, -1}});
   test::FeedUntilDecoded(a, Crank(0, 0));
   test::FeedUntilDecoded(b, Crank(0, 0));
   Feed(b, Crank(1, 768));
@@ -71,7 +71,7 @@ TEST_F(BikeCadenceTest, TwelfthStillMessageAcrossAllCadenceSensorsCarriesZero) {
 }
 
 TEST_F(BikeCadenceTest, CountMovingWithoutTimeKeepsTheCadence) {
-  CBikeCadenceDisplay d(nullptr, 1, 0, 0, 0);
+  CBikeCadenceDisplay d({.deviceNumber = 1, .graphIds = {0, -1}});
   test::FeedUntilDecoded(d, Crank(0, 0));
   Feed(d, Crank(1, 768));
   Feed(d, Crank(3, 768));
@@ -81,7 +81,7 @@ TEST_F(BikeCadenceTest, CountMovingWithoutTimeKeepsTheCadence) {
 
 TEST_F(BikeCadenceTest, WithoutAGraphNothingAtAll) {
   {
-    CBikeCadenceDisplay d(nullptr, 1, 0, 0, -1);
+    CBikeCadenceDisplay d({.deviceNumber = 1, .graphIds = {-1, -1}});
     test::FeedUntilDecoded(d, Crank(0, 0));
     Feed(d, Crank(1, 768));
     d.SetGraphId(0, 4);  // fixed for the decoder's life

@@ -45,7 +45,7 @@ class BikePowerTest : public ::testing::Test {
 
   test::ManualTick tick{100};
   test::QueueCapture queues;
-  CBikePowerDisplay meter{nullptr, 1, 0, 0, 0, 1, 2.096f};
+  CBikePowerDisplay meter{{.deviceNumber = 1, .graphIds = {0, 1}}};
 };
 
 TEST_F(BikePowerTest, PowerOnlyMeterPublishesEveryPowerPage) {
@@ -180,12 +180,12 @@ TEST_F(BikePowerTest, CadenceGraphTakenAwayLeavesOnlyPower) {
 }
 
 TEST_F(BikePowerTest, FarewellRetractsPowerThenCadence) {
-  { CBikePowerDisplay d(nullptr, 1, 0, 6, 2, 3, 2.096f); }
+  { CBikePowerDisplay d({.deviceNumber = 1, .uiid = 6, .graphIds = {2, 3}}); }
   EXPECT_THAT(queues.Events(),
               ElementsAre(R"({"header":4,"uiid":6,"devicetype":11,"graphid":2,"power":-1,"tick":100})",
                           R"({"header":3,"uiid":6,"devicetype":11,"graphid":3,"cadence":-1,"tick":100})"));
   {
-    CBikePowerDisplay d(nullptr, 1, 0, 6, -1, -1, 2.096f);
+    CBikePowerDisplay d({.deviceNumber = 1, .uiid = 6, .graphIds = {-1, -1}});
     Settle(d);
     Feed(d, PowerOnly(100, 50));
   }

@@ -35,7 +35,7 @@ class SpeedCadenceTest : public ::testing::Test {
 };
 
 TEST_F(SpeedCadenceTest, FirstMessageIsStillForBothHalves) {
-  CBikeSpdCadDisplay d(nullptr, 1, 0, 0, 0, 1, 2.096f);
+  CBikeSpdCadDisplay d({.deviceNumber = 1, .graphIds = {0, 1}});
   test::FeedUntilDecoded(d, Combined(10, 0, 10, 0));
   EXPECT_THAT(queues.Events(),
               ElementsAre(R"({"header":1,"uiid":0,"devicetype":121,"graphid":0,"speed":0.0,"tick":100})",
@@ -49,7 +49,7 @@ TEST_F(SpeedCadenceTest, FirstMessageIsStillForBothHalves) {
 }
 
 TEST_F(SpeedCadenceTest, WheelRollsOver) {
-  CBikeSpdCadDisplay d(nullptr, 1, 0, 0, 0, 1, 2.096f);
+  CBikeSpdCadDisplay d({.deviceNumber = 1, .graphIds = {0, 1}});
   test::FeedUntilDecoded(d, Combined(0, 0, 65534, 65000));
   Feed(d, Combined(0, 0, 2, 488));
   EXPECT_EQ(d.Wheel().TotalRevolutions(), 4u);
@@ -57,7 +57,7 @@ TEST_F(SpeedCadenceTest, WheelRollsOver) {
 }
 
 TEST_F(SpeedCadenceTest, FreewheelingDropsCadenceWhileSpeedGoesOn) {
-  CBikeSpdCadDisplay d(nullptr, 1, 0, 0, 0, 1, 2.096f);
+  CBikeSpdCadDisplay d({.deviceNumber = 1, .graphIds = {0, 1}});
   test::FeedUntilDecoded(d, Combined(0, 0, 0, 0));
   Feed(d, Combined(1, 768, 2, 1024));  // crank counter back to zero
   std::uint16_t wheel = 2;
@@ -77,7 +77,7 @@ TEST_F(SpeedCadenceTest, FreewheelingDropsCadenceWhileSpeedGoesOn) {
 }
 
 TEST_F(SpeedCadenceTest, CadenceGraphTakenAwayAndGivenBack) {
-  CBikeSpdCadDisplay d(nullptr, 1, 0, 0, 0, 5, 2.096f);
+  CBikeSpdCadDisplay d({.deviceNumber = 1, .graphIds = {0, 5}});
   test::FeedUntilDecoded(d, Combined(0, 0, 0, 0));
   queues.Events();
   d.SetGraphId(1, -1);
@@ -101,7 +101,7 @@ TEST_F(SpeedCadenceTest, CadenceGraphTakenAwayAndGivenBack) {
 }
 
 TEST_F(SpeedCadenceTest, DetachingPushesEvenWhenTheGraphIsAlreadyGone) {
-  CBikeSpdCadDisplay d(nullptr, 1, 0, 0, 3, -1, 2.096f);
+  CBikeSpdCadDisplay d({.deviceNumber = 1, .graphIds = {3, -1}});
   d.SetGraphId(1, -1);
   d.SetGraphId(0, -1);
   EXPECT_THAT(queues.Events(),
@@ -110,25 +110,25 @@ TEST_F(SpeedCadenceTest, DetachingPushesEvenWhenTheGraphIsAlreadyGone) {
 }
 
 TEST_F(SpeedCadenceTest, FarewellsFollowTheGraphsStillHeld) {
-  { CBikeSpdCadDisplay d(nullptr, 1, 0, 2, 0, 1, 2.096f); }
+  { CBikeSpdCadDisplay d({.deviceNumber = 1, .uiid = 2, .graphIds = {0, 1}}); }
   EXPECT_THAT(queues.Events(), ElementsAre(HasSubstr(R"("header":1,"uiid":2,"devicetype":121,"graphid":0,"speed":-1)"),
                                            HasSubstr(R"("header":2,"uiid":2,"devicetype":121,"distance":-1)"),
                                            HasSubstr(R"("header":3,"uiid":2,"devicetype":121,"graphid":1,"cadence":-1)")));
-  { CBikeSpdCadDisplay d(nullptr, 1, 0, 2, 0, -1, 2.096f); }
+  { CBikeSpdCadDisplay d({.deviceNumber = 1, .uiid = 2, .graphIds = {0, -1}}); }
   EXPECT_EQ(queues.Events().size(), 2u);
-  { CBikeSpdCadDisplay d(nullptr, 1, 0, -1, 0, 1, 2.096f); }
+  { CBikeSpdCadDisplay d({.deviceNumber = 1, .uiid = -1, .graphIds = {0, 1}}); }
   EXPECT_THAT(queues.Events(), IsEmpty());
 }
 
 TEST_F(SpeedCadenceTest, ZeroTimeStepAndZeroCircumferenceHoldTheirValues) {
-  CBikeSpdCadDisplay d(nullptr, 1, 0, 0, 0, 1, 2.096f);
+  CBikeSpdCadDisplay d({.deviceNumber = 1, .graphIds = {0, 1}});
   test::FeedUntilDecoded(d, Combined(0, 0, 0, 0));
   Feed(d, Combined(1, 768, 2, 1024));
   Feed(d, Combined(2, 768, 4, 1024));  // both times stand still
   EXPECT_EQ(d.Cadence(), 80);
   EXPECT_NEAR(d.Speed(), 15.0912, 1e-4);
 
-  CBikeSpdCadDisplay flat(nullptr, 1, 0, 0, 0, 1, 0.0f);
+  CBikeSpdCadDisplay flat({.deviceNumber = 1, .graphIds = {0, 1}, .wheelCircumferenceM = 0.0f});
   test::FeedUntilDecoded(flat, Combined(0, 0, 0, 0));
   Feed(flat, Combined(1, 768, 2, 1024));
   EXPECT_EQ(flat.Speed(), 0.0);
@@ -136,7 +136,7 @@ TEST_F(SpeedCadenceTest, ZeroTimeStepAndZeroCircumferenceHoldTheirValues) {
 }
 
 TEST_F(SpeedCadenceTest, GraphsChangeSafelyWhileMessagesAreDecoded) {
-  CBikeSpdCadDisplay d(nullptr, 1, 0, 0, 0, 1, 2.096f);
+  CBikeSpdCadDisplay d({.deviceNumber = 1, .graphIds = {0, 1}});
   test::FeedUntilDecoded(d, Combined(0, 0, 0, 0));
   std::atomic<bool> done{false};
   std::thread ui([&] {

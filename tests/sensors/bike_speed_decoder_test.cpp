@@ -34,7 +34,7 @@ class BikeSpeedTest : public ::testing::Test {
 };
 
 TEST_F(BikeSpeedTest, FirstMessageIsStillThenWheelMovementGivesSpeedAndDistance) {
-  CBikeSpeedDisplay speed(nullptr, 1, 0, 2, 7, 2.096f);
+  CBikeSpeedDisplay speed({.deviceNumber = 1, .uiid = 2, .graphIds = {7, -1}});
   EXPECT_FLOAT_EQ(speed.WheelCircumferenceCm(), 209.6f);
   test::FeedUntilDecoded(speed, Speed(1000, 2000));
   auto events = queues.Events();
@@ -53,7 +53,7 @@ TEST_F(BikeSpeedTest, FirstMessageIsStillThenWheelMovementGivesSpeedAndDistance)
 }
 
 TEST_F(BikeSpeedTest, CountAndTimeRollOverBetweenMessages) {
-  CBikeSpeedDisplay speed(nullptr, 1, 0, 0, 0, 2.096f);
+  CBikeSpeedDisplay speed({.deviceNumber = 1, .graphIds = {0, -1}});
   test::FeedUntilDecoded(speed, Speed(65535, 65000));
   Feed(speed, Speed(1, 488));
   EXPECT_NEAR(speed.Speed(), 15.0912, 1e-4);
@@ -62,8 +62,8 @@ TEST_F(BikeSpeedTest, CountAndTimeRollOverBetweenMessages) {
 }
 
 TEST_F(BikeSpeedTest, TwelfthStillMessageAcrossAllSpeedSensorsDropsToZero) {
-  CBikeSpeedDisplay a(nullptr, 1, 0, 0, 0, 2.096f);
-  CBikeSpeedDisplay b(nullptr, 2, 1, 1, 1, 2.096f);
+  CBikeSpeedDisplay a({.deviceNumber = 1, .graphIds = {0, -1}});
+  CBikeSpeedDisplay b({.deviceNumber = 2, .channelNumber = 1, .uiid = 1, .graphIds = {1, -1}});
   test::FeedUntilDecoded(a, Speed(10, 0));
   test::FeedUntilDecoded(b, Speed(10, 0));
   Feed(b, Speed(12, 1024));
@@ -82,7 +82,7 @@ TEST_F(BikeSpeedTest, TwelfthStillMessageAcrossAllSpeedSensorsDropsToZero) {
 }
 
 TEST_F(BikeSpeedTest, ZeroCircumferenceLeavesSpeedAndDistanceAlone) {
-  CBikeSpeedDisplay speed(nullptr, 1, 0, 0, 0, 0.0f);
+  CBikeSpeedDisplay speed({.deviceNumber = 1, .graphIds = {0, -1}, .wheelCircumferenceM = 0.0f});
   test::FeedUntilDecoded(speed, Speed(0, 0));
   Feed(speed, Speed(5, 1024));
   EXPECT_EQ(speed.Speed(), 0.0);
@@ -92,7 +92,7 @@ TEST_F(BikeSpeedTest, ZeroCircumferenceLeavesSpeedAndDistanceAlone) {
 }
 
 TEST_F(BikeSpeedTest, CountMovingWithoutTimeNeverPublishesInfinity) {
-  CBikeSpeedDisplay speed(nullptr, 1, 0, 0, 0, 2.096f);
+  CBikeSpeedDisplay speed({.deviceNumber = 1, .graphIds = {0, -1}});
   test::FeedUntilDecoded(speed, Speed(0, 0));
   Feed(speed, Speed(2, 1024));
   const double before = speed.Speed();
@@ -107,7 +107,7 @@ TEST_F(BikeSpeedTest, CountMovingWithoutTimeNeverPublishesInfinity) {
 
 TEST_F(BikeSpeedTest, WithoutAGraphStateAdvancesButNothingIsPushed) {
   {
-    CBikeSpeedDisplay speed(nullptr, 1, 0, 0, -1, 2.096f);
+    CBikeSpeedDisplay speed({.deviceNumber = 1, .graphIds = {-1, -1}});
     test::FeedUntilDecoded(speed, Speed(0, 0));
     Feed(speed, Speed(2, 1024));
     EXPECT_GT(speed.Speed(), 0.0);
@@ -116,22 +116,22 @@ TEST_F(BikeSpeedTest, WithoutAGraphStateAdvancesButNothingIsPushed) {
 }
 
 TEST_F(BikeSpeedTest, FarewellRetractsSpeedThenDistance) {
-  { CBikeSpeedDisplay speed(nullptr, 1, 0, 4, 3, 2.096f); }
+  { CBikeSpeedDisplay speed({.deviceNumber = 1, .uiid = 4, .graphIds = {3, -1}}); }
   EXPECT_THAT(queues.Events(),
               ElementsAre(R"({"header":1,"uiid":4,"devicetype":123,"graphid":3,"speed":-1,"tick":100})",
                           R"({"header":2,"uiid":4,"devicetype":123,"distance":-1,"tick":100})"));
-  { CBikeSpeedDisplay speed(nullptr, 1, 0, -1, 3, 2.096f); }
+  { CBikeSpeedDisplay speed({.deviceNumber = 1, .uiid = -1, .graphIds = {3, -1}}); }
   EXPECT_THAT(queues.Events(), IsEmpty());
 }
 
 TEST_F(BikeSpeedTest, BackgroundPagesAreReadOnlyOnceTheToggleHasMoved) {
-  CBikeSpeedDisplay legacy(nullptr, 1, 0, 0, 0, 2.096f);
+  CBikeSpeedDisplay legacy({.deviceNumber = 1, .graphIds = {0, -1}});
   test::FeedUntilDecoded(legacy, Speed(0, 0, 2));
   Feed(legacy, {0x02, 77, 0x34, 0x12, 0, 4, 2, 0});
   EXPECT_EQ(legacy.Pages().ManufacturerId(), 0);
   EXPECT_GT(legacy.Speed(), 0.0) << "legacy sensors still measure";
 
-  CBikeSpeedDisplay current(nullptr, 1, 0, 0, 0, 2.096f);
+  CBikeSpeedDisplay current({.deviceNumber = 1, .graphIds = {0, -1}});
   current.ProcessMessage(test::DataMessage({0x00, 0, 0, 0, 0, 0, 0, 0}), 9);
   Feed(current, {0x82, 77, 0x34, 0x12, 0, 4, 2, 0});  // first decoded: not yet read
   EXPECT_EQ(current.Pages().ManufacturerId(), 0);

@@ -38,7 +38,7 @@ class ChannelChainTest : public ::testing::Test {
   test::FakeTransport transport;
   DSIFramerANT framer{&transport};
   AntReceiver receiver{&framer};
-  std::unique_ptr<CDisplay> decoder = std::make_unique<CHRMDisplay>(&receiver, 0x1234, 3, 0, 0);
+  std::unique_ptr<CDisplay> decoder = std::make_unique<CHRMDisplay>(DecoderSetup{.owner = &receiver, .deviceNumber = 0x1234, .channelNumber = 3, .graphIds = {0, -1}});
 };
 
 TEST_F(ChannelChainTest, EachPositiveResponseSendsTheNextCommand) {

@@ -28,7 +28,7 @@ class HeartRateTest : public ::testing::Test {
 };
 
 TEST_F(HeartRateTest, LegacyStrapIsSilentForFiveMessagesThenReportsEveryMessage) {
-  CHRMDisplay hr(nullptr, 3425, 1, 2, 4);
+  CHRMDisplay hr({.deviceNumber = 3425, .channelNumber = 1, .uiid = 2, .graphIds = {4, -1}});
   for (int i = 0; i < 5; ++i) Data(hr, 0, 60);
   EXPECT_THAT(queues.Events(), IsEmpty());
   EXPECT_EQ(Data(hr, 0, 61), 1);
@@ -38,7 +38,7 @@ TEST_F(HeartRateTest, LegacyStrapIsSilentForFiveMessagesThenReportsEveryMessage)
 }
 
 TEST_F(HeartRateTest, CurrentStrapReportsFromTheMessageThatFlipsTheToggle) {
-  CHRMDisplay hr(nullptr, 3425, 1, 2, 4);
+  CHRMDisplay hr({.deviceNumber = 3425, .channelNumber = 1, .uiid = 2, .graphIds = {4, -1}});
   EXPECT_EQ(Data(hr, 0, 70), 0);
   tick.Set(6000);
   EXPECT_EQ(Data(hr, 1, 255), 1);
@@ -46,22 +46,22 @@ TEST_F(HeartRateTest, CurrentStrapReportsFromTheMessageThatFlipsTheToggle) {
 }
 
 TEST_F(HeartRateTest, FarewellRetractsTheValueEvenWithoutData) {
-  { CHRMDisplay hr(nullptr, 3425, 1, 2, 4); }
+  { CHRMDisplay hr({.deviceNumber = 3425, .channelNumber = 1, .uiid = 2, .graphIds = {4, -1}}); }
   EXPECT_THAT(queues.Events(), ElementsAre(HrEvent(-1)));
 }
 
 TEST_F(HeartRateTest, NoGraphMeansNoEventsAtAllAndNoPanelNoFarewell) {
   {
-    CHRMDisplay hr(nullptr, 3425, 1, 2, -1);
+    CHRMDisplay hr({.deviceNumber = 3425, .channelNumber = 1, .uiid = 2, .graphIds = {-1, -1}});
     Data(hr, 0, 70);
     EXPECT_EQ(Data(hr, 1, 70), 1) << "still decoded, just not shown";
   }
-  { CHRMDisplay hr(nullptr, 3425, 1, -1, 4); }
+  { CHRMDisplay hr({.deviceNumber = 3425, .channelNumber = 1, .uiid = -1, .graphIds = {4, -1}}); }
   EXPECT_THAT(queues.Events(), IsEmpty());
 }
 
 TEST_F(HeartRateTest, GraphIdIsFixed) {
-  CHRMDisplay hr(nullptr, 3425, 1, 2, 4);
+  CHRMDisplay hr({.deviceNumber = 3425, .channelNumber = 1, .uiid = 2, .graphIds = {4, -1}});
   hr.SetGraphId(0, 9);
   EXPECT_EQ(hr.GetGraphId(0), -1);
   EXPECT_EQ(hr.GetGraphId(1), -1);
@@ -75,7 +75,7 @@ TEST_F(HeartRateTest, RecordedStrapYieldsItsHeartRates) {
   const auto payloads = test::ReadPayloadLines(test::CaptureFile("njcant_hrm1.txt"));
   ASSERT_EQ(payloads.size(), 2822u);
   {
-    CHRMDisplay hr(nullptr, 3425, 0, 0, 0);
+    CHRMDisplay hr({.deviceNumber = 3425, .graphIds = {0, -1}});
     for (const auto& p : payloads) {
       AntMessage m;
       m.id = 0x4E;
