@@ -106,11 +106,9 @@ void AntReceiver::ReceiveLoop() {
     if (stop_.load()) break;
     // A framer error is cleared by the take that reported it; the stick's
     // next message is handled as usual rather than thrown away.
-    if (length == DSIFramerANT::kResultError || length == DSIFramerANT::kResultTimeout ||
-        length == 0) {
-      continue;
-    }
-    HandleMessage(message, length);
+    if (length == DSIFramerANT::kResultError || length == DSIFramerANT::kResultTimeout) continue;
+    if (length != 0) HandleMessage(message, length);
+    messagesHandled_.fetch_add(1, std::memory_order_release);
   }
 }
 

@@ -70,6 +70,9 @@ class AntReceiver : public ChannelCommandSink {
   void SendChannelCommand(const AntCommand& command, std::uint32_t responseWaitMs) override;
   std::uint8_t UsbDeviceNumber() const { return usbDeviceNumber_; }
 
+  // Messages of the stick the receive loop has handled so far.
+  std::uint64_t MessagesHandled() const { return messagesHandled_.load(std::memory_order_acquire); }
+
   // Channels of the stick; 0 until its capabilities arrived.
   std::size_t ChannelCount() const { return channelCount_.load(std::memory_order_acquire); }
   // Puts a new decoder on the lowest empty channel; -1 when there is none.
@@ -103,6 +106,7 @@ class AntReceiver : public ChannelCommandSink {
   std::unique_ptr<DSIFramerANT> ownedFramer_;
   DSIFramerANT* framer_;
   std::atomic<bool> stop_{false};
+  std::atomic<std::uint64_t> messagesHandled_{0};
   std::thread receiveThread_;
 
   mutable std::mutex tableMutex_;

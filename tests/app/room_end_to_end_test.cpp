@@ -4,128 +4,38 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <functional>
-#include <thread>
+#include <algorithm>
 
-#include "ant/sim/sim_clock.h"
 #include "ant/sim/simulated_stick.h"
-#include "ant/sim/virtual_room.h"
 #include "app/rider_board.h"
-#include "sensors/channel_decoder.h"
-#include "support/queue_capture.h"
-#include "support/recording_message_box.h"
-#include "support/recording_panel_view.h"
-#include "support/scripted_packet_sender.h"
+#include "support/board_rig.h"
 
 namespace vel {
 namespace {
 
 using ::testing::IsEmpty;
 
-std::string Device(int id, int number, int type, bool active = true) {
-  return R"({"id":)" + std::to_string(id) + R"(,"active":)" + (active ? "true" : "false") +
-         R"(,"number":)" + std::to_string(number) + R"(,"type":)" + std::to_string(type) + "}";
-}
-
 // Rider k (1 to 10) of the room with the sensors of its kind of bike, as
 // the demo team has them: 1-4 combined sensor and power meter, 5-7 speed
 // and cadence sensors, 8-10 speed sensor and power meter; all wear a strap.
 std::string RoomMember(int k, const std::string& strapNumber = "") {
+  using test::DeviceJson;
   const int nn = k;
-  std::string devices = Device(k * 10 + 0, strapNumber.empty() ? 12000 + nn : std::stoi(strapNumber), 120);
+  std::string devices =
+      DeviceJson(k * 10 + 0, strapNumber.empty() ? 12000 + nn : std::stoi(strapNumber), 120);
   if (k <= 4) {
-    devices += "," + Device(k * 10 + 1, 12100 + nn, 121) + "," + Device(k * 10 + 2, 1100 + nn, 11);
+    devices += "," + DeviceJson(k * 10 + 1, 12100 + nn, 121) + "," + DeviceJson(k * 10 + 2, 1100 + nn, 11);
   } else if (k <= 7) {
-    devices += "," + Device(k * 10 + 1, 12300 + nn, 123) + "," + Device(k * 10 + 2, 12200 + nn, 122);
+    devices += "," + DeviceJson(k * 10 + 1, 12300 + nn, 123) + "," + DeviceJson(k * 10 + 2, 12200 + nn, 122);
   } else {
-    devices += "," + Device(k * 10 + 1, 12300 + nn, 123) + "," + Device(k * 10 + 2, 1100 + nn, 11);
+    devices += "," + DeviceJson(k * 10 + 1, 12300 + nn, 123) + "," + DeviceJson(k * 10 + 2, 1100 + nn, 11);
   }
   return R"({"id":)" + std::to_string(100 + k) + R"(,"name":"rider)" + (k < 10 ? "0" : "") +
          std::to_string(k) + R"(","device":[)" + devices +
          R"(],"bicycle":[{"id":1,"active":true,"name":"b","crank":2,"cassette":4,"tire":1}]})";
 }
 
-class RoomEndToEndTest : public ::testing::Test {
- protected:
-  RoomEndToEndTest() { login.accountId = 1; }
-  ~RoomEndToEndTest() override { board.reset(); }
-
-  void LoadTeam(const std::vector<std::string>& members) {
-    std::string all;
-    for (const auto& m : members) all += (all.empty() ? "" : ",") + m;
-    server.Answer(1, R"({"header":1,"result":true,"member":[)" + all + "]}");
-    ASSERT_TRUE(roster.LoadMembers());
-  }
-  void OpenSticks(int count) {
-    ReceiverSettings settings;
-    settings.discovery.sysfsRoot = "/nonexistent";
-    settings.discovery.libusbLibrary = "libvel-no-such-libusb.so.0";
-    settings.discovery.simulatedSticks = count;
-    settings.discovery.room = room;
-    settings.resetWait = std::chrono::milliseconds(0);
-    board->OpenSticks(settings);
-    ASSERT_EQ(board->Sticks().Count(), static_cast<std::size_t>(count));
-    ASSERT_TRUE(WaitFor([&] {
-      for (std::size_t r = 0; r < board->Sticks().Count(); ++r) {
-        if (board->Sticks().At(r).ChannelCount() != 8) return false;
-      }
-      return true;
-    })) << "every stick reported its channels";
-  }
-  // Panel k rides member `memberId` with every box its sensors enable ticked.
-  void Seat(int panel, std::uint64_t memberId) {
-    int entry = -1;
-    const auto& entries = lists.Entries(panel);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-      if (entries[i].memberId == memberId) entry = static_cast<int>(i);
-    }
-    board->SelectMember(panel, entry);
-    for (auto box : {SensorBox::kSpeed, SensorBox::kCadence, SensorBox::kHeartRate, SensorBox::kPower}) {
-      if (board->BoxEnabled(panel, box) && !board->BoxChecked(panel, box)) board->ClickSensorBox(panel, box);
-    }
-  }
-  // Polls the board (as its 100 ms timer would) until `done` or 20 s.
-  bool WaitFor(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (std::chrono::steady_clock::now() < deadline) {
-      board->DrainEvents();
-      if (done()) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return false;
-  }
-  // Moves the room and the program's clock on together, in steps, letting
-  // the pipeline keep up.
-  void Ride(std::uint64_t ms, std::uint64_t stepMs = 250) {
-    for (std::uint64_t t = 0; t < ms; t += stepMs) {
-      clock->AdvanceMs(stepMs);
-      test::ManualTick::Advance(stepMs);
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      board->DrainEvents();
-    }
-  }
-  std::vector<std::string> LogTexts() {
-    std::vector<std::string> texts;
-    for (std::string s; log.TryPop(s);) texts.push_back(s.substr(s.find(" > ") + 3));
-    return texts;
-  }
-  bool Shows(int panel, PanelValue value) const { return !board->Text(panel, value).empty(); }
-
-  test::ManualTick tick{1000};
-  std::shared_ptr<sim::ManualSimClock> clock = std::make_shared<sim::ManualSimClock>();
-  std::shared_ptr<sim::VirtualRoom> room = std::make_shared<sim::VirtualRoom>(clock);
-  StringQueue log;
-  QueueBinding logBinding{QueueBinding::Role::kLog, log};
-  test::RecordingPanelView view;
-  test::RecordingMessageBox messages;
-  test::ScriptedPacketSender server;
-  RiderLists lists;
-  LoginValues login;
-  TeamRoster roster{server, messages, lists, login};
-  std::unique_ptr<RiderBoard> board =
-      std::make_unique<RiderBoard>(view, messages, server, roster, lists, login);
-};
+class RoomEndToEndTest : public ::testing::Test, protected test::SimulatedRoomRig {};
 
 TEST_F(RoomEndToEndTest, TenRidersWithAllTheirSensorsShowValuesOnEveryPanel) {
   std::vector<std::string> team;
@@ -175,6 +85,7 @@ TEST_F(RoomEndToEndTest, AChannelTheStickClosesIsAssignedAgainWhileTheBoxIsTicke
   LoadTeam({RoomMember(1, "12099")});  // a strap nobody wears
   OpenSticks(1);
   Seat(0, 101);
+  Settle();  // the channel is open and searching from the start of the ride
   LogTexts();
   Ride(2500);
   std::vector<std::string> lines;
@@ -199,7 +110,7 @@ TEST_F(RoomEndToEndTest, UnpluggingAStickClearsItsRidersWhileTheOthersGoOn) {
   for (int k = 1; k <= 10; ++k) {
     // Straps only: eight on the first stick, two on the second.
     team.push_back(R"({"id":)" + std::to_string(100 + k) + R"(,"name":"r)" + std::to_string(k + 10) +
-                   R"(","device":[)" + Device(k, 12000 + k, 120) + "]}");
+                   R"(","device":[)" + test::DeviceJson(k, 12000 + k, 120) + "]}");
   }
   LoadTeam(team);
   OpenSticks(2);

@@ -131,7 +131,7 @@ void SimulatedStick::GarbleNextFrame() {
 
 void SimulatedStick::InjectJunk(const std::vector<std::uint8_t>& bytes) {
   std::lock_guard lock(mutex_);
-  Output(bytes.data(), bytes.size());
+  Output(bytes.data(), bytes.size(), 0);
 }
 
 void SimulatedStick::DelayNextResponse(std::uint32_t ms) {
@@ -144,6 +144,11 @@ std::uint32_t SimulatedStick::BadFramesReceived() const {
   return parser_.BadFrames();
 }
 
+std::uint64_t SimulatedStick::FramesDelivered() const {
+  std::lock_guard lock(mutex_);
+  return framesDelivered_;
+}
+
 void SimulatedStick::OnFrame(std::uint8_t id, const std::uint8_t* data, std::uint8_t length) {
   if (delayNextMs_ == 0) {
     HandleCommand(id, data, length);
@@ -152,9 +157,12 @@ void SimulatedStick::OnFrame(std::uint8_t id, const std::uint8_t* data, std::uin
   // Everything this command causes goes out later, in one piece.
   std::vector<std::uint8_t> held;
   capture_ = &held;
+  capturedFrames_ = 0;
   HandleCommand(id, data, length);
   capture_ = nullptr;
-  if (!held.empty()) delayed_.push_back({room_.TicksAfterMs(delayNextMs_), std::move(held)});
+  if (!held.empty()) {
+    delayed_.push_back({room_.TicksAfterMs(delayNextMs_), std::move(held), capturedFrames_});
+  }
   delayNextMs_ = 0;
 }
 
@@ -364,9 +372,9 @@ void SimulatedStick::PumpLocked(std::uint64_t now) {
     const auto channel = static_cast<std::uint8_t>(which);
     switch (what) {
       case What::kDelayed: {
-        const std::vector<std::uint8_t> bytes = std::move(delayed_[which].bytes);
+        const Delayed late = std::move(delayed_[which]);
         delayed_.erase(delayed_.begin() + static_cast<std::ptrdiff_t>(which));
-        Output(bytes.data(), bytes.size());
+        Output(late.bytes.data(), late.bytes.size(), late.frames);
         break;
       }
       case What::kTick:
@@ -399,19 +407,24 @@ void SimulatedStick::RfEvent(std::uint8_t channel, std::uint8_t code) {
 void SimulatedStick::Send(std::uint8_t id, const std::uint8_t* data, std::uint8_t length) {
   std::uint8_t frame[kAntFrameOverhead + 255];
   const std::size_t size = EncodeAntFrame(id, data, length, frame);
-  if (garbleNext_) {
+  const bool garbled = garbleNext_;
+  if (garbled) {
     frame[size - 1] ^= 0xFF;
     garbleNext_ = false;
   }
-  Output(frame, size);
+  Output(frame, size, garbled ? 0 : 1);
 }
 
-void SimulatedStick::Output(const std::uint8_t* bytes, std::size_t count) {
+void SimulatedStick::Output(const std::uint8_t* bytes, std::size_t count, std::uint64_t frames) {
   if (capture_ != nullptr) {
     capture_->insert(capture_->end(), bytes, bytes + count);
+    capturedFrames_ += frames;
     return;
   }
-  if (sink_ != nullptr && pluggedIn_ && count > 0) sink_->OnStickBytes(bytes, count);
+  if (sink_ != nullptr && pluggedIn_ && count > 0) {
+    framesDelivered_ += frames;  // first: a host never seems ahead of the stick
+    sink_->OnStickBytes(bytes, count);
+  }
 }
 
 }  // namespace vel::sim

@@ -77,6 +77,9 @@ class SimulatedStick {
   void DelayNextResponse(std::uint32_t ms);  // what the next command causes comes late
 
   std::uint32_t BadFramesReceived() const;
+  // Frames handed to the host so far (a host that has handled as many has
+  // caught up with the stick).
+  std::uint64_t FramesDelivered() const;
 
  private:
   enum class ChannelState : std::uint8_t { kUnassigned = 0, kAssigned = 1, kSearching = 2, kTracking = 3 };
@@ -100,6 +103,7 @@ class SimulatedStick {
   struct Delayed {
     std::uint64_t due;
     std::vector<std::uint8_t> bytes;
+    std::uint64_t frames;  // whole, well-formed frames among the bytes
   };
 
   void PowerOn();
@@ -113,7 +117,8 @@ class SimulatedStick {
   void Respond(std::uint8_t channel, std::uint8_t answered, std::uint8_t code);
   void RfEvent(std::uint8_t channel, std::uint8_t code);
   void Send(std::uint8_t id, const std::uint8_t* data, std::uint8_t length);
-  void Output(const std::uint8_t* bytes, std::size_t count);
+  // `frames`: how many well-formed frames the bytes hold.
+  void Output(const std::uint8_t* bytes, std::size_t count, std::uint64_t frames);
 
   VirtualRoom& room_;
   const int index_;
@@ -128,6 +133,8 @@ class SimulatedStick {
   bool garbleNext_ = false;
   std::uint32_t delayNextMs_ = 0;
   std::vector<std::uint8_t>* capture_ = nullptr;  // output held back for a late response
+  std::uint64_t capturedFrames_ = 0;
+  std::uint64_t framesDelivered_ = 0;
 };
 
 }  // namespace vel::sim

@@ -1,0 +1,149 @@
+#include "app/panel_readings.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "common/tick_clock.h"
+#include "sensors/sensor_event.h"
+#include "support/board_rig.h"
+
+namespace vel {
+namespace {
+
+using ::testing::ElementsAre;
+
+// Readings as the decoders push them, drained by the board.
+class PanelReadingsTest : public ::testing::Test, protected test::BoardRig {
+ protected:
+  void Push(EventHeader header, int panel, int graph, EventValue value, int type = 123) {
+    PushEvent(BuildReadingEvent(header, panel, type, graph, value, TickCount64()));
+  }
+
+  test::ManualTick tick{5000};
+};
+
+TEST_F(PanelReadingsTest, SpeedIsRoundedToATenthAndTheGraphGetsWholeKilometres) {
+  Push(EventHeader::kSpeed, 2, 0, EventValue::Real(12.349));
+  board->DrainEvents();
+  EXPECT_EQ(Text(2, PanelValue::kSpeed), " 12.3");
+  EXPECT_EQ(Text(2, PanelValue::kMaxSpeed), " 12.3");
+  Push(EventHeader::kSpeed, 2, 0, EventValue::Real(12.36));
+  board->DrainEvents();
+  EXPECT_EQ(Text(2, PanelValue::kSpeed), " 12.4");
+  EXPECT_EQ(view.Text(2, PanelValue::kSpeed), " 12.4");
+  EXPECT_EQ(Text(2, PanelValue::kMaxSpeed), " 12.4");
+}
+
+TEST_F(PanelReadingsTest, SpikesOverAShownSpeedAreDropped) {
+  const int series = view.AddSeries(0, series_colour::kSpeed);
+  Push(EventHeader::kSpeed, 0, series, EventValue::Real(20.0));
+  Push(EventHeader::kSpeed, 0, series, EventValue::Real(130.0));
+  board->DrainEvents();
+  EXPECT_EQ(Text(0, PanelValue::kSpeed), " 20.0");
+  EXPECT_EQ(Text(0, PanelValue::kMaxSpeed), " 20.0");
+  EXPECT_THAT(view.panels[0].series[0]->samples, ElementsAre(20));
+
+  Push(EventHeader::kSpeed, 0, series, EventValue::Real(0.0));
+  Push(EventHeader::kSpeed, 0, series, EventValue::Real(130.0));  // over 0.0: accepted
+  Push(EventHeader::kSpeed, 1, series, EventValue::Real(130.0));  // nothing shown: accepted
+  board->DrainEvents();
+  EXPECT_EQ(Text(0, PanelValue::kSpeed), "130.0");
+  EXPECT_EQ(Text(1, PanelValue::kSpeed), "130.0");
+}
+
+TEST_F(PanelReadingsTest, GraphSamplesAreClampedAndRetractionsClearValueAndMaximum) {
+  const int speedSeries = view.AddSeries(0, series_colour::kSpeed);
+  const int cadenceSeries = view.AddSeries(0, series_colour::kCadence);
+  Push(EventHeader::kSpeed, 0, speedSeries, EventValue::Real(10500.0));
+  Push(EventHeader::kCadence, 0, cadenceSeries, EventValue::Integer(10500), 122);
+  Push(EventHeader::kDistance, 0, speedSeries, EventValue::Real(1.234f));
+  board->DrainEvents();
+  EXPECT_THAT(view.panels[0].series[0]->samples, ElementsAre(9999));
+  EXPECT_THAT(view.panels[0].series[1]->samples, ElementsAre(9999));
+  EXPECT_EQ(Text(0, PanelValue::kDistance), "  1.23");
+
+  Push(EventHeader::kDistance, 0, speedSeries, EventValue::Retract());
+  board->DrainEvents();
+  EXPECT_EQ(Text(0, PanelValue::kDistance), "");
+  EXPECT_EQ(Text(0, PanelValue::kSpeed), "10500.0") << "a retracted distance clears only itself";
+
+  view.panels[0].gear = {3, 4};
+  Push(EventHeader::kSpeed, 0, speedSeries, EventValue::Retract());
+  board->DrainEvents();
+  EXPECT_EQ(Text(0, PanelValue::kSpeed), "");
+  EXPECT_EQ(Text(0, PanelValue::kMaxSpeed), "");
+  EXPECT_FALSE(view.panels[0].series[0]) << "the series is removed";
+  EXPECT_EQ(view.panels[0].gear, (std::array<int, 2>{-1, -1}));
+  EXPECT_THAT(view.panels[0].series[1]->samples, ElementsAre(9999)) << "no negative sample";
+}
+
+TEST_F(PanelReadingsTest, StaleValuesClearAfterTenSecondsButMaximaStay) {
+  const int series = view.AddSeries(4, series_colour::kHeartRate);
+  Push(EventHeader::kHeartRate, 4, series, EventValue::Integer(150), 120);
+  Push(EventHeader::kPower, 4, series, EventValue::Integer(250), 11);
+  board->DrainEvents();
+  test::ManualTick::Advance(9999);
+  board->ClearStaleValues();
+  EXPECT_EQ(Text(4, PanelValue::kHeartRate), "  150");
+  test::ManualTick::Advance(1);
+  board->ClearStaleValues();
+  EXPECT_EQ(Text(4, PanelValue::kHeartRate), "");
+  EXPECT_EQ(Text(4, PanelValue::kPower), "");
+  EXPECT_EQ(Text(4, PanelValue::kMaxHeartRate), "  150");
+  EXPECT_THAT(view.panels[4].series[0]->samples, ElementsAre(150, 250, 0, 0));
+  board->ClearStaleValues();
+  EXPECT_EQ(view.panels[4].series[0]->samples.size(), 4u) << "once per silence";
+}
+
+TEST_F(PanelReadingsTest, NewBestIsReportedOnceAndKeptOnlyWhenTheServerTookIt) {
+  LoadTeam({test::MemberJson(5, "kim", "[]", R"({"speed":30.0,"cadence":90,"hrm":170})")});
+  board->SelectMember(1, EntryOf(5));
+  server.Fail(8);
+  Push(EventHeader::kSpeed, 1, 0, EventValue::Real(25.0));
+  Push(EventHeader::kSpeed, 1, 0, EventValue::Real(31.5));
+  board->DrainEvents();
+  ASSERT_EQ(server.Sent().size(), 2u);
+  EXPECT_EQ(server.LastSent(),
+            R"({"header":8,"rankingtype":0,"memberid":5,"membername":"kim","accountid":77,"score":31.5})");
+  EXPECT_EQ(roster.FindMember(5)->bestSpeed, 30.0) << "refused: the best stays";
+
+  server.Answer(8, R"({"header":8,"result":true})");
+  Push(EventHeader::kSpeed, 1, 0, EventValue::Real(31.5));  // not above the shown maximum
+  Push(EventHeader::kSpeed, 1, 0, EventValue::Real(32.0));
+  Push(EventHeader::kHeartRate, 1, 1, EventValue::Integer(175), 120);
+  Push(EventHeader::kHeartRate, 1, 1, EventValue::Integer(160), 120);
+  Push(EventHeader::kCadence, 1, 2, EventValue::Integer(85), 122);
+  board->DrainEvents();
+  ASSERT_EQ(server.Sent().size(), 4u);
+  EXPECT_EQ(server.Sent()[2],
+            R"({"header":8,"rankingtype":0,"memberid":5,"membername":"kim","accountid":77,"score":32})");
+  EXPECT_EQ(server.Sent()[3],
+            R"({"header":8,"rankingtype":2,"memberid":5,"membername":"kim","accountid":77,"score":175})");
+  EXPECT_EQ(roster.FindMember(5)->bestSpeed, 32.0);
+  EXPECT_EQ(roster.FindMember(5)->bestHeartRate, 175);
+  EXPECT_EQ(Text(1, PanelValue::kMaxHeartRate), "  175");
+}
+
+TEST_F(PanelReadingsTest, GearFollowsSpeedAndCadenceOfTheMembersBicycle) {
+  LoadTeam({test::MemberJson(5, "kim", "[]")});
+  board->SelectMember(0, EntryOf(5));
+  EXPECT_EQ(view.panels[0].gearCount, (std::array<int, 2>{2, 11}));
+  Push(EventHeader::kCadence, 0, 1, EventValue::Integer(90), 122);
+  Push(EventHeader::kSpeed, 0, 0, EventValue::Real(40.0));
+  board->DrainEvents();
+  EXPECT_EQ(view.panels[0].gear, (std::array<int, 2>{0, 7})) << "50/15 for a ratio of 3.534";
+
+  Push(EventHeader::kCadence, 0, 1, EventValue::Integer(0), 122);
+  board->DrainEvents();
+  EXPECT_EQ(view.panels[0].gear, (std::array<int, 2>{-1, -1})) << "no gear while not pedalling";
+
+  // A panel without a member shows no gear.
+  Push(EventHeader::kCadence, 3, 1, EventValue::Integer(90), 122);
+  Push(EventHeader::kSpeed, 3, 0, EventValue::Real(40.0));
+  view.panels[3].gear = {1, 1};
+  board->DrainEvents();
+  EXPECT_EQ(view.panels[3].gear, (std::array<int, 2>{-1, -1}));
+}
+
+}  // namespace
+}  // namespace vel
