@@ -23,10 +23,12 @@
 #include <thread>
 #include <vector>
 
+#include "ant/ant_frame.h"
 #include "ant/ant_receiver.h"
 #include "ant/serial_generic.h"
 #include "ant/sim/sim_clock.h"
 #include "ant/sim/virtual_room.h"
+#include "app/board_timers.h"
 #include "app/rider_board.h"
 #include "common/message_box.h"
 #include "server/packet_sender.h"
@@ -67,7 +69,7 @@ class TimedSerial : public vel::DSISerial, private vel::DSISerialCallback {
   void OnByte(std::uint8_t byte) override {
     // Follows the framing just far enough to see a data frame end.
     if (index_ == 0) {
-      if (byte == 0xA4) index_ = 1;
+      if (byte == vel::kAntSync) index_ = 1;
     } else if (index_ == 1) {
       length_ = byte;
       index_ = 2;
@@ -75,7 +77,7 @@ class TimedSerial : public vel::DSISerial, private vel::DSISerialCallback {
       if (index_ == 2) id_ = byte;
       if (index_ == 3) channel_ = byte;
       if (index_ == static_cast<int>(length_) + 3) {
-        if (id_ == 0x4E && channel_ < lastFrameUs_.size()) lastFrameUs_[channel_].store(NowUs());
+        if (id_ == vel::ant_id::kBroadcastData && channel_ < lastFrameUs_.size()) lastFrameUs_[channel_].store(NowUs());
         index_ = 0;
       } else {
         ++index_;
@@ -213,21 +215,12 @@ int main(int argc, char** argv) {
 
   const double cpuStart = CpuSeconds();
   const auto start = Clock::now();
-  auto nextClock = start;
-  auto nextWatchdog = start + std::chrono::seconds(10);
+  vel::BoardTimers timers(board, start);
   for (auto now = start; now - start < std::chrono::duration<double>(seconds); now = Clock::now()) {
-    board.DrainEvents();
-    if (now >= nextClock) {
-      board.UpdateClocks();
-      nextClock += std::chrono::milliseconds(500);
-    }
-    if (now >= nextWatchdog) {
-      board.ClearStaleValues();
-      nextWatchdog += std::chrono::seconds(10);
-    }
+    timers.Poll(now);
     for (std::string line; log.TryPop(line);) {
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::this_thread::sleep_for(std::chrono::milliseconds(vel::RiderBoard::kDrainPeriodMs));
   }
   const double cpu = CpuSeconds() - cpuStart;
   const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ant/ant_frame.h"
+#include "sensors/sensor_kinds.h"
 
 namespace vel::bench {
 
@@ -50,21 +51,21 @@ std::vector<std::vector<std::uint8_t>> SyntheticPayloads(int deviceType, int cou
     const std::uint8_t toggle = (n / 4) % 2 ? 0x80 : 0;
     const unsigned wheelTime = n * 250, wheel = n * 2, crankTime = n * 700, crank = n;
     switch (deviceType) {
-      case 120:
+      case device_type::kHeartRate:
         payloads.push_back({static_cast<std::uint8_t>(toggle | 4), 0, 0, 0, 0, 0, 0,
                             static_cast<std::uint8_t>(90 + n % 40)});
         break;
-      case 123:
+      case device_type::kBikeSpeed:
         payloads.push_back({toggle, 0, 0, 0, lo(wheelTime), hi(wheelTime), lo(wheel), hi(wheel)});
         break;
-      case 122:
+      case device_type::kBikeCadence:
         payloads.push_back({toggle, 0, 0, 0, lo(crankTime), hi(crankTime), lo(crank), hi(crank)});
         break;
-      case 121:
+      case device_type::kBikeSpeedCadence:
         payloads.push_back({lo(crankTime), hi(crankTime), lo(crank), hi(crank), lo(wheelTime),
                             hi(wheelTime), lo(wheel), hi(wheel)});
         break;
-      case 11:
+      case device_type::kBikePower:
         if (n % 2) {
           payloads.push_back({0x12, lo(n / 2), lo(n), 90, lo(crankTime), hi(crankTime), lo(n * 40),
                               hi(n * 40)});

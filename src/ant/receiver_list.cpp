@@ -3,6 +3,7 @@
 #include "common/ant_commands.h"
 #include "common/queues.h"
 #include "common/room.h"
+#include "common/verify.h"
 #include "sensors/channel_decoder.h"
 
 namespace vel {
@@ -23,6 +24,8 @@ void ReceiverList::AddReceiver(std::unique_ptr<AntReceiver> receiver) {
 }
 
 int ReceiverList::PlaceSensor(std::size_t index, int deviceType, DecoderSetup setup) {
+  // The channel plan places only sensors of the kinds the program decodes.
+  VEL_VERIFY_OR_DEBUG_ASSERT(IsDecodedDeviceType(deviceType)) { return -1; }
   AntReceiver& receiver = At(index);
   // A sensor is opened at most once per stick.
   bool already = false;

@@ -4,6 +4,7 @@
 #include <map>
 #include <thread>
 
+#include "app/board_timers.h"
 #include "common/room.h"
 #include "sensors/sensor_kinds.h"
 #include "server/request_executor.h"
@@ -94,27 +95,18 @@ void RoomMonitor::Seat(int panel, std::uint64_t memberId) {
 }
 
 void RoomMonitor::Run(const std::atomic<bool>& stop) {
-  using Clock = std::chrono::steady_clock;
+  using Clock = BoardTimers::Clock;
   const auto start = Clock::now();
-  auto nextClock = start;
-  auto nextWatchdog = start + std::chrono::seconds(10);
+  BoardTimers timers(*board_, start);
   while (!stop.load()) {
     const auto now = Clock::now();
     if (options_.seconds &&
         now - start >= std::chrono::duration<double>(*options_.seconds)) {
       break;
     }
-    board_->DrainEvents();
-    if (now >= nextClock) {
-      board_->UpdateClocks();
-      nextClock += std::chrono::milliseconds(500);
-    }
-    if (now >= nextWatchdog) {
-      board_->ClearStaleValues();
-      nextWatchdog += std::chrono::seconds(10);
-    }
+    timers.Poll(now);
     DrainLog();
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::this_thread::sleep_for(std::chrono::milliseconds(RiderBoard::kDrainPeriodMs));
   }
   board_->DrainEvents();
 }
