@@ -41,7 +41,7 @@ TEST_F(PanelReadingsTest, SpikesOverAShownSpeedAreDropped) {
   board->DrainEvents();
   EXPECT_EQ(Text(0, PanelValue::kSpeed), " 20.0");
   EXPECT_EQ(Text(0, PanelValue::kMaxSpeed), " 20.0");
-  EXPECT_THAT(view.panels[0].series[0]->samples, ElementsAre(20));
+  EXPECT_THAT(view.Samples(0, 0), ElementsAre(20));
 
   Push(EventHeader::kSpeed, 0, series, EventValue::Real(0.0));
   Push(EventHeader::kSpeed, 0, series, EventValue::Real(130.0));  // over 0.0: accepted
@@ -58,8 +58,8 @@ TEST_F(PanelReadingsTest, GraphSamplesAreClampedAndRetractionsClearValueAndMaxim
   Push(EventHeader::kCadence, 0, cadenceSeries, EventValue::Integer(10500), 122);
   Push(EventHeader::kDistance, 0, speedSeries, EventValue::Real(1.234f));
   board->DrainEvents();
-  EXPECT_THAT(view.panels[0].series[0]->samples, ElementsAre(9999));
-  EXPECT_THAT(view.panels[0].series[1]->samples, ElementsAre(9999));
+  EXPECT_THAT(view.Samples(0, 0), ElementsAre(9999));
+  EXPECT_THAT(view.Samples(0, 1), ElementsAre(9999));
   EXPECT_EQ(Text(0, PanelValue::kDistance), "  1.23");
 
   Push(EventHeader::kDistance, 0, speedSeries, EventValue::Retract());
@@ -72,9 +72,9 @@ TEST_F(PanelReadingsTest, GraphSamplesAreClampedAndRetractionsClearValueAndMaxim
   board->DrainEvents();
   EXPECT_EQ(Text(0, PanelValue::kSpeed), "");
   EXPECT_EQ(Text(0, PanelValue::kMaxSpeed), "");
-  EXPECT_FALSE(view.panels[0].series[0]) << "the series is removed";
+  EXPECT_EQ(view.panels[0].series.Find(0), nullptr) << "the series is removed";
   EXPECT_EQ(view.panels[0].gear, (std::array<int, 2>{-1, -1}));
-  EXPECT_THAT(view.panels[0].series[1]->samples, ElementsAre(9999)) << "no negative sample";
+  EXPECT_THAT(view.Samples(0, 1), ElementsAre(9999)) << "no negative sample";
 }
 
 TEST_F(PanelReadingsTest, StaleValuesClearAfterTenSecondsButMaximaStay) {
@@ -90,9 +90,9 @@ TEST_F(PanelReadingsTest, StaleValuesClearAfterTenSecondsButMaximaStay) {
   EXPECT_EQ(Text(4, PanelValue::kHeartRate), "");
   EXPECT_EQ(Text(4, PanelValue::kPower), "");
   EXPECT_EQ(Text(4, PanelValue::kMaxHeartRate), "  150");
-  EXPECT_THAT(view.panels[4].series[0]->samples, ElementsAre(150, 250, 0, 0));
+  EXPECT_THAT(view.Samples(4, 0), ElementsAre(150, 250, 0, 0));
   board->ClearStaleValues();
-  EXPECT_EQ(view.panels[4].series[0]->samples.size(), 4u) << "once per silence";
+  EXPECT_EQ(view.Samples(4, 0).size(), 4u) << "once per silence";
 }
 
 TEST_F(PanelReadingsTest, NewBestIsReportedOnceAndKeptOnlyWhenTheServerTookIt) {

@@ -57,7 +57,7 @@ TEST_F(SensorBoxTest, FailedRegistrationsShowTheirMessageAndUntick) {
   for (auto box : {SensorBox::kSpeed, SensorBox::kCadence, SensorBox::kHeartRate, SensorBox::kPower}) {
     EXPECT_FALSE(board->BoxChecked(0, box));
   }
-  EXPECT_TRUE(view.panels[0].series.empty() ||
+  EXPECT_TRUE(view.panels[0].series.Size() == 0 ||
               view.SeriesOfColour(0, series_colour::kSpeed).empty())
       << "reserved series are given back";
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/rider_panel_view.h"
+#include "common/slot_table.h"
 
 namespace vel::test {
 
@@ -21,7 +22,7 @@ class RecordingPanelView : public RiderPanelView {
   };
   struct Panel {
     std::array<std::string, kPanelValueCount> texts;
-    std::vector<std::optional<Series>> series;
+    SlotTable<Series> series;
     std::array<int, 2> gearCount{-1, -1};
     std::array<int, 2> gear{-1, -1};
     std::array<std::pair<bool, bool>, kSensorBoxCount> boxes{};  // checked, enabled
@@ -33,29 +34,14 @@ class RecordingPanelView : public RiderPanelView {
   };
 
   int AddSeries(int panel, std::uint32_t colour) override {
-    auto& slots = panels[static_cast<std::size_t>(panel)].series;
-    for (std::size_t i = 0; i < slots.size(); ++i) {
-      if (!slots[i]) {
-        slots[i] = Series{colour, {}};
-        return static_cast<int>(i);
-      }
-    }
-    slots.push_back(Series{colour, {}});
-    return static_cast<int>(slots.size() - 1);
+    return panels[static_cast<std::size_t>(panel)].series.Add(Series{colour, {}});
   }
   void RemoveSeries(int panel, int series) override {
-    auto& slots = panels[static_cast<std::size_t>(panel)].series;
-    if (series < 0 || series >= static_cast<int>(slots.size()) || !slots[static_cast<std::size_t>(series)]) {
-      ++panels[static_cast<std::size_t>(panel)].removedUnknownSeries;
-      return;
-    }
-    slots[static_cast<std::size_t>(series)].reset();
+    Panel& p = panels[static_cast<std::size_t>(panel)];
+    if (!p.series.Remove(series)) ++p.removedUnknownSeries;
   }
   void PushSample(int panel, int series, int value) override {
-    auto& slots = panels[static_cast<std::size_t>(panel)].series;
-    if (series >= 0 && series < static_cast<int>(slots.size()) && slots[static_cast<std::size_t>(series)]) {
-      slots[static_cast<std::size_t>(series)]->samples.push_back(value);
-    }
+    if (Series* s = panels[static_cast<std::size_t>(panel)].series.Find(series)) s->samples.push_back(value);
   }
   void SetValueText(int panel, PanelValue value, const std::string& text) override {
     panels[static_cast<std::size_t>(panel)].texts[static_cast<std::size_t>(value)] = text;
@@ -88,10 +74,15 @@ class RecordingPanelView : public RiderPanelView {
   std::vector<int> SeriesOfColour(int panel, std::uint32_t colour) const {
     std::vector<int> out;
     const auto& slots = panels[static_cast<std::size_t>(panel)].series;
-    for (std::size_t i = 0; i < slots.size(); ++i) {
-      if (slots[i] && slots[i]->colour == colour) out.push_back(static_cast<int>(i));
+    for (std::size_t i = 0; i < slots.Size(); ++i) {
+      const Series* s = slots.Find(static_cast<int>(i));
+      if (s != nullptr && s->colour == colour) out.push_back(static_cast<int>(i));
     }
     return out;
+  }
+  // The samples of a live series (it must exist).
+  const std::vector<int>& Samples(int panel, int series) const {
+    return panels[static_cast<std::size_t>(panel)].series.Find(series)->samples;
   }
 
   std::array<Panel, 10> panels;

@@ -21,23 +21,12 @@ const char* ControlName(PanelValue value) {
 
 }  // namespace
 
-int JsonLineView::AddSeries(int panel, std::uint32_t) {
-  auto& inUse = seriesInUse_.at(static_cast<std::size_t>(panel));
-  for (std::size_t i = 0; i < inUse.size(); ++i) {
-    if (!inUse[i]) {
-      inUse[i] = true;
-      return static_cast<int>(i);
-    }
-  }
-  inUse.push_back(true);
-  return static_cast<int>(inUse.size() - 1);
+int JsonLineView::AddSeries(int panel, std::uint32_t colour) {
+  return series_.at(static_cast<std::size_t>(panel)).Add(colour);
 }
 
 void JsonLineView::RemoveSeries(int panel, int series) {
-  auto& inUse = seriesInUse_.at(static_cast<std::size_t>(panel));
-  if (series >= 0 && static_cast<std::size_t>(series) < inUse.size()) {
-    inUse[static_cast<std::size_t>(series)] = false;
-  }
+  series_.at(static_cast<std::size_t>(panel)).Remove(series);
 }
 
 void JsonLineView::SetValueText(int panel, PanelValue value, const std::string& text) {

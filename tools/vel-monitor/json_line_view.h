@@ -8,6 +8,8 @@
 
 #include "app/rider_panel_view.h"
 #include "common/message_box.h"
+#include "common/room.h"
+#include "common/slot_table.h"
 
 namespace vel {
 
@@ -39,7 +41,7 @@ class JsonLineView : public RiderPanelView, public MessageBox {
 
   LineSink out_;
   std::map<std::pair<int, std::string>, std::string> shown_;  // only changes are written
-  std::array<std::vector<bool>, 10> seriesInUse_;
+  std::array<SlotTable<std::uint32_t>, kRiderPanels> series_;  // the colours of the graphs' series
 };
 
 }  // namespace vel
