@@ -2,8 +2,8 @@
 
 #include <exception>
 
-#include "app_errcodes.h"
 #include "request_fields.h"
+#include "server/request_catalogue.h"
 
 namespace vel::companion {
 namespace {
@@ -112,11 +112,6 @@ value MemberJson(const MemberRecord& member) {
     json["score"] = value::null();
   }
   return json;
-}
-
-std::optional<RankingType> ToRankingType(int type) {
-  if (type < 0 || type > 2) return std::nullopt;
-  return static_cast<RankingType>(type);
 }
 
 value RankingJson(const std::vector<RankingRow>& rows, RankingType type) {

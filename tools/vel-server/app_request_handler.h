@@ -10,7 +10,7 @@ namespace vel::companion {
 // The application server's answer to one opened request: every header of
 // the program's catalogue (-1, 0 to 15, 17). Every reply carries "header"
 // (the request's, or null when it has none) and "result"; a refusal adds
-// "errcode" (app_errcodes.h) and a "message" for people reading the
+// "errcode" (vel::errcode) and a "message" for people reading the
 // traffic. Numbers have the kinds the program reads: ids unsigned 64-bit,
 // small numbers integers, height, weight and best speed floating.
 class AppRequestHandler {

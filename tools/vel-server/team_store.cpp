@@ -6,7 +6,6 @@
 #include <map>
 
 #include "activation_rules.h"
-#include "app_errcodes.h"
 
 namespace vel::companion {
 namespace {

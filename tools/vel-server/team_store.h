@@ -6,11 +6,12 @@
 #include <string_view>
 #include <vector>
 
+#include "server/request_catalogue.h"
 #include "sqlite_database.h"
 
 namespace vel::companion {
 
-// What a store operation gives: a value, or the errcode (app_errcodes.h)
+// What a store operation gives: a value, or the errcode (vel::errcode)
 // of why it was refused. A refused operation has changed nothing.
 template <typename T>
 struct Outcome {
@@ -59,8 +60,6 @@ struct MemberRecord {
   std::vector<DeviceRecord> devices;    // in the order they were added
   std::vector<BicycleRecord> bicycles;  // in the order they were added
 };
-
-enum class RankingType { kSpeed = 0, kCadence = 1, kHeartRate = 2 };
 
 struct RankingRow {
   std::string teamName;

@@ -9,15 +9,14 @@
 
 #include "server/packet_cipher.h"
 #include "server/packet_envelope.h"
+#include "server/request_catalogue.h"
 #include "support/companion_server.h"
 #include "vel-server/app_endpoint.h"
-#include "vel-server/app_errcodes.h"
 
 namespace vel {
 namespace {
 
 using web::json::value;
-namespace errcode = companion::errcode;
 
 struct RawAnswer {
   int status = 0;
