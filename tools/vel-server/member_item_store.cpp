@@ -10,7 +10,7 @@ namespace vel::companion {
 using Kind = SqliteTransaction::Kind;
 
 int MemberItemStore::Check(SqliteTransaction& tx, std::optional<std::int64_t> member,
-                       std::optional<std::int64_t> item) const {
+                           std::optional<std::int64_t> item) const {
   if (!member || !MemberExists(tx, *member)) return errcode::kUnknownMember;
   if (!item) return unknownErrcode_;
   auto statement =
@@ -20,7 +20,7 @@ int MemberItemStore::Check(SqliteTransaction& tx, std::optional<std::int64_t> me
 }
 
 Done MemberItemStore::Delete(std::uint64_t accountId, std::uint64_t memberId,
-                         std::uint64_t itemId) {
+                             std::uint64_t itemId) {
   const auto member = RowId(memberId);
   const auto item = RowId(itemId);
   SqliteTransaction tx(database_, Kind::kWrite);

@@ -110,7 +110,7 @@ TEST_F(BadPacketTest, PacketsThatAreNotARequestObjectAreAnsweredWithTheirErrcode
 
   // The header of a request that has one comes back.
   const RawAnswer answer = Post(Sealed(R"({"header":3,"accountid":1})"));
-  EXPECT_EQ(answer.reply.at("header").as_integer(), 3);
+  EXPECT_EQ(answer.reply.at("header").as_integer(), HeaderNumber(RequestHeader::kDeleteMember));
 }
 
 TEST_F(BadPacketTest, ThePacketIsReadLiterallyBesideOtherFields) {
@@ -119,7 +119,7 @@ TEST_F(BadPacketTest, ThePacketIsReadLiterallyBesideOtherFields) {
   std::string body;
   for (int i = 0; body.find('+') == std::string::npos; ++i) {
     value request = value::object(true);
-    request["header"] = value::number(10);
+    request["header"] = value::number(HeaderNumber(RequestHeader::kCheckTeamName));
     request["teamname"] = value::string("team" + std::to_string(i));
     body = *SealRequest(request);
   }
