@@ -9,6 +9,7 @@
 #include <cpprest/json.h>
 
 #include "server/packet_envelope.h"
+#include "server/request_catalogue.h"
 
 namespace {
 
@@ -17,8 +18,8 @@ using web::json::value;
 // A score report padded to `size` bytes of compact JSON text.
 value Request(std::size_t size) {
   value request = value::object(true);
-  request["header"] = value::number(8);
-  request["rankingtype"] = value::number(0);
+  request["header"] = value::number(vel::HeaderNumber(vel::RequestHeader::kReportScore));
+  request["rankingtype"] = value::number(vel::RankingNumber(vel::RankingType::kSpeed));
   request["memberid"] = value::number(uint64_t{123456789});
   request["accountid"] = value::number(uint64_t{987654321});
   request["score"] = value::number(41.5);
@@ -31,7 +32,7 @@ value Request(std::size_t size) {
 // A roster reply with `members` members of two devices each.
 value Reply(int members) {
   value reply = value::object();
-  reply["header"] = value::number(1);
+  reply["header"] = value::number(vel::HeaderNumber(vel::RequestHeader::kLoadMembers));
   reply["result"] = value::boolean(true);
   value list = value::array();
   for (int i = 0; i < members; ++i) {

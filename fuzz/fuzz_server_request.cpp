@@ -12,39 +12,29 @@
 #include <cpprest/asyncrt_utils.h>
 
 #include "server/packet_cipher.h"
-#include "vel-server/app_endpoint.h"
+#include "vel-server/companion_services.h"
 #include "vel-server/demo_seed.h"
 #include "vel-server/form_fields.h"
-#include "vel-server/patch_folder.h"
-#include "vel-server/schema_migrations.h"
-#include "vel-server/sign_in_pages.h"
 
 namespace {
 
 using namespace vel::companion;
 
-struct Server {
-  Server() : store(database), tokens(database), handler(store, tokens), app(handler),
-             patches(PatchRoot()), signIn(tokens) {
-    MigrateSchema(database);
-    SeedDemo(store);  // members, devices and bicycles for requests to name
-  }
+std::filesystem::path PatchRoot() {
+  const auto root = std::filesystem::temp_directory_path() / "vel-fuzz-patches";
+  std::filesystem::create_directories(root / "2");
+  std::ofstream(root / "2" / "a.zip") << "archive";
+  return root;
+}
 
-  static std::filesystem::path PatchRoot() {
-    const auto root = std::filesystem::temp_directory_path() / "vel-fuzz-patches";
-    std::filesystem::create_directories(root / "2");
-    std::ofstream(root / "2" / "a.zip") << "archive";
-    return root;
-  }
-
-  SqliteDatabase database{":memory:"};
-  TeamStore store;
-  TokenStore tokens;
-  AppRequestHandler handler;
-  AppEndpoint app;
-  PatchFolder patches;
-  SignInPages signIn;
-};
+// The server's own services over a database in memory, with the demo
+// team's members, devices and bicycles for requests to name.
+CompanionServices& Server() {
+  static CompanionServices services(":memory:", PatchRoot());
+  static const bool seeded = (SeedDemo(services.store), true);
+  (void)seeded;
+  return services;
+}
 
 }  // namespace
 
@@ -52,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The cipher reports each refused packet on standard output.
   static const bool quiet = std::freopen("/dev/null", "w", stdout) != nullptr;
   (void)quiet;
-  static Server server;
+  CompanionServices& server = Server();
   if (size == 0) return 0;
   const std::string rest(reinterpret_cast<const char*>(data) + 1, size - 1);
   switch (data[0] % 5) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 // The application server's vocabulary, shared by the program and the
 // companion server: the request numbers carried in "header", the ranking
 // types, and the "errcode" of a reply whose "result" is false.
@@ -37,6 +39,15 @@ enum class RankingType : int {
   kHeartRate = 2,
 };
 inline constexpr int kRankingTypes = 3;
+
+// The number a ranking type carries in "rankingtype".
+constexpr int RankingNumber(RankingType type) { return static_cast<int>(type); }
+
+// The ranking type of a "rankingtype" number; none for a number no type has.
+constexpr std::optional<RankingType> ToRankingType(int number) {
+  if (number < 0 || number >= kRankingTypes) return std::nullopt;
+  return static_cast<RankingType>(number);
+}
 
 // The "errcode" of a refused request. The program shows a message only for
 // kTeamNameUnavailable; the others tell a developer looking at the traffic

@@ -5,6 +5,7 @@
 
 #include "common/json_fields.h"
 #include "common/string_printf.h"
+#include "server/request_catalogue.h"
 #include "team/gear_lists.h"
 
 namespace vel {
@@ -16,12 +17,10 @@ const char* const kNameFree = "사용할 수 있는 팀네임 입니다.";
 const char* const kNameTaken = "사용할 수 없는 팀네임 입니다.";
 const char* const kNameChanged = "팀명이 변경 되었습니다.";
 const char* const kNameRegistered = "팀명이 등록 되었습니다.";
-constexpr std::int32_t kErrcodeNameTaken = 1;
-
 // Requests are written with their members in the order they are set.
-value Request(int header) {
+value Request(RequestHeader header) {
   value r = value::object(true);
-  r["header"] = value::number(header);
+  r["header"] = value::number(HeaderNumber(header));
   return r;
 }
 
@@ -111,7 +110,7 @@ bool TeamRoster::Send(const value& request, value& reply) {
 }
 
 bool TeamRoster::LoadMembers() {
-  value request = Request(1);
+  value request = Request(RequestHeader::kLoadMembers);
   request["accountid"] = Number(login_.accountId);
   value reply;
   if (!Send(request, reply)) return false;
@@ -142,7 +141,7 @@ bool TeamRoster::AddToMemberList(std::unique_ptr<MemberRecord> record) {
 }
 
 bool TeamRoster::AddMember(const std::string& name) {
-  value request = Request(2);
+  value request = Request(RequestHeader::kAddMember);
   request["accountid"] = Number(login_.accountId);
   request["membername"] = value::string(name);
   value reply;
@@ -158,7 +157,7 @@ bool TeamRoster::AddMember(const std::string& name) {
 
 bool TeamRoster::DeleteMember(std::uint64_t memberId) {
   if (FindMember(memberId) == nullptr) return false;
-  value request = Request(3);
+  value request = Request(RequestHeader::kDeleteMember);
   request["accountid"] = Number(login_.accountId);
   request["memberid"] = Number(memberId);
   value reply;
@@ -176,7 +175,7 @@ bool TeamRoster::AddDevice(std::int32_t type, const std::string& numberText) {
   ColourList* list = MutableSensorList(type);
   const auto number = ParseDecimal(numberText);
   if (member == nullptr || list == nullptr || !number) return false;
-  value request = Request(4);
+  value request = Request(RequestHeader::kAddDevice);
   request["memberid"] = Number(member->id);
   request["devicenumber"] = value::number(*number);
   request["devicetype"] = value::number(type);
@@ -194,7 +193,7 @@ bool TeamRoster::DeleteDevice(std::int32_t type, std::uint64_t deviceId) {
   MemberRecord* member = Selected();
   ColourList* list = MutableSensorList(type);
   if (member == nullptr || list == nullptr) return false;
-  value request = Request(5);
+  value request = Request(RequestHeader::kDeleteDevice);
   request["accountid"] = Number(login_.accountId);
   request["memberid"] = Number(member->id);
   request["deviceid"] = Number(deviceId);
@@ -214,13 +213,16 @@ bool TeamRoster::ToggleDevice(std::int32_t type, std::uint64_t deviceId) {
   ColourList* list = MutableSensorList(type);
   const ColourList::Entry* entry = list != nullptr ? list->Find(deviceId) : nullptr;
   if (member == nullptr || entry == nullptr) return false;
-  value request = Request(entry->colour != ColourList::kInactive ? 7 : 6);
+  const RequestHeader toggle = entry->colour != ColourList::kInactive
+                                   ? RequestHeader::kDeactivateDevice
+                                   : RequestHeader::kActivateDevice;
+  value request = Request(toggle);
   request["memberid"] = Number(member->id);
   request["deviceid"] = Number(deviceId);
   value reply;
   if (!Send(request, reply)) return false;
   const auto answered = ReadInt(reply, "header");
-  if (answered == 6) {
+  if (answered == HeaderNumber(RequestHeader::kActivateDevice)) {
     for (DeviceRecord& d : member->devices) {
       if (d.type != type) continue;
       if (d.id == deviceId) {
@@ -232,7 +234,7 @@ bool TeamRoster::ToggleDevice(std::int32_t type, std::uint64_t deviceId) {
         ShowInactive(d);
       }
     }
-  } else if (answered == 7) {
+  } else if (answered == HeaderNumber(RequestHeader::kDeactivateDevice)) {
     for (DeviceRecord& d : member->devices) {
       if (d.type == type && d.id == deviceId) {
         if (d.active) ShowInactive(d);
@@ -284,7 +286,7 @@ bool TeamRoster::SaveBodyInfo(std::optional<float> height, std::optional<float> 
                               std::optional<std::int32_t> gender) {
   MemberRecord* member = Selected();
   if (member == nullptr) return false;
-  value request = Request(12);
+  value request = Request(RequestHeader::kSaveBodyInfo);
   request["accountid"] = Number(login_.accountId);
   request["memberid"] = Number(member->id);
   request["height"] = Optional(height);
@@ -305,7 +307,7 @@ bool TeamRoster::AddBicycle(const std::string& name, std::optional<float> weight
                             std::int32_t crank, std::int32_t cassette, std::int32_t tire) {
   MemberRecord* member = Selected();
   if (member == nullptr) return false;
-  value request = Request(15);
+  value request = Request(RequestHeader::kAddBicycle);
   request["memberid"] = Number(member->id);
   request["name"] = value::string(name);
   request["weight"] = Optional(weight);
@@ -330,7 +332,7 @@ bool TeamRoster::AddBicycle(const std::string& name, std::optional<float> weight
 bool TeamRoster::DeleteBicycle(std::uint64_t bicycleId) {
   MemberRecord* member = Selected();
   if (member == nullptr) return false;
-  value request = Request(17);
+  value request = Request(RequestHeader::kDeleteBicycle);
   request["accountid"] = Number(login_.accountId);
   request["memberid"] = Number(member->id);
   request["bicycleid"] = Number(bicycleId);
@@ -348,13 +350,16 @@ bool TeamRoster::ToggleBicycle(std::uint64_t bicycleId) {
   MemberRecord* member = Selected();
   const ColourList::Entry* entry = bicycles_.Find(bicycleId);
   if (member == nullptr || entry == nullptr) return false;
-  value request = Request(entry->colour != ColourList::kInactive ? 14 : 13);
+  const RequestHeader toggle = entry->colour != ColourList::kInactive
+                                   ? RequestHeader::kDeactivateBicycle
+                                   : RequestHeader::kActivateBicycle;
+  value request = Request(toggle);
   request["memberid"] = Number(member->id);
   request["bicycleid"] = Number(bicycleId);
   value reply;
   if (!Send(request, reply)) return false;
   const auto answered = ReadInt(reply, "header");
-  if (answered == 13) {
+  if (answered == HeaderNumber(RequestHeader::kActivateBicycle)) {
     for (BicycleRecord& b : member->bicycles) {
       if (b.id == bicycleId) {
         if (!b.active && bicycles_.MakeActive(bicycleId)) b.active = true;
@@ -362,7 +367,7 @@ bool TeamRoster::ToggleBicycle(std::uint64_t bicycleId) {
         b.active = false;
       }
     }
-  } else if (answered == 14) {
+  } else if (answered == HeaderNumber(RequestHeader::kDeactivateBicycle)) {
     for (BicycleRecord& b : member->bicycles) {
       if (b.id != bicycleId) continue;
       if (b.active && bicycles_.MakeInactive(b.id)) b.active = false;
@@ -372,9 +377,9 @@ bool TeamRoster::ToggleBicycle(std::uint64_t bicycleId) {
   return true;
 }
 
-std::optional<std::vector<TeamRoster::RankingRow>> TeamRoster::LoadRanking(int rankingType) {
-  value request = Request(9);
-  request["rankingtype"] = value::number(rankingType);
+std::optional<std::vector<TeamRoster::RankingRow>> TeamRoster::LoadRanking(RankingType type) {
+  value request = Request(RequestHeader::kLoadRanking);
+  request["rankingtype"] = value::number(RankingNumber(type));
   value reply;
   if (!Send(request, reply)) return std::nullopt;
   if (!HasNonNull(reply, "ranking") || !reply.at("ranking").is_array()) return std::nullopt;
@@ -393,19 +398,19 @@ std::optional<std::vector<TeamRoster::RankingRow>> TeamRoster::LoadRanking(int r
 }
 
 bool TeamRoster::CheckTeamName(const std::string& name) {
-  value request = Request(10);
+  value request = Request(RequestHeader::kCheckTeamName);
   request["teamname"] = value::string(name);
   value reply;
   if (Send(request, reply)) {
     messages_.Show(kNameFree);
     return true;
   }
-  if (ReadInt(reply, "errcode") == kErrcodeNameTaken) messages_.Show(kNameTaken);
+  if (ReadInt(reply, "errcode") == errcode::kTeamNameUnavailable) messages_.Show(kNameTaken);
   return false;
 }
 
 bool TeamRoster::ChangeTeamName(const std::string& name, NameChangeFrom from) {
-  value request = Request(11);
+  value request = Request(RequestHeader::kChangeTeamName);
   request["accountid"] = Number(login_.accountId);
   request["teamname"] = value::string(name);
   value reply;
@@ -414,7 +419,7 @@ bool TeamRoster::ChangeTeamName(const std::string& name, NameChangeFrom from) {
     login_.teamName = name;
     return true;
   }
-  if (ReadInt(reply, "errcode") == kErrcodeNameTaken) messages_.Show(kNameTaken);
+  if (ReadInt(reply, "errcode") == errcode::kTeamNameUnavailable) messages_.Show(kNameTaken);
   return false;
 }
 
@@ -479,12 +484,12 @@ const MemberRecord* TeamRoster::FindMember(std::uint64_t memberId) const {
 
 void TeamRoster::RecordBest(std::uint64_t memberId, int rankingType, double score) {
   MemberRecord* member = FindMutable(memberId);
-  if (member == nullptr) return;
-  switch (rankingType) {
-    case 0: member->bestSpeed = score; break;
-    case 1: member->bestCadence = static_cast<std::int32_t>(score); break;
-    case 2: member->bestHeartRate = static_cast<std::int32_t>(score); break;
-    default: break;
+  const auto type = ToRankingType(rankingType);
+  if (member == nullptr || !type) return;
+  switch (*type) {
+    case RankingType::kSpeed: member->bestSpeed = score; break;
+    case RankingType::kCadence: member->bestCadence = static_cast<std::int32_t>(score); break;
+    case RankingType::kHeartRate: member->bestHeartRate = static_cast<std::int32_t>(score); break;
   }
 }
 

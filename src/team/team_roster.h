@@ -12,6 +12,7 @@
 #include "common/message_box.h"
 #include "server/login_values.h"
 #include "server/packet_sender.h"
+#include "server/request_catalogue.h"
 #include "team/colour_list.h"
 #include "team/rider_lists.h"
 #include "team/roster_records.h"
@@ -59,9 +60,9 @@ class TeamRoster {
     std::string memberName;
     std::string score;
   };
-  // The best scores of one type (0 speed, 1 cadence, 2 heart rate), best
-  // first; none when the request fails or the reply holds no ranking.
-  std::optional<std::vector<RankingRow>> LoadRanking(int rankingType);
+  // The best scores of one type, best first; none when the request fails or
+  // the reply holds no ranking.
+  std::optional<std::vector<RankingRow>> LoadRanking(RankingType type);
 
   bool CheckTeamName(const std::string& name);
   bool ChangeTeamName(const std::string& name, NameChangeFrom from);
@@ -76,8 +77,9 @@ class TeamRoster {
   const ColourList& BicycleList() const { return bicycles_; }
 
   const MemberRecord* FindMember(std::uint64_t memberId) const;
-  // A best the server took from a score report: ranking type 0 speed,
-  // 1 cadence, 2 heart rate.
+  // A best the server took from a score report; `rankingType` is the
+  // report's "rankingtype" number (RankingNumber), and a number of no type
+  // changes nothing.
   void RecordBest(std::uint64_t memberId, int rankingType, double score);
   // Tooth counts of the member's active bicycle's chainrings or cassette
   // (largest first), with its position in the fixed list; none (position

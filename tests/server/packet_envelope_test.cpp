@@ -8,6 +8,7 @@
 #include <string>
 
 #include "server/packet_cipher.h"
+#include "server/request_catalogue.h"
 
 namespace vel {
 namespace {
@@ -35,7 +36,7 @@ value Body(const std::string& packet) {
 
 TEST(SealRequestTest, BodyIsTheFieldAndBase64OfTheCompactText) {
   value request = value::object(true);
-  request["header"] = value::number(8);
+  request["header"] = value::number(HeaderNumber(RequestHeader::kReportScore));
   request["membername"] = value::string("홍길동");
   const auto body = SealRequest(request);
   ASSERT_TRUE(body);
@@ -67,7 +68,7 @@ TEST(OpenReplyTest, OpensASealedReplyAndReplacesTheValue) {
   const auto body = SealReply(value::parse(R"({"header":10,"result":false,"errcode":1})"));
   ASSERT_TRUE(body);
   ASSERT_TRUE(OpenReply(*body, reply));
-  EXPECT_EQ(reply.at("errcode").as_integer(), 1);
+  EXPECT_EQ(reply.at("errcode").as_integer(), errcode::kTeamNameUnavailable);
   EXPECT_FALSE(reply.at("result").as_bool());
   // Members other than "packet" are ignored.
   value withMore = *body;

@@ -16,6 +16,7 @@
 
 #include "server/packet_cipher.h"
 #include "server/packet_envelope.h"
+#include "server/request_catalogue.h"
 #include "support/loopback_server.h"
 #include "support/recording_message_box.h"
 
@@ -28,6 +29,7 @@ using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::StartsWith;
 using web::http::http_request;
+using enum RequestHeader;
 using web::http::status_codes;
 using web::json::value;
 
@@ -56,9 +58,9 @@ std::vector<unsigned char> SealedWithOtherKey(const std::string& plain) {
   return out;
 }
 
-value Request(int header) {
+value Request(RequestHeader header) {
   value request = value::object();
-  request["header"] = value::number(header);
+  request["header"] = value::number(HeaderNumber(header));
   return request;
 }
 
@@ -93,7 +95,7 @@ class ExecutorTest : public ::testing::Test {
 TEST_F(ExecutorTest, PostsTheSealedFormAndOpensAResultTrue) {
   Answer(status_codes::OK, SealedBody(R"({"header":-1,"result":true,"appaccesstoken":"t"})"));
   value reply;
-  ASSERT_TRUE(executor_->SendPacket(Request(-1), reply));
+  ASSERT_TRUE(executor_->SendPacket(Request(kAppToken), reply));
   EXPECT_EQ(reply.at("appaccesstoken").as_string(), "t");
   EXPECT_THAT(box_.Texts(), IsEmpty());
 
@@ -102,14 +104,14 @@ TEST_F(ExecutorTest, PostsTheSealedFormAndOpensAResultTrue) {
   EXPECT_EQ(received[0].method, "POST");
   EXPECT_EQ(received[0].pathAndQuery, "/");
   EXPECT_EQ(received[0].contentType, "application/x-www-form-urlencoded; charset=utf-8");
-  EXPECT_EQ(received[0].body, *SealRequest(Request(-1)));
+  EXPECT_EQ(received[0].body, *SealRequest(Request(kAppToken)));
 }
 
 TEST_F(ExecutorTest, ResultFalseKeepsTheReplyReadable) {
   Answer(status_codes::OK, SealedBody(R"({"header":10,"result":false,"errcode":1})"));
   value reply;
-  EXPECT_FALSE(executor_->SendPacket(Request(10), reply));
-  EXPECT_EQ(reply.at("errcode").as_integer(), 1);
+  EXPECT_FALSE(executor_->SendPacket(Request(kCheckTeamName), reply));
+  EXPECT_EQ(reply.at("errcode").as_integer(), errcode::kTeamNameUnavailable);
   EXPECT_THAT(box_.Texts(), IsEmpty());
 }
 
@@ -119,7 +121,7 @@ TEST_F(ExecutorTest, AMissingNullOrNonBooleanResultCountsAsNo) {
                            R"([true])"}) {
     Answer(status_codes::OK, SealedBody(json));
     value reply;
-    EXPECT_FALSE(executor_->SendPacket(Request(1), reply)) << json;
+    EXPECT_FALSE(executor_->SendPacket(Request(kLoadMembers), reply)) << json;
     EXPECT_EQ(reply, value::parse(json));
   }
   EXPECT_THAT(box_.Texts(), IsEmpty());
@@ -129,7 +131,7 @@ TEST_F(ExecutorTest, OtherStatusesAreQuietAndNotOpened) {
   for (const auto status : {status_codes::NotFound, status_codes::InternalError}) {
     Answer(status, SealedBody(R"({"result":true})"));
     value reply = value::string("untouched");
-    EXPECT_FALSE(executor_->SendPacket(Request(1), reply)) << status;
+    EXPECT_FALSE(executor_->SendPacket(Request(kLoadMembers), reply)) << status;
     EXPECT_EQ(reply.as_string(), "untouched");
   }
   EXPECT_THAT(box_.Texts(), IsEmpty());
@@ -139,7 +141,7 @@ TEST_F(ExecutorTest, ReplyOfAnotherKeyIsAQuietFailureWithTheCipherLine) {
   Answer(status_codes::OK, BodyOfCipher(SealedWithOtherKey(R"({"header":1,"result":true})")));
   value reply = value::string("untouched");
   testing::internal::CaptureStdout();
-  EXPECT_FALSE(executor_->SendPacket(Request(1), reply));
+  EXPECT_FALSE(executor_->SendPacket(Request(kLoadMembers), reply));
   EXPECT_THAT(testing::internal::GetCapturedStdout(), StartsWith("ERR: EVP_DecryptFinal() - "));
   EXPECT_EQ(reply.as_string(), "untouched");
   EXPECT_THAT(box_.Texts(), IsEmpty());
@@ -149,7 +151,7 @@ TEST_F(ExecutorTest, PlaintextIsReadUpToAZeroByte) {
   const std::string plain("{\"header\":1,\"result\":true}\0trailing", 36);
   Answer(status_codes::OK, BodyOfCipher(*PacketCipher().Encrypt(plain)));
   value reply;
-  EXPECT_TRUE(executor_->SendPacket(Request(1), reply));
+  EXPECT_TRUE(executor_->SendPacket(Request(kLoadMembers), reply));
   EXPECT_EQ(reply.serialize(), R"({"header":1,"result":true})");
 }
 
@@ -162,7 +164,7 @@ TEST_F(ExecutorTest, RepliesTheProgramCannotReadShowTheMessageOnce) {
   for (const auto& [body, type] : replies) {
     Answer(status_codes::OK, body, type);
     value reply = value::string("untouched");
-    EXPECT_FALSE(executor_->SendPacket(Request(1), reply)) << body;
+    EXPECT_FALSE(executor_->SendPacket(Request(kLoadMembers), reply)) << body;
     EXPECT_EQ(reply.as_string(), "untouched");
   }
   EXPECT_EQ(box_.Texts(), std::vector<std::string>(replies.size(), kCheckConnectionMessage));
@@ -171,9 +173,9 @@ TEST_F(ExecutorTest, RepliesTheProgramCannotReadShowTheMessageOnce) {
 TEST_F(ExecutorTest, ARefusedConnectionShowsTheMessageOncePerCall) {
   NothingListens();
   value reply;
-  EXPECT_FALSE(executor_->SendPacket(Request(1), reply));
+  EXPECT_FALSE(executor_->SendPacket(Request(kLoadMembers), reply));
   EXPECT_THAT(box_.Texts(), ElementsAre("인터넷 상태를 체크해 주세요."));
-  EXPECT_FALSE(executor_->SendPacket(Request(1), reply));
+  EXPECT_FALSE(executor_->SendPacket(Request(kLoadMembers), reply));
   EXPECT_EQ(box_.Texts().size(), 2u);
   EXPECT_EQ(executor_->MainClientsMade(), 1);
 }
@@ -181,7 +183,7 @@ TEST_F(ExecutorTest, ARefusedConnectionShowsTheMessageOncePerCall) {
 TEST_F(ExecutorTest, RequestsUpTo4095BytesGoOutLongerOnesAreNot) {
   Answer(status_codes::OK, SealedBody(R"({"result":true})"));
   auto sized = [](std::size_t size) {
-    value request = Request(2);
+    value request = Request(kAddMember);
     request["name"] = value::string("");
     request["name"] = value::string(std::string(size - request.serialize().size(), 'n'));
     return request;
@@ -197,11 +199,13 @@ TEST_F(ExecutorTest, RequestsUpTo4095BytesGoOutLongerOnesAreNot) {
 
 TEST_F(ExecutorTest, ConcurrentFirstCallsShareOneClient) {
   // Each thread asks with its own header and must get its own answer.
-  constexpr int kThreads = 6;
+  constexpr RequestHeader kHeaders[] = {kSignIn,       kLoadMembers, kAddMember,
+                                        kDeleteMember, kAddDevice,   kDeleteDevice};
+  constexpr int kThreads = static_cast<int>(std::size(kHeaders));
   std::map<std::string, std::string> answers;
-  for (int t = 0; t < kThreads; ++t) {
-    answers[*SealRequest(Request(t))] =
-        SealedBody(R"({"result":true,"header":)" + std::to_string(t) + "}");
+  for (const RequestHeader header : kHeaders) {
+    answers[*SealRequest(Request(header))] =
+        SealedBody(R"({"result":true,"header":)" + std::to_string(HeaderNumber(header)) + "}");
   }
   server_ = std::make_unique<test::LoopbackServer>(
       [&answers](http_request& request, const test::ReceivedRequest& seen) {
@@ -218,7 +222,9 @@ TEST_F(ExecutorTest, ConcurrentFirstCallsShareOneClient) {
     threads.emplace_back([&, t] {
       while (!go.load()) std::this_thread::yield();
       value reply;
-      if (executor_->SendPacket(Request(t), reply) && reply.at("header").as_integer() == t) {
+      const RequestHeader header = kHeaders[t];
+      if (executor_->SendPacket(Request(header), reply) &&
+          reply.at("header").as_integer() == HeaderNumber(header)) {
         ++answered;
       }
     });

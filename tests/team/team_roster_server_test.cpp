@@ -148,16 +148,16 @@ TEST_F(RosterServerTest, ANewMaximumIsReportedOnceAndBecomesTheBestOnlyWhenTheSe
     speed(44.0);
     EXPECT_EQ(roster.FindMember(kim)->bestSpeed, 44.0);
   }
-  const auto ranking = roster.LoadRanking(0);
+  const auto ranking = roster.LoadRanking(RankingType::kSpeed);
   ASSERT_TRUE(ranking);
   ASSERT_EQ(ranking->size(), 1u);
   EXPECT_EQ((*ranking)[0].teamName, "fast");
   EXPECT_EQ((*ranking)[0].memberName, "kim");
   EXPECT_EQ((*ranking)[0].score, "44.000000");
-  const auto cadence = roster.LoadRanking(1);
+  const auto cadence = roster.LoadRanking(RankingType::kCadence);
   ASSERT_TRUE(cadence);
   EXPECT_EQ(cadence->at(0).score, "90");
-  EXPECT_TRUE(roster.LoadRanking(2)->empty());
+  EXPECT_TRUE(roster.LoadRanking(RankingType::kHeartRate)->empty());
 }
 
 }  // namespace

@@ -13,6 +13,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using enum RequestHeader;
 
 // Names of a list's entries with their colour: "123*" for an active one.
 std::vector<std::string> Shown(const ColourList& list) {
@@ -31,8 +32,15 @@ class TeamRosterTest : public ::testing::Test {
  protected:
   TeamRosterTest() { login.accountId = 77; login.teamName = "old"; }
 
+  // The reply to every later request with this header.
+  void Answer(RequestHeader header, const std::string& reply) {
+    server.Answer(HeaderNumber(header), reply);
+  }
+  // Requests with this header fail as a broken connection would.
+  void Fail(RequestHeader header) { server.Fail(HeaderNumber(header)); }
+
   void Load(const std::string& members) {
-    server.Answer(1, R"({"header":1,"result":true,"member":)" + members + "}");
+    Answer(kLoadMembers, R"({"header":1,"result":true,"member":)" + members + "}");
     ASSERT_TRUE(roster.LoadMembers());
   }
   // One member (id 5) with the given devices, shown in the team window.
@@ -105,9 +113,9 @@ TEST_F(TeamRosterTest, LoadStopsAtARepeatedIdAndSkipsMalformedMembers) {
 
 TEST_F(TeamRosterTest, FailedOrShapelessLoadsLeaveTheRosterEmpty) {
   EXPECT_FALSE(roster.LoadMembers());  // no answer at all
-  server.Answer(1, R"({"header":1,"result":true,"member":{"id":1}})");
+  Answer(kLoadMembers, R"({"header":1,"result":true,"member":{"id":1}})");
   EXPECT_FALSE(roster.LoadMembers());
-  server.Answer(1, R"({"header":1,"result":true,"member":[]})");
+  Answer(kLoadMembers, R"({"header":1,"result":true,"member":[]})");
   EXPECT_TRUE(roster.LoadMembers());
   EXPECT_TRUE(roster.Members().empty());
   EXPECT_THAT(RiderNames(riderLists, 0), ElementsAre(""));
@@ -121,18 +129,18 @@ TEST_F(TeamRosterTest, AMemberAlreadyOfferedInTheRiderPanelsEndsTheLoad) {
 }
 
 TEST_F(TeamRosterTest, AddAndDeleteMember) {
-  server.Answer(2, R"({"header":2,"result":true,"memberid":40})");
+  Answer(kAddMember, R"({"header":2,"result":true,"memberid":40})");
   ASSERT_TRUE(roster.AddMember("lee"));
   EXPECT_EQ(server.LastSent(), R"({"header":2,"accountid":77,"membername":"lee"})");
   ASSERT_NE(roster.FindMember(40), nullptr);
   riderLists.Select(3, 1);
   EXPECT_TRUE(riderLists.IsMemberInUse(40));
 
-  server.Fail(3);
+  Fail(kDeleteMember);
   EXPECT_FALSE(roster.DeleteMember(40));
   EXPECT_NE(roster.FindMember(40), nullptr) << "a failed request changes nothing";
 
-  server.Answer(3, R"({"header":3,"result":true})");
+  Answer(kDeleteMember, R"({"header":3,"result":true})");
   roster.SelectMember(40);
   ASSERT_TRUE(roster.DeleteMember(40));
   EXPECT_EQ(server.LastSent(), R"({"header":3,"accountid":77,"memberid":40})");
@@ -141,19 +149,19 @@ TEST_F(TeamRosterTest, AddAndDeleteMember) {
   EXPECT_THAT(RiderNames(riderLists, 3), ElementsAre("")) << "gone even where it was selected";
   EXPECT_FALSE(riderLists.Selection(3));
 
-  server.Fail(2);
+  Fail(kAddMember);
   EXPECT_FALSE(roster.AddMember("kang"));
   EXPECT_TRUE(roster.Members().empty());
 }
 
 TEST_F(TeamRosterTest, AddAndDeleteDevices) {
   LoadShown("[]");
-  server.Answer(4, R"({"header":4,"result":true,"deviceid":900})");
+  Answer(kAddDevice, R"({"header":4,"result":true,"deviceid":900})");
   ASSERT_TRUE(roster.AddDevice(120, "0123"));
   EXPECT_EQ(server.LastSent(), R"({"header":4,"memberid":5,"devicenumber":123,"devicetype":120})");
-  server.Answer(4, R"({"header":4,"result":true,"deviceid":901})");
+  Answer(kAddDevice, R"({"header":4,"result":true,"deviceid":901})");
   ASSERT_TRUE(roster.AddDevice(120, "9"));
-  server.Answer(4, R"({"header":4,"result":true,"deviceid":902})");
+  Answer(kAddDevice, R"({"header":4,"result":true,"deviceid":902})");
   ASSERT_TRUE(roster.AddDevice(120, "12"));
   EXPECT_THAT(Shown(roster.SensorList(120)), ElementsAre("12", "123", "9")) << "sorted as text";
   EXPECT_TRUE(roster.SensorList(120).HasText("123"));
@@ -161,7 +169,7 @@ TEST_F(TeamRosterTest, AddAndDeleteDevices) {
   EXPECT_FALSE(roster.AddDevice(120, "")) << "no number, no request";
   EXPECT_FALSE(roster.AddDevice(7, "1")) << "no list for that type";
 
-  server.Answer(5, R"({"header":5,"result":true})");
+  Answer(kDeleteDevice, R"({"header":5,"result":true})");
   ASSERT_TRUE(roster.DeleteDevice(120, 900));
   EXPECT_EQ(server.LastSent(), R"({"header":5,"accountid":77,"memberid":5,"deviceid":900})");
   EXPECT_THAT(Shown(roster.SensorList(120)), ElementsAre("12", "9"));
@@ -177,7 +185,7 @@ TEST_F(TeamRosterTest, CombinedSensorAndSpeedSensorExcludeEachOther) {
   LoadShown(R"([{"id":1,"active":true,"number":10,"type":123},
                 {"id":2,"active":true,"number":20,"type":122},
                 {"id":3,"active":false,"number":30,"type":121}])");
-  server.Answer(6, R"({"header":6,"result":true})");
+  Answer(kActivateDevice, R"({"header":6,"result":true})");
   ASSERT_TRUE(roster.ToggleDevice(121, 3));
   EXPECT_EQ(server.LastSent(), R"({"header":6,"memberid":5,"deviceid":3})");
   EXPECT_THAT(Active(), ElementsAre(false, false, true));
@@ -193,7 +201,7 @@ TEST_F(TeamRosterTest, PowerMeterAndCadenceSensorExcludeEachOther) {
                 {"id":2,"active":false,"number":20,"type":11},
                 {"id":3,"active":true,"number":30,"type":121},
                 {"id":4,"active":false,"number":40,"type":11}])");
-  server.Answer(6, R"({"header":6,"result":true})");
+  Answer(kActivateDevice, R"({"header":6,"result":true})");
   ASSERT_TRUE(roster.ToggleDevice(11, 2));
   EXPECT_THAT(Active(), ElementsAre(false, true, true, false));
   ASSERT_TRUE(roster.ToggleDevice(11, 4));
@@ -206,16 +214,16 @@ TEST_F(TeamRosterTest, PowerMeterAndCadenceSensorExcludeEachOther) {
 
 TEST_F(TeamRosterTest, ToggleOffSendsSevenAndOtherReplyHeadersChangeNothing) {
   LoadShown(R"([{"id":1,"active":true,"number":10,"type":120}])");
-  server.Answer(7, R"({"header":7,"result":true})");
+  Answer(kDeactivateDevice, R"({"header":7,"result":true})");
   ASSERT_TRUE(roster.ToggleDevice(120, 1));
   EXPECT_EQ(server.LastSent(), R"({"header":7,"memberid":5,"deviceid":1})");
   EXPECT_THAT(Active(), ElementsAre(false));
   EXPECT_THAT(Shown(roster.SensorList(120)), ElementsAre("10"));
 
-  server.Answer(6, R"({"header":99,"result":true})");
+  Answer(kActivateDevice, R"({"header":99,"result":true})");
   ASSERT_TRUE(roster.ToggleDevice(120, 1));
   EXPECT_THAT(Active(), ElementsAre(false));
-  server.Fail(6);
+  Fail(kActivateDevice);
   EXPECT_FALSE(roster.ToggleDevice(120, 1));
   EXPECT_FALSE(roster.ToggleDevice(120, 42)) << "no such entry, no request";
 }
@@ -223,7 +231,7 @@ TEST_F(TeamRosterTest, ToggleOffSendsSevenAndOtherReplyHeadersChangeNothing) {
 TEST_F(TeamRosterTest, BicyclesAddToggleAndDelete) {
   LoadShown("[]", R"([{"id":1,"active":true,"name":"old","crank":2,"cassette":5,"tire":1}])");
   EXPECT_THAT(Shown(roster.BicycleList()), ElementsAre("old*"));
-  server.Answer(15, R"({"header":15,"result":true,"bicycleid":2})");
+  Answer(kAddBicycle, R"({"header":15,"result":true,"bicycleid":2})");
   ASSERT_TRUE(roster.AddBicycle("new", 7.5f, 0, 3, -1));
   EXPECT_EQ(server.LastSent(),
             R"({"header":15,"memberid":5,"name":"new","weight":7.5,"crank":null,"cassette":3,"tire":null})");
@@ -232,18 +240,18 @@ TEST_F(TeamRosterTest, BicyclesAddToggleAndDelete) {
   EXPECT_EQ(added.cassette, 3);
   EXPECT_FALSE(added.active);
 
-  server.Answer(13, R"({"header":13,"result":true})");
+  Answer(kActivateBicycle, R"({"header":13,"result":true})");
   ASSERT_TRUE(roster.ToggleBicycle(2));
   EXPECT_EQ(server.LastSent(), R"({"header":13,"memberid":5,"bicycleid":2})");
   EXPECT_THAT(Shown(roster.BicycleList()), ElementsAre("new*", "old"));
   EXPECT_FALSE(roster.FindMember(5)->bicycles[0].active);
   EXPECT_TRUE(roster.FindMember(5)->bicycles[1].active);
 
-  server.Answer(14, R"({"header":14,"result":true})");
+  Answer(kDeactivateBicycle, R"({"header":14,"result":true})");
   ASSERT_TRUE(roster.ToggleBicycle(2));
   EXPECT_FALSE(roster.FindMember(5)->bicycles[1].active);
 
-  server.Answer(17, R"({"header":17,"result":true})");
+  Answer(kDeleteBicycle, R"({"header":17,"result":true})");
   ASSERT_TRUE(roster.DeleteBicycle(1));
   EXPECT_EQ(server.LastSent(), R"({"header":17,"accountid":77,"memberid":5,"bicycleid":1})");
   EXPECT_THAT(Shown(roster.BicycleList()), ElementsAre("new"));
@@ -252,33 +260,33 @@ TEST_F(TeamRosterTest, BicyclesAddToggleAndDelete) {
 
 TEST_F(TeamRosterTest, BodyDataIsSentWithNullsAndKeptOnSuccess) {
   LoadShown("[]");
-  server.Answer(12, R"({"header":12,"result":true})");
+  Answer(kSaveBodyInfo, R"({"header":12,"result":true})");
   ASSERT_TRUE(roster.SaveBodyInfo(ReadWholeAndTenths("175", ""), std::nullopt, 1));
   EXPECT_EQ(server.LastSent(),
             R"({"header":12,"accountid":77,"memberid":5,"height":175,"weight":null,"gender":1,"age":null})");
   EXPECT_EQ(roster.FindMember(5)->height, 175.0f);
   EXPECT_EQ(roster.FindMember(5)->gender, 1);
-  server.Fail(12);
+  Fail(kSaveBodyInfo);
   EXPECT_FALSE(roster.SaveBodyInfo(80.0f, 70.0f, std::nullopt));
   EXPECT_EQ(roster.FindMember(5)->height, 175.0f);
 }
 
 TEST_F(TeamRosterTest, TeamNameMessagesFollowTheReplyAndTheWindow) {
-  server.Answer(10, R"({"header":10,"result":true})");
+  Answer(kCheckTeamName, R"({"header":10,"result":true})");
   EXPECT_TRUE(roster.CheckTeamName("fast"));
-  server.Answer(10, R"({"header":10,"result":false,"errcode":1})");
+  Answer(kCheckTeamName, R"({"header":10,"result":false,"errcode":1})");
   EXPECT_FALSE(roster.CheckTeamName("taken"));
-  server.Answer(10, R"({"header":10,"result":false,"errcode":4})");
+  Answer(kCheckTeamName, R"({"header":10,"result":false,"errcode":4})");
   EXPECT_FALSE(roster.CheckTeamName("odd"));
   EXPECT_THAT(messages.Texts(),
               ElementsAre("사용할 수 있는 팀네임 입니다.", "사용할 수 없는 팀네임 입니다."));
 
-  server.Answer(11, R"({"header":11,"result":true})");
+  Answer(kChangeTeamName, R"({"header":11,"result":true})");
   EXPECT_TRUE(roster.ChangeTeamName("fast", TeamRoster::NameChangeFrom::kTeamWindow));
   EXPECT_EQ(server.LastSent(), R"({"header":11,"accountid":77,"teamname":"fast"})");
   EXPECT_EQ(login.teamName, "fast");
   EXPECT_TRUE(roster.ChangeTeamName("faster", TeamRoster::NameChangeFrom::kRegistration));
-  server.Answer(11, R"({"header":11,"result":false,"errcode":1})");
+  Answer(kChangeTeamName, R"({"header":11,"result":false,"errcode":1})");
   EXPECT_FALSE(roster.ChangeTeamName("taken", TeamRoster::NameChangeFrom::kTeamWindow));
   EXPECT_EQ(login.teamName, "faster");
   EXPECT_THAT(messages.Texts(),

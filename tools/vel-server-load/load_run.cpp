@@ -9,7 +9,9 @@
 #include <thread>
 #include <vector>
 
+#include "common/ant_message.h"
 #include "common/message_box.h"
+#include "server/request_catalogue.h"
 #include "server/request_executor.h"
 #include "server/server_config.h"
 #include "vel-server/token_store.h"
@@ -20,7 +22,9 @@ namespace {
 using web::json::value;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kDeviceTypes[] = {11, 120, 121, 122, 123};
+constexpr int kDeviceTypes[] = {device_type::kBikePower, device_type::kHeartRate,
+                                device_type::kBikeSpeedCadence, device_type::kBikeCadence,
+                                device_type::kBikeSpeed};
 
 class CountingMessageBox : public MessageBox {
  public:
@@ -31,9 +35,9 @@ class CountingMessageBox : public MessageBox {
   long shown_ = 0;
 };
 
-value Packet(int header) {
+value Packet(RequestHeader header) {
   value request = value::object(true);
-  request["header"] = value::number(header);
+  request["header"] = value::number(HeaderNumber(header));
   return request;
 }
 
@@ -47,7 +51,7 @@ class LoadClient {
     const std::string userId = companion::SignInUserId(
         "vel-server-load " + std::to_string(Clock::now().time_since_epoch().count()) + " " +
         std::to_string(index_));
-    value request = Packet(0);
+    value request = Packet(RequestHeader::kSignIn);
     request["type"] = value::string("facebook");
     request["account"] = value::string(userId);
     value reply;
@@ -58,7 +62,7 @@ class LoadClient {
 
   // Acknowledged things missing from the final LoadMembers.
   long Check(std::string& firstLoss) {
-    value request = Packet(1);
+    value request = Packet(RequestHeader::kLoadMembers);
     request["accountid"] = value::number(account_);
     value reply;
     if (!executor_.SendPacket(request, reply)) {
@@ -89,7 +93,7 @@ class LoadClient {
     static const char* kScoreKeys[] = {"speed", "cadence", "hrm"};
     for (const auto& [key, best] : bests_) {
       const auto found = loaded.find(key.first);
-      const char* name = kScoreKeys[key.second];
+      const char* name = kScoreKeys[RankingNumber(key.second)];
       if (found == loaded.end() || found->second->at("score").is_null() ||
           found->second->at("score").at(name).as_double() != best) {
         loss("best " + std::string(name) + " of member " + std::to_string(key.first));
@@ -127,13 +131,13 @@ class LoadClient {
     value reply;
     const int kind = members_.empty() ? 0 : i % 5;
     if (kind == 0) {
-      value request = Packet(2);
+      value request = Packet(RequestHeader::kAddMember);
       request["accountid"] = value::number(account_);
       request["membername"] = value::string("load" + std::to_string(i));
       if (Send(request, reply)) members_.push_back(reply.at("memberid").as_number().to_uint64());
     } else if (kind == 1 || (kind == 2 && devices_.empty())) {
       const std::uint64_t member = Pick(members_);
-      value request = Packet(4);
+      value request = Packet(RequestHeader::kAddDevice);
       request["memberid"] = value::number(member);
       request["devicenumber"] = value::number(i);
       request["devicetype"] = value::number(kDeviceTypes[i % 5]);
@@ -142,26 +146,27 @@ class LoadClient {
       }
     } else if (kind == 2) {
       const auto [device, member] = Pick(devices_);
-      value request = Packet(6);
+      value request = Packet(RequestHeader::kActivateDevice);
       request["memberid"] = value::number(member);
       request["deviceid"] = value::number(device);
       Send(request, reply);
     } else if (kind == 3) {
       const std::uint64_t member = Pick(members_);
-      const int type = i % 3;
-      const double score = type == 0 ? 20 + (i % 400) / 10.0 : 80 + i % 120;
-      value request = Packet(8);
-      request["rankingtype"] = value::number(type);
+      const auto type = static_cast<RankingType>(i % kRankingTypes);
+      const bool speed = type == RankingType::kSpeed;
+      const double score = speed ? 20 + (i % 400) / 10.0 : 80 + i % 120;
+      value request = Packet(RequestHeader::kReportScore);
+      request["rankingtype"] = value::number(RankingNumber(type));
       request["memberid"] = value::number(member);
       request["membername"] = value::string("load");
       request["accountid"] = value::number(account_);
-      request["score"] = type == 0 ? value::number(score) : value::number(static_cast<int>(score));
+      request["score"] = speed ? value::number(score) : value::number(static_cast<int>(score));
       if (Send(request, reply)) {
         double& best = bests_[{member, type}];
         best = std::max(best, score);
       }
     } else {
-      value request = Packet(1);
+      value request = Packet(RequestHeader::kLoadMembers);
       request["accountid"] = value::number(account_);
       Send(request, reply);
     }
@@ -175,7 +180,7 @@ class LoadClient {
   std::uint64_t account_ = 0;
   std::vector<std::uint64_t> members_;
   std::vector<std::pair<std::uint64_t, std::uint64_t>> devices_;  // (device, member)
-  std::map<std::pair<std::uint64_t, int>, double> bests_;
+  std::map<std::pair<std::uint64_t, RankingType>, double> bests_;
   std::vector<double> latencies_;
   long refused_ = 0;
 };

@@ -2,14 +2,9 @@
 
 #include <string>
 
-namespace vel {
+#include "load_options.h"
 
-struct LoadOptions {
-  std::string url;  // empty: start a server in-process on free ports
-  int clients = 8;
-  int requests = 500;  // per client
-  bool help = false;
-};
+namespace vel {
 
 struct LoadResult {
   long requests = 0;

@@ -11,17 +11,15 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "load_run.h"
+#include "tools/common/command_line.h"
 #include "vel-server/companion_server.h"
 
 namespace {
 
-constexpr char kUsage[] =
-    "usage: vel-server-load [--url http://HOST:PORT] [--clients N] [--requests M]\n"
-    "  N clients (default 8) send M sealed requests each (default 500) to the\n"
-    "  application server at URL, or to one started here on free ports with a\n"
-    "  temporary database, then check that nothing acknowledged was lost.\n";
+constexpr const char* kTool = "vel-server-load";
 
 int FreeLoopbackPort() {
   const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -36,35 +34,15 @@ int FreeLoopbackPort() {
   return ntohs(address.sin_port);
 }
 
-bool ParseCount(const char* text, int& out) {
-  char* end = nullptr;
-  const long value = std::strtol(text, &end, 10);
-  if (end == text || *end != '\0' || value < 1 || value > 100000) return false;
-  out = static_cast<int>(value);
-  return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  vel::LoadOptions options;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    } else if (arg == "--url" && hasValue) {
-      options.url = argv[++i];
-    } else if (arg == "--clients" && hasValue && ParseCount(argv[i + 1], options.clients)) {
-      ++i;
-    } else if (arg == "--requests" && hasValue && ParseCount(argv[i + 1], options.requests)) {
-      ++i;
-    } else {
-      std::fprintf(stderr, "vel-server-load: bad option %s\n%s", arg.c_str(), kUsage);
-      return 2;
-    }
-  }
+  const std::vector<std::string> args = vel::tools::Arguments(argc, argv);
+  if (vel::tools::AnsweredHelp(args, vel::kLoadUsage)) return 0;
+  std::string error;
+  const auto parsed = vel::ParseLoadOptions(args, error);
+  if (!parsed) return vel::tools::Fail(kTool, error + " (see --help)");
+  vel::LoadOptions options = *parsed;
 
   namespace fs = std::filesystem;
   std::unique_ptr<vel::companion::CompanionServer> server;
@@ -84,7 +62,7 @@ int main(int argc, char** argv) {
       server->Start();
       options.url = server->AppUrl();
     }
-    std::printf("vel-server-load: %d clients x %d requests against %s\n", options.clients,
+    std::printf("%s: %d clients x %d requests against %s\n", kTool, options.clients,
                 options.requests, options.url.c_str());
     std::fflush(stdout);
     const vel::LoadResult result = vel::RunLoad(options);
@@ -97,8 +75,8 @@ int main(int argc, char** argv) {
     if (server) server->Stop();
     if (!folder.empty()) fs::remove_all(folder);
     return result.lost == 0 && result.refused == 0 && result.broken == 0 ? 0 : 1;
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "vel-server-load: %s\n", error.what());
+  } catch (const std::exception& failure) {
+    std::fprintf(stderr, "%s: %s\n", kTool, failure.what());
     if (server) server->Stop();
     if (!folder.empty()) fs::remove_all(folder);
     return 1;

@@ -1,35 +1,33 @@
 #include "activation_rules.h"
 
+#include "common/ant_message.h"
+
 namespace vel::companion {
 namespace {
 
-constexpr int kPower = 11;
-constexpr int kHeartRate = 120;
-constexpr int kSpeedCadence = 121;
-constexpr int kCadence = 122;
-constexpr int kSpeed = 123;
+using namespace device_type;
 
-constexpr int kBySpeed[] = {kSpeedCadence};
-constexpr int kByCadence[] = {kSpeedCadence, kPower};
-constexpr int kBySpeedCadence[] = {kSpeed, kCadence};
-constexpr int kByPower[] = {kCadence};
+constexpr int kBySpeed[] = {kBikeSpeedCadence};
+constexpr int kByCadence[] = {kBikeSpeedCadence, kBikePower};
+constexpr int kBySpeedCadence[] = {kBikeSpeed, kBikeCadence};
+constexpr int kByPower[] = {kBikeCadence};
 
 }  // namespace
 
 bool IsDeviceType(int type) {
-  return type == kPower || type == kHeartRate || type == kSpeedCadence || type == kCadence ||
-         type == kSpeed;
+  return type == kBikePower || type == kHeartRate || type == kBikeSpeedCadence ||
+         type == kBikeCadence || type == kBikeSpeed;
 }
 
 std::span<const int> TypesSwitchedOffBy(int type) {
   switch (type) {
-    case kSpeed:
+    case kBikeSpeed:
       return kBySpeed;
-    case kCadence:
+    case kBikeCadence:
       return kByCadence;
-    case kSpeedCadence:
+    case kBikeSpeedCadence:
       return kBySpeedCadence;
-    case kPower:
+    case kBikePower:
       return kByPower;
     default:
       return {};

@@ -5,11 +5,11 @@
 #include <exception>
 #include <vector>
 
-#include "app_errcodes.h"
 #include "form_fields.h"
 #include "reply_writer.h"
 #include "server/packet_cipher.h"
 #include "server/packet_envelope.h"
+#include "server/request_catalogue.h"
 
 namespace vel::companion {
 namespace {

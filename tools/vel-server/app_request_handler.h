@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include <cpprest/json.h>
 
 #include "team_store.h"
@@ -8,11 +10,11 @@
 namespace vel::companion {
 
 // The application server's answer to one opened request: every header of
-// the program's catalogue (-1, 0 to 15, 17). Every reply carries "header"
-// (the request's, or null when it has none) and "result"; a refusal adds
-// "errcode" (app_errcodes.h) and a "message" for people reading the
-// traffic. Numbers have the kinds the program reads: ids unsigned 64-bit,
-// small numbers integers, height, weight and best speed floating.
+// the program's catalogue (RequestHeader), each answered by its own row of
+// a table. Every reply carries "header" (the request's, or null when it has
+// none) and "result"; a refusal adds "errcode" (vel::errcode) and a
+// "message" for people reading the traffic. Numbers have the kinds the
+// program reads (roster_json.h).
 class AppRequestHandler {
  public:
   AppRequestHandler(TeamStore& store, TokenStore& tokens) : store_(store), tokens_(tokens) {}
@@ -24,8 +26,6 @@ class AppRequestHandler {
                                   const std::string& message);
 
  private:
-  web::json::value Dispatch(int header, const web::json::value& request) const;
-
   TeamStore& store_;
   TokenStore& tokens_;
 };

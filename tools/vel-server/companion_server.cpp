@@ -8,16 +8,10 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "app_endpoint.h"
-#include "app_request_handler.h"
+#include "companion_services.h"
 #include "demo_seed.h"
 #include "form_fields.h"
-#include "patch_folder.h"
 #include "schema_migrations.h"
-#include "sign_in_pages.h"
-#include "sqlite_database.h"
-#include "team_store.h"
-#include "token_store.h"
 #include "worker_pool.h"
 
 namespace vel::companion {
@@ -51,16 +45,11 @@ std::string Printable(std::string text) {
 
 }  // namespace
 
-struct CompanionServer::Services {
-  Services(const ServerOptions& options, std::shared_ptr<RequestLog> requestLog)
-      : log(std::move(requestLog)),
-        database(options.database),
-        store(database),
-        tokens(database),
-        handler(store, tokens),
-        app(handler),
-        patches(options.patches),
-        signIn(tokens) {}
+// What the listeners' callbacks share: the log, the services that answer,
+// and the count of requests not answered yet.
+struct CompanionServer::Shared {
+  Shared(const ServerOptions& options, std::shared_ptr<RequestLog> requestLog)
+      : log(std::move(requestLog)), services(options.database, options.patches) {}
 
   void Enter() {
     std::lock_guard lock(mutex);
@@ -78,13 +67,7 @@ struct CompanionServer::Services {
   }
 
   std::shared_ptr<RequestLog> log;
-  SqliteDatabase database;
-  TeamStore store;
-  TokenStore tokens;
-  AppRequestHandler handler;
-  AppEndpoint app;
-  PatchFolder patches;
-  SignInPages signIn;
+  CompanionServices services;
 
   std::mutex mutex;
   std::condition_variable idle;
@@ -110,15 +93,15 @@ void CompanionServer::Start() {
     if (error) log_->Note("patch folder " + options_.patches.string() + ": " + error.message());
   }
 
-  std::shared_ptr<Services> services;
+  std::shared_ptr<Shared> shared;
   try {
-    services = std::make_shared<Services>(options_, log_);
-    const int found = MigrateSchema(services->database);
+    shared = std::make_shared<Shared>(options_, log_);
+    const int found = shared->services.schemaFound;
     log_->Note("database " + options_.database.string() + ", schema version " +
                std::to_string(LatestSchemaVersion()) +
                (found < LatestSchemaVersion() ? " (was " + std::to_string(found) + ")" : ""));
     if (options_.demo) {
-      const DemoSeedResult seeded = SeedDemo(services->store);
+      const DemoSeedResult seeded = SeedDemo(shared->services.store);
       log_->Note(std::string("demo: team ") + kDemoTeam + " of sign-in user \"" + kDemoUser +
                  "\", account " + std::to_string(seeded.accountId) + ", " +
                  std::to_string(seeded.membersAdded) + " riders added");
@@ -134,8 +117,8 @@ void CompanionServer::Start() {
     try {
       auto listener = std::make_unique<http_listener>(urls[i]);
       const Listener kind = kinds[i];
-      listener->support([services, workers, kind](http_request request) {
-        Serve(services, workers, kind, std::move(request));
+      listener->support([shared, workers, kind](http_request request) {
+        Serve(shared, workers, kind, std::move(request));
       });
       listener->open().wait();
       opened.push_back(std::move(listener));
@@ -151,7 +134,7 @@ void CompanionServer::Start() {
     }
   }
   listeners_ = std::move(opened);
-  services_ = std::move(services);
+  shared_ = std::move(shared);
   workers_ = std::move(workers);
   log_->Note("application server on " + urls[0] + ", patch server on " + urls[1] +
              " (folder " + options_.patches.string() + "), sign-in on " + urls[2]);
@@ -169,26 +152,25 @@ void CompanionServer::Stop() {
   // A request still being answered keeps the services alive through its
   // own reference, so giving up the wait never pulls the database from
   // under it.
-  if (!services_->WaitIdle(std::chrono::milliseconds(kStopWaitMs))) {
+  if (!shared_->WaitIdle(std::chrono::milliseconds(kStopWaitMs))) {
     log_->Note("stopping with requests still in flight");
   }
   workers_->Stop();
   workers_.reset();
-  services_.reset();
+  shared_.reset();
   log_->Note("stopped");
 }
 
-void CompanionServer::Serve(const std::shared_ptr<Services>& services,
+void CompanionServer::Serve(const std::shared_ptr<Shared>& shared,
                             const std::shared_ptr<WorkerPool>& workers, Listener which,
                             http_request request) {
-  services->Enter();
+  shared->Enter();
   const char* name = which == Listener::kApp     ? "app"
                      : which == Listener::kPatch ? "patch"
                                                  : "sign-in";
-  const Finish finish = [services, name, request](const std::string& what,
-                                                  const std::string& result,
-                                                  const HttpAnswer& answer) {
-    services->log->Write(name, request.method(), Printable(what), result);
+  const Finish finish = [shared, name, request](const std::string& what, const std::string& result,
+                                                const HttpAnswer& answer) {
+    shared->log->Write(name, request.method(), Printable(what), result);
     http_response response(static_cast<web::http::status_code>(answer.status));
     // Bytes, not text: the library's text overloads cast between stream
     // buffer types.
@@ -199,13 +181,13 @@ void CompanionServer::Serve(const std::shared_ptr<Services>& services,
     // a restart of this server has closed under it (the program's client
     // would report its next request as a broken connection).
     response.headers().add("Connection", "close");
-    request.reply(response).then([services](const pplx::task<void>& sent) {
+    request.reply(response).then([shared](const pplx::task<void>& sent) {
       try {
         sent.get();
       } catch (const std::exception&) {
         // The client went away; nothing to tell it.
       }
-      services->Leave();
+      shared->Leave();
     });
   };
   if (request.headers().content_length() > kMaxReadBody) {
@@ -213,36 +195,36 @@ void CompanionServer::Serve(const std::shared_ptr<Services>& services,
     return;
   }
 
-  request.extract_vector().then([services, workers, which, name, request,
+  request.extract_vector().then([shared, workers, which, name, request,
                                  finish](pplx::task<std::vector<unsigned char>> read) {
     std::string body;
     try {
       const std::vector<unsigned char> bytes = read.get();
       body.assign(bytes.begin(), bytes.end());
     } catch (const std::exception&) {
-      services->log->Write(name, request.method(), Printable(request.request_uri().path()),
-                           "the body could not be read");
-      services->Leave();
+      shared->log->Write(name, request.method(), Printable(request.request_uri().path()),
+                         "the body could not be read");
+      shared->Leave();
       return;
     }
-    const bool posted = workers->Post([services, which, request, finish, body = std::move(body)] {
+    const bool posted = workers->Post([shared, which, request, finish, body = std::move(body)] {
       try {
-        Respond(*services, which, request, body, finish);
+        Respond(*shared, which, request, body, finish);
       } catch (const std::exception& failure) {
         try {
           finish(request.request_uri().path(), std::string("500 ") + failure.what(),
                  HttpAnswer{500, "text/plain", "the server failed\n", {}});
         } catch (const std::exception&) {
-          services->Leave();
+          shared->Leave();
         }
       }
     });
     // Stopping: the request goes unanswered with its connection.
-    if (!posted) services->Leave();
+    if (!posted) shared->Leave();
   });
 }
 
-void CompanionServer::Respond(Services& services, Listener which, const http_request& request,
+void CompanionServer::Respond(Shared& shared, Listener which, const http_request& request,
                               const std::string& body, const Finish& finish) {
   const std::string method = request.method();
   const std::string rawPath = request.request_uri().path();
@@ -255,7 +237,7 @@ void CompanionServer::Respond(Services& services, Listener which, const http_req
       } else if (method != web::http::methods::POST) {
         finish(path, "405", HttpAnswer{405, "text/plain", "only POST\n", {}});
       } else {
-        const AppAnswer answer = services.app.Answer(body);
+        const AppAnswer answer = shared.services.app.Answer(body);
         const std::string what = answer.header ? "header " + std::to_string(*answer.header) : "-";
         const std::string result = answer.status != 200 ? std::to_string(answer.status)
                                    : answer.result      ? "result true"
@@ -265,14 +247,15 @@ void CompanionServer::Respond(Services& services, Listener which, const http_req
       break;
     }
     case Listener::kPatch: {
-      const HttpAnswer answer = services.patches.Answer(method, path, ParseQuery(rawQuery));
+      const HttpAnswer answer = shared.services.patches.Answer(method, path, ParseQuery(rawQuery));
       finish(rawQuery.empty() ? path : path + "?" + rawQuery, std::to_string(answer.status),
              answer);
       break;
     }
     case Listener::kSignIn: {
       // Tokens travel in the query: the log names the page only.
-      const HttpAnswer answer = services.signIn.Answer(method, path, ParseQuery(rawQuery), body);
+      const HttpAnswer answer =
+          shared.services.signIn.Answer(method, path, ParseQuery(rawQuery), body);
       finish(path, std::to_string(answer.status), answer);
       break;
     }

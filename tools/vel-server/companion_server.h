@@ -15,9 +15,10 @@
 namespace vel::companion {
 
 // The companion server in one object: the application server, the patch
-// server and the development sign-in, each on its own HTTP listener, over
-// one database. The HTTP library's threads take requests in; a few threads
-// of the server's own answer them, the database one transaction at a time.
+// server and the development sign-in, each on its own HTTP listener in
+// front of CompanionServices (one database). The HTTP library's threads
+// take requests in; a few threads of the server's own answer them, the
+// database one transaction at a time.
 class CompanionServer {
  public:
   CompanionServer(ServerOptions options, RequestLog::Sink log);
@@ -45,7 +46,7 @@ class CompanionServer {
   const ServerOptions& Options() const { return options_; }
 
  private:
-  struct Services;
+  struct Shared;
   enum class Listener { kApp, kPatch, kSignIn };
   // Logs and sends the answer: what the log names, the result it gives.
   using Finish = std::function<void(const std::string& what, const std::string& result,
@@ -53,16 +54,16 @@ class CompanionServer {
 
   // On the HTTP library's thread: reads the body and hands the request to
   // the workers.
-  static void Serve(const std::shared_ptr<Services>& services,
+  static void Serve(const std::shared_ptr<Shared>& shared,
                     const std::shared_ptr<WorkerPool>& workers, Listener which,
                     web::http::http_request request);
   // On a worker.
-  static void Respond(Services& services, Listener which, const web::http::http_request& request,
+  static void Respond(Shared& shared, Listener which, const web::http::http_request& request,
                       const std::string& body, const Finish& finish);
 
   const ServerOptions options_;
   std::shared_ptr<RequestLog> log_;
-  std::shared_ptr<Services> services_;
+  std::shared_ptr<Shared> shared_;
   std::shared_ptr<WorkerPool> workers_;
   std::vector<std::unique_ptr<web::http::experimental::listener::http_listener>> listeners_;
 };

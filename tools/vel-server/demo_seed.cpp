@@ -4,21 +4,18 @@
 #include <stdexcept>
 
 #include "ant/sim/room_table.h"
+#include "common/ant_message.h"
 #include "token_store.h"
 
 namespace vel::companion {
 namespace {
 
-constexpr int kHeartRate = 120;
-constexpr int kSpeed = 123;
-constexpr int kCadence = 122;
-constexpr int kSpeedCadence = 121;
-constexpr int kPower = 11;
+using namespace device_type;
 
 std::set<int> ActiveTypes(int rider) {
-  if (rider <= 4) return {kHeartRate, kSpeedCadence, kPower};
-  if (rider <= 7) return {kHeartRate, kSpeed, kCadence};
-  return {kHeartRate, kSpeed, kPower};
+  if (rider <= 4) return {kHeartRate, kBikeSpeedCadence, kBikePower};
+  if (rider <= 7) return {kHeartRate, kBikeSpeed, kBikeCadence};
+  return {kHeartRate, kBikeSpeed, kBikePower};
 }
 
 }  // namespace
@@ -33,7 +30,7 @@ MemberRecord DemoMember(int rider) {
   constexpr double kBicycleKg = 8;
   member.body = {165.0 + 2 * rider, traits.massKg - kBicycleKg, rider % 2 == 1 ? 1 : 2};
   const std::set<int> active = ActiveTypes(rider);
-  for (const int type : {kHeartRate, kSpeed, kCadence, kSpeedCadence, kPower}) {
+  for (const int type : {kHeartRate, kBikeSpeed, kBikeCadence, kBikeSpeedCadence, kBikePower}) {
     for (const sim::RoomSensor& sensor : sim::RoomSensorTable()) {
       if (sensor.rider != rider || sensor.deviceType != type) continue;
       member.devices.push_back({0, active.count(type) > 0, sensor.deviceNumber, type});

@@ -1,16 +1,8 @@
 #include "form_fields.h"
 
+#include <charconv>
+
 namespace vel::companion {
-namespace {
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-}  // namespace
 
 std::optional<std::string> PercentDecode(std::string_view text, PlusSign plus) {
   std::string out;
@@ -21,10 +13,12 @@ std::optional<std::string> PercentDecode(std::string_view text, PlusSign plus) {
       out += ' ';
     } else if (c == '%') {
       if (i + 2 >= text.size()) return std::nullopt;
-      const int high = HexDigit(text[i + 1]);
-      const int low = HexDigit(text[i + 2]);
-      if (high < 0 || low < 0) return std::nullopt;
-      out += static_cast<char>(high * 16 + low);
+      // Two hexadecimal digits; no sign or prefix is taken.
+      const char* digits = text.data() + i + 1;
+      unsigned byte = 0;
+      const auto [end, error] = std::from_chars(digits, digits + 2, byte, 16);
+      if (error != std::errc() || end != digits + 2) return std::nullopt;
+      out += static_cast<char>(byte);
       i += 2;
     } else {
       out += c;

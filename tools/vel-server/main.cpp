@@ -9,8 +9,11 @@
 
 #include "companion_server.h"
 #include "server_options.h"
+#include "tools/common/command_line.h"
 
 namespace {
+
+constexpr const char* kTool = "vel-server";
 
 void WriteLine(const std::string& line) {
   std::fprintf(stdout, "%s\n", line.c_str());
@@ -20,17 +23,11 @@ void WriteLine(const std::string& line) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::vector<std::string> args = vel::tools::Arguments(argc, argv);
+  if (vel::tools::AnsweredHelp(args, vel::companion::kServerUsage)) return 0;
   std::string error;
-  const auto options =
-      vel::companion::ParseServerOptions(std::vector<std::string>(argv + 1, argv + argc), error);
-  if (!options) {
-    std::fprintf(stderr, "vel-server: %s\n%s", error.c_str(), vel::companion::kServerUsage);
-    return 2;
-  }
-  if (options->help) {
-    std::fputs(vel::companion::kServerUsage, stdout);
-    return 0;
-  }
+  const auto options = vel::companion::ParseServerOptions(args, error);
+  if (!options) return vel::tools::Fail(kTool, error + " (see --help)");
 
   // The stop signals are taken here, by sigwait, and nowhere else: they are
   // blocked before the HTTP library starts its threads, which inherit the
@@ -46,12 +43,13 @@ int main(int argc, char** argv) {
   try {
     server.Start();
   } catch (const std::exception& failure) {
-    std::fprintf(stderr, "vel-server: %s\n", failure.what());
+    // Status 1, not 2: the command line was fine, the start was not.
+    std::fprintf(stderr, "%s: %s\n", kTool, failure.what());
     return 1;
   }
   int received = 0;
   sigwait(&stops, &received);
-  WriteLine(std::string("vel-server: ") + (received == SIGINT ? "SIGINT" : "SIGTERM") +
+  WriteLine(std::string(kTool) + ": " + (received == SIGINT ? "SIGINT" : "SIGTERM") +
             ", stopping");
   server.Stop();
   return 0;

@@ -18,7 +18,7 @@ const char kServerUsage[] =
     "  --demo               seed the demo team of the sign-in user \"demo\" (once)\n"
     "  --help               this text\n"
     "\n"
-    "One line per request on standard output. SIGINT or SIGTERM stops it.\n";
+    "One line per request on standard output. SIGINT or SIGTERM stops it.";
 
 std::optional<std::string> ListenUrl(const std::string& address) {
   std::string rest = address;
@@ -42,10 +42,6 @@ std::optional<ServerOptions> ParseServerOptions(const std::vector<std::string>& 
   ServerOptions options;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (arg == "--help" || arg == "-h") {
-      options.help = true;
-      continue;
-    }
     if (arg == "--demo") {
       options.demo = true;
       continue;

@@ -16,13 +16,14 @@ struct ServerOptions {
   std::filesystem::path database = "vel-server.db";
   std::filesystem::path patches = "patches";
   bool demo = false;
-  bool help = false;
 };
 
+// What --help prints (without the last line break).
 extern const char kServerUsage[];
 
 // The options of a command line (without the program name); no value, with
 // `error` set, for an unknown option, a missing value or a bad address.
+// A lone --help is answered before (tools/common/command_line.h).
 std::optional<ServerOptions> ParseServerOptions(const std::vector<std::string>& args,
                                                 std::string& error);
 

@@ -6,8 +6,8 @@
 #include <thread>
 #include <vector>
 
+#include "server/request_catalogue.h"
 #include "tools/vel_server/app_session.h"
-#include "vel-server/app_errcodes.h"
 
 namespace vel {
 namespace {
@@ -15,7 +15,7 @@ namespace {
 using test::Packet;
 using test::U64;
 using web::json::value;
-namespace errcode = companion::errcode;
+using enum RequestHeader;
 
 class AppServerTest : public ::testing::Test {
  protected:
@@ -50,17 +50,18 @@ TEST_F(AppServerTest, SignInFindsOrMakesTheAccountOfASignInUser) {
 
   // The token of header -1 is one value for every asker.
   const auto appToken = [this] {
-    return session_.Ask(Packet(-1)).reply.at("appaccesstoken").as_string();
+    return session_.Ask(Packet(kAppToken)).reply.at("appaccesstoken").as_string();
   };
   EXPECT_EQ(appToken(), appToken());
 
   for (const value& account : {value::string(""), value::string("12a"), value::number(5)}) {
-    const test::Answered refused = session_.Ask(
-        Packet(0, {{"type", value::string("facebook")}, {"account", account}}));
+    const test::Answered refused =
+        session_.Ask(Packet(kSignIn, {{"type", value::string("facebook")}, {"account", account}}));
     EXPECT_FALSE(refused.ok) << account.serialize();
   }
-  EXPECT_EQ(session_.Ask(Packet(0, {{"type", value::string("google")},
-                                    {"account", value::string("1")}}))
+  EXPECT_EQ(session_
+                .Ask(Packet(kSignIn,
+                            {{"type", value::string("google")}, {"account", value::string("1")}}))
                 .Errcode(),
             errcode::kBadValue);
   EXPECT_THAT(session_.Box().Texts(), testing::IsEmpty());
@@ -70,10 +71,11 @@ TEST_F(AppServerTest, TeamNamesAreUniqueAndAnAccountMayTakeItsOwnAgain) {
   const std::uint64_t a = session_.Account("1001");
   const std::uint64_t b = session_.Account("1002");
   const auto check = [this](const std::string& name) {
-    return session_.Ask(Packet(10, {{"teamname", value::string(name)}}));
+    return session_.Ask(Packet(kCheckTeamName, {{"teamname", value::string(name)}}));
   };
   const auto change = [this](std::uint64_t account, const std::string& name) {
-    return session_.Ask(Packet(11, {{"accountid", U64(account)}, {"teamname", value::string(name)}}));
+    return session_.Ask(
+        Packet(kChangeTeamName, {{"accountid", U64(account)}, {"teamname", value::string(name)}}));
   };
 
   EXPECT_TRUE(check("번개팀").ok);
@@ -81,8 +83,9 @@ TEST_F(AppServerTest, TeamNamesAreUniqueAndAnAccountMayTakeItsOwnAgain) {
   EXPECT_EQ(check("번개팀").Errcode(), errcode::kTeamNameUnavailable);
   EXPECT_EQ(change(b, "번개팀").Errcode(), errcode::kTeamNameUnavailable);
   EXPECT_TRUE(change(a, "번개팀").ok);
-  EXPECT_EQ(session_.Ask(Packet(0, {{"type", value::string("facebook")},
-                                    {"account", value::string("1001")}}))
+  EXPECT_EQ(session_
+                .Ask(Packet(kSignIn, {{"type", value::string("facebook")},
+                                      {"account", value::string("1001")}}))
                 .reply.at("teamname")
                 .as_string(),
             "번개팀");
@@ -98,7 +101,7 @@ TEST_F(AppServerTest, TeamNamesAreUniqueAndAnAccountMayTakeItsOwnAgain) {
   }
   EXPECT_EQ(change(999999, "새팀").Errcode(), errcode::kUnknownAccount);
   const test::Answered replied = check("새팀");
-  EXPECT_EQ(replied.reply.at("header").as_integer(), 10);
+  EXPECT_EQ(replied.reply.at("header").as_integer(), HeaderNumber(kCheckTeamName));
 }
 
 TEST_F(AppServerTest, MembersDevicesAndBicyclesLoadWithTheProgramsNumberKinds) {
@@ -117,12 +120,13 @@ TEST_F(AppServerTest, MembersDevicesAndBicyclesLoadWithTheProgramsNumberKinds) {
                                                     value::number(1));
   const std::uint64_t plain = session_.AddBicycle(member, "출퇴근", value::null(),
                                                   value::number(0), value::null(), value::null());
-  ASSERT_TRUE(session_.Ask(Packet(12, {{"accountid", U64(account)},
-                                       {"memberid", U64(member)},
-                                       {"height", value::number(170.0)},
-                                       {"weight", value::number(double(65.3f))},
-                                       {"gender", value::number(2)},
-                                       {"age", value::null()}}))
+  ASSERT_TRUE(session_
+                  .Ask(Packet(kSaveBodyInfo, {{"accountid", U64(account)},
+                                              {"memberid", U64(member)},
+                                              {"height", value::number(170.0)},
+                                              {"weight", value::number(double(65.3f))},
+                                              {"gender", value::number(2)},
+                                              {"age", value::null()}}))
                   .ok);
 
   const value loaded = session_.Member(account, member);
@@ -153,12 +157,13 @@ TEST_F(AppServerTest, MembersDevicesAndBicyclesLoadWithTheProgramsNumberKinds) {
   }
 
   // Body data sent as null again clears it.
-  ASSERT_TRUE(session_.Ask(Packet(12, {{"accountid", U64(account)},
-                                       {"memberid", U64(member)},
-                                       {"height", value::null()},
-                                       {"weight", value::null()},
-                                       {"gender", value::null()},
-                                       {"age", value::null()}}))
+  ASSERT_TRUE(session_
+                  .Ask(Packet(kSaveBodyInfo, {{"accountid", U64(account)},
+                                              {"memberid", U64(member)},
+                                              {"height", value::null()},
+                                              {"weight", value::null()},
+                                              {"gender", value::null()},
+                                              {"age", value::null()}}))
                   .ok);
   EXPECT_TRUE(session_.Member(account, member).at("height").is_null());
   EXPECT_TRUE(session_.Member(account, member).at("gender").is_null());
@@ -168,9 +173,9 @@ TEST_F(AppServerTest, ValuesOutsideTheProgramsListsAndRangesAreRefused) {
   const std::uint64_t account = session_.Account("2101");
   const std::uint64_t member = session_.AddMember(account, "a");
   const auto addDevice = [&](int number, int type) {
-    return session_.Ask(Packet(4, {{"memberid", U64(member)},
-                                   {"devicenumber", value::number(number)},
-                                   {"devicetype", value::number(type)}}));
+    return session_.Ask(Packet(kAddDevice, {{"memberid", U64(member)},
+                                            {"devicenumber", value::number(number)},
+                                            {"devicetype", value::number(type)}}));
   };
   EXPECT_EQ(addDevice(12001, 124).Errcode(), errcode::kBadValue);
   EXPECT_EQ(addDevice(65536, 120).Errcode(), errcode::kBadValue);
@@ -180,9 +185,12 @@ TEST_F(AppServerTest, ValuesOutsideTheProgramsListsAndRangesAreRefused) {
   EXPECT_TRUE(addDevice(123, 123).ok);  // the same number of another type
 
   const auto addBicycle = [&](value crank, value cassette, value tire) {
-    return session_.Ask(Packet(15, {{"memberid", U64(member)}, {"name", value::string("b")},
-                                    {"weight", value::null()}, {"crank", crank},
-                                    {"cassette", cassette}, {"tire", tire}}));
+    return session_.Ask(Packet(kAddBicycle, {{"memberid", U64(member)},
+                                             {"name", value::string("b")},
+                                             {"weight", value::null()},
+                                             {"crank", crank},
+                                             {"cassette", cassette},
+                                             {"tire", tire}}));
   };
   EXPECT_EQ(addBicycle(value::number(4), value::null(), value::null()).Errcode(),
             errcode::kBadValue);
@@ -192,12 +200,18 @@ TEST_F(AppServerTest, ValuesOutsideTheProgramsListsAndRangesAreRefused) {
             errcode::kBadValue);
   EXPECT_TRUE(addBicycle(value::number(3), value::number(13), value::number(-1)).ok);
 
-  EXPECT_EQ(session_.Ask(Packet(2, {{"accountid", U64(account)}, {"membername", value::string("")}}))
-                .Errcode(),
-            errcode::kBadValue);
-  EXPECT_EQ(session_.Ask(Packet(12, {{"accountid", U64(account)}, {"memberid", U64(member)},
-                                     {"height", value::number(-5.0)}, {"weight", value::null()},
-                                     {"gender", value::number(3)}, {"age", value::null()}}))
+  EXPECT_EQ(
+      session_
+          .Ask(Packet(kAddMember, {{"accountid", U64(account)}, {"membername", value::string("")}}))
+          .Errcode(),
+      errcode::kBadValue);
+  EXPECT_EQ(session_
+                .Ask(Packet(kSaveBodyInfo, {{"accountid", U64(account)},
+                                            {"memberid", U64(member)},
+                                            {"height", value::number(-5.0)},
+                                            {"weight", value::null()},
+                                            {"gender", value::number(3)},
+                                            {"age", value::null()}}))
                 .Errcode(),
             errcode::kBadValue);
 }
@@ -213,30 +227,39 @@ TEST_F(AppServerTest, RequestsNamingWhatIsNotTheirsAreRefused) {
       session_.AddBicycle(member, "b", value::null(), value::null(), value::null(), value::null());
 
   // Another account's member, and ids that do not exist.
-  EXPECT_EQ(session_.Ask(Packet(3, {{"accountid", U64(theirs)}, {"memberid", U64(member)}}))
-                .Errcode(),
-            errcode::kUnknownMember);
-  EXPECT_EQ(session_.Ask(Packet(1, {{"accountid", U64(77777)}})).Errcode(),
+  EXPECT_EQ(
+      session_.Ask(Packet(kDeleteMember, {{"accountid", U64(theirs)}, {"memberid", U64(member)}}))
+          .Errcode(),
+      errcode::kUnknownMember);
+  EXPECT_EQ(session_.Ask(Packet(kLoadMembers, {{"accountid", U64(77777)}})).Errcode(),
             errcode::kUnknownAccount);
-  EXPECT_EQ(session_.Ask(Packet(1, {{"accountid", U64(UINT64_MAX)}})).Errcode(),
+  EXPECT_EQ(session_.Ask(Packet(kLoadMembers, {{"accountid", U64(UINT64_MAX)}})).Errcode(),
             errcode::kUnknownAccount);
-  EXPECT_EQ(session_.Ask(Packet(5, {{"accountid", U64(mine)}, {"memberid", U64(member)},
-                                    {"deviceid", U64(strangersDevice)}}))
+  EXPECT_EQ(session_
+                .Ask(Packet(kDeleteDevice, {{"accountid", U64(mine)},
+                                            {"memberid", U64(member)},
+                                            {"deviceid", U64(strangersDevice)}}))
                 .Errcode(),
             errcode::kUnknownDevice);
-  EXPECT_EQ(session_.Toggle(6, member, "deviceid", strangersDevice).Errcode(),
+  EXPECT_EQ(session_.Toggle(kActivateDevice, member, "deviceid", strangersDevice).Errcode(),
             errcode::kUnknownDevice);
-  EXPECT_EQ(session_.Toggle(13, stranger, "bicycleid", bicycle).Errcode(),
+  EXPECT_EQ(session_.Toggle(kActivateBicycle, stranger, "bicycleid", bicycle).Errcode(),
             errcode::kUnknownBicycle);
-  EXPECT_EQ(session_.Ask(Packet(17, {{"accountid", U64(theirs)}, {"memberid", U64(member)},
-                                     {"bicycleid", U64(bicycle)}}))
+  EXPECT_EQ(session_
+                .Ask(Packet(kDeleteBicycle, {{"accountid", U64(theirs)},
+                                             {"memberid", U64(member)},
+                                             {"bicycleid", U64(bicycle)}}))
                 .Errcode(),
             errcode::kUnknownMember);
-  EXPECT_EQ(session_.Report(theirs, member, 0, value::number(30.0)).Errcode(),
+  EXPECT_EQ(session_.Report(theirs, member, RankingType::kSpeed, value::number(30.0)).Errcode(),
             errcode::kUnknownMember);
-  EXPECT_EQ(session_.Ask(Packet(12, {{"accountid", U64(theirs)}, {"memberid", U64(member)},
-                                     {"height", value::null()}, {"weight", value::null()},
-                                     {"gender", value::null()}, {"age", value::null()}}))
+  EXPECT_EQ(session_
+                .Ask(Packet(kSaveBodyInfo, {{"accountid", U64(theirs)},
+                                            {"memberid", U64(member)},
+                                            {"height", value::null()},
+                                            {"weight", value::null()},
+                                            {"gender", value::null()},
+                                            {"age", value::null()}}))
                 .Errcode(),
             errcode::kUnknownMember);
 
@@ -258,12 +281,14 @@ TEST_F(AppServerTest, DeletingAMemberTakesItsDevicesAndBicyclesAndIdsAreNeverReu
   const std::uint64_t kept = session_.AddDevice(keep, 8, 120);
 
   const test::Answered deleted =
-      session_.Ask(Packet(3, {{"accountid", U64(account)}, {"memberid", U64(gone)}}));
+      session_.Ask(Packet(kDeleteMember, {{"accountid", U64(account)}, {"memberid", U64(gone)}}));
   EXPECT_TRUE(deleted.ok);
-  EXPECT_EQ(deleted.reply.at("header").as_integer(), 3);
+  EXPECT_EQ(deleted.reply.at("header").as_integer(), HeaderNumber(kDeleteMember));
   EXPECT_EQ(session_.Members(account).size(), 1u);
-  EXPECT_EQ(session_.Toggle(6, gone, "deviceid", device).Errcode(), errcode::kUnknownMember);
-  EXPECT_EQ(session_.Toggle(13, gone, "bicycleid", bicycle).Errcode(), errcode::kUnknownMember);
+  EXPECT_EQ(session_.Toggle(kActivateDevice, gone, "deviceid", device).Errcode(),
+            errcode::kUnknownMember);
+  EXPECT_EQ(session_.Toggle(kActivateBicycle, gone, "bicycleid", bicycle).Errcode(),
+            errcode::kUnknownMember);
 
   // The highest ids were deleted; new ones still go past them.
   EXPECT_GT(session_.AddMember(account, "new"), gone);
@@ -272,12 +297,16 @@ TEST_F(AppServerTest, DeletingAMemberTakesItsDevicesAndBicyclesAndIdsAreNeverReu
                                 value::null()),
             bicycle);
 
-  ASSERT_TRUE(session_.Ask(Packet(5, {{"accountid", U64(account)}, {"memberid", U64(keep)},
-                                      {"deviceid", U64(kept)}}))
+  ASSERT_TRUE(session_
+                  .Ask(Packet(kDeleteDevice, {{"accountid", U64(account)},
+                                              {"memberid", U64(keep)},
+                                              {"deviceid", U64(kept)}}))
                   .ok);
   EXPECT_EQ(session_.Member(account, keep).at("device").size(), 1u);
-  ASSERT_TRUE(session_.Ask(Packet(5, {{"accountid", U64(account)}, {"memberid", U64(keep)},
-                                      {"deviceid", U64(kept)}}))
+  ASSERT_TRUE(session_
+                  .Ask(Packet(kDeleteDevice, {{"accountid", U64(account)},
+                                              {"memberid", U64(keep)},
+                                              {"deviceid", U64(kept)}}))
                   .Errcode() == errcode::kUnknownDevice);
 }
 
@@ -285,13 +314,15 @@ TEST_F(AppServerTest, DeletingAMemberTakesItsDevicesAndBicyclesAndIdsAreNeverReu
 // active after the steps.
 struct ActivationCase {
   const char* name;
-  std::vector<std::pair<int, int>> steps;  // (6 or 7, index into kSensors)
+  std::vector<std::pair<RequestHeader, int>> steps;  // (kOn or kOff, index into kSensors)
   std::set<int> active;                    // indexes into kSensors
 };
 
 // The sensors of every case: two straps, one of every other type.
 constexpr int kSensorTypes[] = {120, 120, 123, 122, 121, 11};
 enum { kStrap1, kStrap2, kSpeed, kCadence, kCombined, kPower };
+constexpr RequestHeader kOn = kActivateDevice;
+constexpr RequestHeader kOff = kDeactivateDevice;
 
 class ActivationRules : public AppServerTest,
                         public ::testing::WithParamInterface<ActivationCase> {};
@@ -306,7 +337,7 @@ TEST_P(ActivationRules, LeaveTheSensorsTheProgramShowsActive) {
     const test::Answered answered =
         session_.Toggle(header, member, "deviceid", ids[static_cast<std::size_t>(index)]);
     ASSERT_TRUE(answered.ok) << answered.reply.serialize();
-    EXPECT_EQ(answered.reply.at("header").as_integer(), header);
+    EXPECT_EQ(answered.reply.at("header").as_integer(), HeaderNumber(header));
   }
   std::set<std::uint64_t> expected;
   for (const int index : c.active) expected.insert(ids[static_cast<std::size_t>(index)]);
@@ -318,23 +349,30 @@ TEST_P(ActivationRules, LeaveTheSensorsTheProgramShowsActive) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, ActivationRules,
     ::testing::Values(
-        ActivationCase{"OneOfEachKind", {{6, kStrap1}, {6, kSpeed}, {6, kPower}},
+        ActivationCase{"OneOfEachKind",
+                       {{kOn, kStrap1}, {kOn, kSpeed}, {kOn, kPower}},
                        {kStrap1, kSpeed, kPower}},
-        ActivationCase{"ASecondStrapReplacesTheFirst", {{6, kStrap1}, {6, kStrap2}}, {kStrap2}},
+        ActivationCase{"ASecondStrapReplacesTheFirst", {{kOn, kStrap1}, {kOn, kStrap2}}, {kStrap2}},
         ActivationCase{"CombinedEndsSpeedAndCadence",
-                       {{6, kSpeed}, {6, kCadence}, {6, kCombined}}, {kCombined}},
+                       {{kOn, kSpeed}, {kOn, kCadence}, {kOn, kCombined}},
+                       {kCombined}},
         ActivationCase{"SpeedEndsCombinedAndCadenceStaysOff",
-                       {{6, kSpeed}, {6, kCadence}, {6, kCombined}, {6, kSpeed}}, {kSpeed}},
+                       {{kOn, kSpeed}, {kOn, kCadence}, {kOn, kCombined}, {kOn, kSpeed}},
+                       {kSpeed}},
         ActivationCase{"CadenceEndsCombinedAndPower",
-                       {{6, kCombined}, {6, kPower}, {6, kCadence}}, {kCadence}},
+                       {{kOn, kCombined}, {kOn, kPower}, {kOn, kCadence}},
+                       {kCadence}},
         ActivationCase{"PowerEndsCadenceButNotSpeed",
-                       {{6, kSpeed}, {6, kCadence}, {6, kPower}}, {kSpeed, kPower}},
-        ActivationCase{"PowerAndCombinedGoTogether", {{6, kCombined}, {6, kPower}},
-                       {kCombined, kPower}},
+                       {{kOn, kSpeed}, {kOn, kCadence}, {kOn, kPower}},
+                       {kSpeed, kPower}},
+        ActivationCase{
+            "PowerAndCombinedGoTogether", {{kOn, kCombined}, {kOn, kPower}}, {kCombined, kPower}},
         ActivationCase{"ActivatingAnActiveSensorChangesNothingElse",
-                       {{6, kPower}, {6, kSpeed}, {6, kPower}}, {kPower, kSpeed}},
+                       {{kOn, kPower}, {kOn, kSpeed}, {kOn, kPower}},
+                       {kPower, kSpeed}},
         ActivationCase{"DeactivateEndsOnlyThatSensor",
-                       {{6, kStrap1}, {6, kCombined}, {7, kCombined}, {7, kSpeed}}, {kStrap1}}),
+                       {{kOn, kStrap1}, {kOn, kCombined}, {kOff, kCombined}, {kOff, kSpeed}},
+                       {kStrap1}}),
     [](const ::testing::TestParamInfo<ActivationCase>& param) { return param.param.name; });
 
 TEST_F(AppServerTest, OneBicycleIsActiveAtATime) {
@@ -354,14 +392,18 @@ TEST_F(AppServerTest, OneBicycleIsActiveAtATime) {
     }
     return ids;
   };
-  EXPECT_EQ(session_.Toggle(13, member, "bicycleid", road).reply.at("header").as_integer(), 13);
+  EXPECT_EQ(session_.Toggle(kActivateBicycle, member, "bicycleid", road).reply.at("header"),
+            HeaderNumber(kActivateBicycle));
   EXPECT_EQ(active(), std::vector<std::uint64_t>{road});
-  session_.Toggle(13, member, "bicycleid", track);
+  session_.Toggle(kActivateBicycle, member, "bicycleid", track);
   EXPECT_EQ(active(), std::vector<std::uint64_t>{track});
-  EXPECT_EQ(session_.Toggle(14, member, "bicycleid", track).reply.at("header").as_integer(), 14);
+  EXPECT_EQ(session_.Toggle(kDeactivateBicycle, member, "bicycleid", track).reply.at("header"),
+            HeaderNumber(kDeactivateBicycle));
   EXPECT_TRUE(active().empty());
-  ASSERT_TRUE(session_.Ask(Packet(17, {{"accountid", U64(account)}, {"memberid", U64(member)},
-                                       {"bicycleid", U64(road)}}))
+  ASSERT_TRUE(session_
+                  .Ask(Packet(kDeleteBicycle, {{"accountid", U64(account)},
+                                               {"memberid", U64(member)},
+                                               {"bicycleid", U64(road)}}))
                   .ok);
   EXPECT_EQ(session_.Member(account, member).at("bicycle").size(), 1u);
 }
@@ -369,11 +411,12 @@ TEST_F(AppServerTest, OneBicycleIsActiveAtATime) {
 TEST_F(AppServerTest, ScoreReportsRaiseABestOnlyWhenHigher) {
   const std::uint64_t account = session_.Account("7001");
   const std::uint64_t member = session_.AddMember(account, "m");
-  EXPECT_TRUE(session_.Report(account, member, 0, value::number(30.5)).ok);
-  EXPECT_TRUE(session_.Report(account, member, 0, value::number(29.0)).ok);  // accepted, lower
-  EXPECT_TRUE(session_.Report(account, member, 1, value::number(95)).ok);
-  EXPECT_TRUE(session_.Report(account, member, 2, value::number(171)).ok);
-  EXPECT_TRUE(session_.Report(account, member, 2, value::number(170)).ok);
+  EXPECT_TRUE(session_.Report(account, member, RankingType::kSpeed, value::number(30.5)).ok);
+  EXPECT_TRUE(session_.Report(account, member, RankingType::kSpeed, value::number(29.0))
+                  .ok);  // accepted, lower
+  EXPECT_TRUE(session_.Report(account, member, RankingType::kCadence, value::number(95)).ok);
+  EXPECT_TRUE(session_.Report(account, member, RankingType::kHeartRate, value::number(171)).ok);
+  EXPECT_TRUE(session_.Report(account, member, RankingType::kHeartRate, value::number(170)).ok);
 
   value score = session_.Member(account, member).at("score");
   EXPECT_TRUE(score.at("speed").is_double());
@@ -384,33 +427,42 @@ TEST_F(AppServerTest, ScoreReportsRaiseABestOnlyWhenHigher) {
 
   // A whole speed is still a floating number; cadence and heart rate must
   // be whole.
-  EXPECT_TRUE(session_.Report(account, member, 0, value::number(45)).ok);
+  EXPECT_TRUE(session_.Report(account, member, RankingType::kSpeed, value::number(45)).ok);
   score = session_.Member(account, member).at("score");
   EXPECT_TRUE(score.at("speed").is_double());
   EXPECT_DOUBLE_EQ(score.at("speed").as_double(), 45.0);
-  EXPECT_EQ(session_.Report(account, member, 1, value::number(96.5)).Errcode(),
+  EXPECT_EQ(session_.Report(account, member, RankingType::kCadence, value::number(96.5)).Errcode(),
             errcode::kBadMember);
-  EXPECT_EQ(session_.Report(account, member, 3, value::number(1)).Errcode(), errcode::kBadValue);
-  EXPECT_EQ(session_.Report(account, member, 0, value::number(-1.0)).Errcode(),
+  EXPECT_EQ(
+      session_.Report(account, member, static_cast<RankingType>(kRankingTypes), value::number(1))
+          .Errcode(),
+      errcode::kBadValue);
+  EXPECT_EQ(session_.Report(account, member, RankingType::kSpeed, value::number(-1.0)).Errcode(),
             errcode::kBadValue);
 }
 
 TEST_F(AppServerTest, RankingsListEveryTeamsBestsBestFirst) {
   const std::uint64_t a = session_.Account("8001");
   const std::uint64_t b = session_.Account("8002");
-  ASSERT_TRUE(session_.Ask(Packet(11, {{"accountid", U64(a)}, {"teamname", value::string("A팀")}})).ok);
-  ASSERT_TRUE(session_.Ask(Packet(11, {{"accountid", U64(b)}, {"teamname", value::string("B팀")}})).ok);
+  ASSERT_TRUE(
+      session_
+          .Ask(Packet(kChangeTeamName, {{"accountid", U64(a)}, {"teamname", value::string("A팀")}}))
+          .ok);
+  ASSERT_TRUE(
+      session_
+          .Ask(Packet(kChangeTeamName, {{"accountid", U64(b)}, {"teamname", value::string("B팀")}}))
+          .ok);
   const std::uint64_t a1 = session_.AddMember(a, "a1");
   const std::uint64_t a2 = session_.AddMember(a, "a2");
   const std::uint64_t b1 = session_.AddMember(b, "b1");
   session_.AddMember(b, "idle");  // no scores: in no table
-  session_.Report(a, a1, 0, value::number(41.25));
-  session_.Report(b, b1, 0, value::number(45.0));
-  session_.Report(a, a2, 0, value::number(38.0));
-  session_.Report(a, a1, 1, value::number(110));
-  session_.Report(b, b1, 2, value::number(188));
+  session_.Report(a, a1, RankingType::kSpeed, value::number(41.25));
+  session_.Report(b, b1, RankingType::kSpeed, value::number(45.0));
+  session_.Report(a, a2, RankingType::kSpeed, value::number(38.0));
+  session_.Report(a, a1, RankingType::kCadence, value::number(110));
+  session_.Report(b, b1, RankingType::kHeartRate, value::number(188));
 
-  const value speed = session_.Ranking(0);
+  const value speed = session_.Ranking(RankingType::kSpeed);
   ASSERT_EQ(speed.size(), 3u);
   const std::vector<std::pair<std::string, std::string>> order = {
       {"B팀", "b1"}, {"A팀", "a1"}, {"A팀", "a2"}};
@@ -421,38 +473,40 @@ TEST_F(AppServerTest, RankingsListEveryTeamsBestsBestFirst) {
   }
   EXPECT_DOUBLE_EQ(speed.at(0).at("score").as_double(), 45.0);
 
-  const value cadence = session_.Ranking(1);
+  const value cadence = session_.Ranking(RankingType::kCadence);
   ASSERT_EQ(cadence.size(), 1u);
   EXPECT_TRUE(cadence.at(0).at("score").is_integer());
   EXPECT_EQ(cadence.at(0).at("score").as_integer(), 110);
-  const value heart = session_.Ranking(2);
+  const value heart = session_.Ranking(RankingType::kHeartRate);
   ASSERT_EQ(heart.size(), 1u);
   EXPECT_EQ(heart.at(0).at("membername").as_string(), "b1");
   EXPECT_EQ(heart.at(0).at("score").as_integer(), 188);
-  EXPECT_EQ(session_.Ask(Packet(9, {{"rankingtype", value::number(3)}})).Errcode(),
-            errcode::kBadValue);
+  EXPECT_EQ(
+      session_.Ask(Packet(kLoadRanking, {{"rankingtype", value::number(kRankingTypes)}})).Errcode(),
+      errcode::kBadValue);
 }
 
 TEST_F(AppServerTest, ARestartKeepsEverythingAnswered) {
   const test::SignedInUser user = test::SignInUser(server_, session_.Executor(),
                                                    session_.Executor(), "park");
-  ASSERT_TRUE(session_.Ask(Packet(11, {{"accountid", U64(user.accountId)},
-                                       {"teamname", value::string("지속팀")}}))
+  ASSERT_TRUE(session_
+                  .Ask(Packet(kChangeTeamName, {{"accountid", U64(user.accountId)},
+                                                {"teamname", value::string("지속팀")}}))
                   .ok);
   const std::uint64_t member = session_.AddMember(user.accountId, "m");
   const std::uint64_t device = session_.AddDevice(member, 12005, 120);
-  session_.Toggle(6, member, "deviceid", device);
+  session_.Toggle(kActivateDevice, member, "deviceid", device);
   session_.AddBicycle(member, "b", value::number(7.5), value::number(1), value::number(5),
                       value::number(1));
-  session_.Report(user.accountId, member, 0, value::number(33.5));
+  session_.Report(user.accountId, member, RankingType::kSpeed, value::number(33.5));
   const value before = session_.Members(user.accountId);
-  const value rankingBefore = session_.Ranking(0);
+  const value rankingBefore = session_.Ranking(RankingType::kSpeed);
 
   server_.Restart();
 
   // The same client, its connection gone with the old listener.
   EXPECT_EQ(session_.Members(user.accountId), before);
-  EXPECT_EQ(session_.Ranking(0), rankingBefore);
+  EXPECT_EQ(session_.Ranking(RankingType::kSpeed), rankingBefore);
   const test::SignedInUser again = test::SignInUser(server_, session_.Executor(),
                                                     session_.Executor(), "park");
   EXPECT_EQ(again.accountId, user.accountId);
@@ -473,7 +527,7 @@ TEST_F(AppServerTest, ConcurrentClientsLoseNothing) {
         const std::uint64_t member =
             own.AddMember(account, "c" + std::to_string(c) + "m" + std::to_string(i));
         own.AddDevice(member, i, 120);
-        own.Report(account, member, 1, value::number(60 + i));
+        own.Report(account, member, RankingType::kCadence, value::number(60 + i));
         added[static_cast<std::size_t>(c)].push_back(member);
       }
     });

@@ -11,6 +11,7 @@
 
 #include <cpprest/json.h>
 
+#include "server/request_catalogue.h"
 #include "server/request_executor.h"
 #include "support/companion_server.h"
 #include "support/recording_message_box.h"
@@ -26,9 +27,10 @@ struct Answered {
 };
 
 // {"header": h, members...} with the members in the order given.
-inline value Packet(int header, std::initializer_list<std::pair<const char*, value>> members = {}) {
+inline value Packet(RequestHeader header,
+                    std::initializer_list<std::pair<const char*, value>> members = {}) {
   value request = value::object(true);
-  request["header"] = value::number(header);
+  request["header"] = value::number(HeaderNumber(header));
   for (const auto& [name, member] : members) request[name] = member;
   return request;
 }
@@ -50,42 +52,46 @@ class AppSession {
 
   // Each of these expects the server to say yes.
   std::uint64_t Account(const std::string& signInId) {
-    return Id(Packet(0, {{"type", value::string("facebook")}, {"account", value::string(signInId)}}),
+    return Id(Packet(RequestHeader::kSignIn,
+                     {{"type", value::string("facebook")}, {"account", value::string(signInId)}}),
               "accountid");
   }
   std::uint64_t AddMember(std::uint64_t account, const std::string& name) {
-    return Id(Packet(2, {{"accountid", U64(account)}, {"membername", value::string(name)}}),
+    return Id(Packet(RequestHeader::kAddMember,
+                     {{"accountid", U64(account)}, {"membername", value::string(name)}}),
               "memberid");
   }
   std::uint64_t AddDevice(std::uint64_t member, int number, int type) {
-    return Id(Packet(4, {{"memberid", U64(member)},
-                         {"devicenumber", value::number(number)},
-                         {"devicetype", value::number(type)}}),
+    return Id(Packet(RequestHeader::kAddDevice, {{"memberid", U64(member)},
+                                                 {"devicenumber", value::number(number)},
+                                                 {"devicetype", value::number(type)}}),
               "deviceid");
   }
   std::uint64_t AddBicycle(std::uint64_t member, const std::string& name, value weight,
                            value crank, value cassette, value tire) {
-    return Id(Packet(15, {{"memberid", U64(member)},
-                          {"name", value::string(name)},
-                          {"weight", weight},
-                          {"crank", crank},
-                          {"cassette", cassette},
-                          {"tire", tire}}),
+    return Id(Packet(RequestHeader::kAddBicycle, {{"memberid", U64(member)},
+                                                  {"name", value::string(name)},
+                                                  {"weight", weight},
+                                                  {"crank", crank},
+                                                  {"cassette", cassette},
+                                                  {"tire", tire}}),
               "bicycleid");
   }
-  Answered Toggle(int header, std::uint64_t member, const char* key, std::uint64_t id) {
+  Answered Toggle(RequestHeader header, std::uint64_t member, const char* key, std::uint64_t id) {
     return Ask(Packet(header, {{"memberid", U64(member)}, {key, U64(id)}}));
   }
-  Answered Report(std::uint64_t account, std::uint64_t member, int type, value score) {
-    return Ask(Packet(8, {{"rankingtype", value::number(type)},
-                          {"memberid", U64(member)},
-                          {"membername", value::string("rider")},
-                          {"accountid", U64(account)},
-                          {"score", score}}));
+  Answered Report(std::uint64_t account, std::uint64_t member, RankingType type, value score) {
+    return Ask(
+        Packet(RequestHeader::kReportScore, {{"rankingtype", value::number(RankingNumber(type))},
+                                             {"memberid", U64(member)},
+                                             {"membername", value::string("rider")},
+                                             {"accountid", U64(account)},
+                                             {"score", score}}));
   }
   // The "member" array of LoadMembers.
   value Members(std::uint64_t account) {
-    const Answered answered = Ask(Packet(1, {{"accountid", U64(account)}}));
+    const Answered answered =
+        Ask(Packet(RequestHeader::kLoadMembers, {{"accountid", U64(account)}}));
     EXPECT_TRUE(answered.ok) << answered.reply.serialize();
     return answered.ok ? answered.reply.at("member") : value::array();
   }
@@ -97,8 +103,9 @@ class AppSession {
     ADD_FAILURE() << "member " << member << " is not loaded";
     return value::null();
   }
-  value Ranking(int type) {
-    const Answered answered = Ask(Packet(9, {{"rankingtype", value::number(type)}}));
+  value Ranking(RankingType type) {
+    const Answered answered = Ask(
+        Packet(RequestHeader::kLoadRanking, {{"rankingtype", value::number(RankingNumber(type))}}));
     EXPECT_TRUE(answered.ok) << answered.reply.serialize();
     return answered.ok ? answered.reply.at("ranking") : value::array();
   }

@@ -9,15 +9,14 @@
 
 #include "server/packet_cipher.h"
 #include "server/packet_envelope.h"
+#include "server/request_catalogue.h"
 #include "support/companion_server.h"
 #include "vel-server/app_endpoint.h"
-#include "vel-server/app_errcodes.h"
 
 namespace vel {
 namespace {
 
 using web::json::value;
-namespace errcode = companion::errcode;
 
 struct RawAnswer {
   int status = 0;
@@ -111,7 +110,7 @@ TEST_F(BadPacketTest, PacketsThatAreNotARequestObjectAreAnsweredWithTheirErrcode
 
   // The header of a request that has one comes back.
   const RawAnswer answer = Post(Sealed(R"({"header":3,"accountid":1})"));
-  EXPECT_EQ(answer.reply.at("header").as_integer(), 3);
+  EXPECT_EQ(answer.reply.at("header").as_integer(), HeaderNumber(RequestHeader::kDeleteMember));
 }
 
 TEST_F(BadPacketTest, ThePacketIsReadLiterallyBesideOtherFields) {
@@ -120,7 +119,7 @@ TEST_F(BadPacketTest, ThePacketIsReadLiterallyBesideOtherFields) {
   std::string body;
   for (int i = 0; body.find('+') == std::string::npos; ++i) {
     value request = value::object(true);
-    request["header"] = value::number(10);
+    request["header"] = value::number(HeaderNumber(RequestHeader::kCheckTeamName));
     request["teamname"] = value::string("team" + std::to_string(i));
     body = *SealRequest(request);
   }

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "server/request_catalogue.h"
 #include "vel-server/form_fields.h"
 #include "vel-server/reply_writer.h"
 #include "vel-server/server_options.h"
@@ -30,7 +31,7 @@ TEST(FormFieldsTest, TheFieldIsFoundAmongOthersAndDecodedAsAsked) {
 
 TEST(ReplyWriterTest, FloatingNumbersKeepTheirPointAndTheRestIsCompactJson) {
   value reply = value::object(true);
-  reply["header"] = value::number(9);
+  reply["header"] = value::number(HeaderNumber(RequestHeader::kLoadRanking));
   reply["whole"] = value::number(45.0);
   reply["half"] = value::number(45.5);
   reply["big"] = value::number(1e20);

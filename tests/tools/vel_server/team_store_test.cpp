@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <limits>
 
-#include "vel-server/app_errcodes.h"
+#include "server/request_catalogue.h"
 #include "vel-server/schema_migrations.h"
 #include "vel-server/team_store.h"
 
@@ -12,8 +12,6 @@ namespace vel {
 namespace {
 
 namespace fs = std::filesystem;
-using companion::RankingType;
-namespace errcode = companion::errcode;
 using flt = std::numeric_limits<double>;
 
 TEST(SchemaTest, IsMadeOnceAndADatabaseOfANewerServerIsLeftAlone) {

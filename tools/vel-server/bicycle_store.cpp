@@ -1,0 +1,56 @@
+#include "bicycle_store.h"
+
+#include "server/request_catalogue.h"
+#include "store_rows.h"
+#include "store_values.h"
+
+namespace vel::companion {
+
+using Kind = SqliteTransaction::Kind;
+
+BicycleStore::BicycleStore(SqliteDatabase& database)
+    : MemberItemStore(database, "bicycles", errcode::kUnknownBicycle) {}
+
+std::int64_t BicycleStore::Insert(SqliteTransaction& tx, std::int64_t member,
+                                  const BicycleRecord& bicycle) {
+  auto insert = tx.Prepare(
+      "INSERT INTO bicycles (member_id, name, weight, crank, cassette, tire, active) "
+      "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+  insert.Bind(1, member)
+      .Bind(2, std::string_view(bicycle.name))
+      .Bind(3, bicycle.weight)
+      .Bind(4, bicycle.crank)
+      .Bind(5, bicycle.cassette)
+      .Bind(6, bicycle.tire)
+      .Bind(7, std::int64_t{bicycle.active ? 1 : 0});
+  insert.Run();
+  return tx.LastInsertId();
+}
+
+Outcome<std::uint64_t> BicycleStore::Add(std::uint64_t memberId, const BicycleRecord& bicycle) {
+  const auto member = RowId(memberId);
+  SqliteTransaction tx(database_, Kind::kWrite);
+  if (!member || !MemberExists(tx, *member)) {
+    return Refused<std::uint64_t>(errcode::kUnknownMember);
+  }
+  BicycleRecord stored = bicycle;
+  stored.active = false;
+  if (!NormaliseBicycle(stored)) return Refused<std::uint64_t>(errcode::kBadValue);
+  const std::uint64_t id = WireId(Insert(tx, *member, stored));
+  tx.Commit();
+  return {0, id};
+}
+
+Done BicycleStore::Activate(std::uint64_t memberId, std::uint64_t bicycleId) {
+  const auto member = RowId(memberId);
+  const auto bicycle = RowId(bicycleId);
+  SqliteTransaction tx(database_, Kind::kWrite);
+  if (const int code = Check(tx, member, bicycle)) return Refused<Nothing>(code);
+  auto update = tx.Prepare(
+      "UPDATE bicycles SET active = (id = ?2) WHERE member_id = ?1 AND (active OR id = ?2)");
+  update.Bind(1, *member).Bind(2, *bicycle);
+  update.Run();
+  return Finish(tx);
+}
+
+}  // namespace vel::companion

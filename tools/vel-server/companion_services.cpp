@@ -1,0 +1,18 @@
+#include "companion_services.h"
+
+#include "schema_migrations.h"
+
+namespace vel::companion {
+
+CompanionServices::CompanionServices(const std::filesystem::path& databaseFile,
+                                     std::filesystem::path patchFolder)
+    : database(databaseFile),
+      schemaFound(MigrateSchema(database)),
+      store(database),
+      tokens(database),
+      handler(store, tokens),
+      app(handler),
+      patches(std::move(patchFolder)),
+      signIn(tokens) {}
+
+}  // namespace vel::companion

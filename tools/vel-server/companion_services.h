@@ -1,0 +1,36 @@
+#pragma once
+
+#include <filesystem>
+
+#include "app_endpoint.h"
+#include "app_request_handler.h"
+#include "patch_folder.h"
+#include "sign_in_pages.h"
+#include "sqlite_database.h"
+#include "team_store.h"
+#include "token_store.h"
+
+namespace vel::companion {
+
+// The companion server without its listeners: the database with the stores
+// over it, and what answers the requests of each listener. CompanionServer
+// puts HTTP listeners in front of it; the fuzz target asks it directly.
+struct CompanionServices {
+  // Opens the database (":memory:" for one without a file) and makes or
+  // migrates its schema; throws SqliteError when either fails. The patch
+  // folder is only named here.
+  CompanionServices(const std::filesystem::path& databaseFile, std::filesystem::path patchFolder);
+  CompanionServices(const CompanionServices&) = delete;
+  CompanionServices& operator=(const CompanionServices&) = delete;
+
+  SqliteDatabase database;
+  const int schemaFound;  // the schema version the database had before (0: new)
+  TeamStore store;
+  TokenStore tokens;
+  AppRequestHandler handler;
+  AppEndpoint app;
+  PatchFolder patches;
+  SignInPages signIn;
+};
+
+}  // namespace vel::companion

@@ -1,0 +1,37 @@
+#include "store_rows.h"
+
+#include <limits>
+
+#include "server/request_catalogue.h"
+
+namespace vel::companion {
+
+std::optional<std::int64_t> RowId(std::uint64_t id) {
+  if (id == 0 || id > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
+    return std::nullopt;
+  }
+  return static_cast<std::int64_t>(id);
+}
+
+bool AccountExists(SqliteTransaction& tx, std::int64_t account) {
+  auto statement = tx.Prepare("SELECT 1 FROM accounts WHERE id = ?1");
+  statement.Bind(1, account);
+  return statement.Step();
+}
+
+bool MemberExists(SqliteTransaction& tx, std::int64_t member) {
+  auto statement = tx.Prepare("SELECT 1 FROM members WHERE id = ?1");
+  statement.Bind(1, member);
+  return statement.Step();
+}
+
+int CheckAccountMember(SqliteTransaction& tx, std::optional<std::int64_t> account,
+                       std::optional<std::int64_t> member) {
+  if (!account || !AccountExists(tx, *account)) return errcode::kUnknownAccount;
+  if (!member) return errcode::kUnknownMember;
+  auto statement = tx.Prepare("SELECT 1 FROM members WHERE id = ?1 AND account_id = ?2");
+  statement.Bind(1, *member).Bind(2, *account);
+  return statement.Step() ? 0 : errcode::kUnknownMember;
+}
+
+}  // namespace vel::companion

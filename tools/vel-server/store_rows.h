@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "sqlite_database.h"
+#include "store_outcome.h"
+
+namespace vel::companion {
+
+// Row ids and the ownership checks that every part of the team store
+// shares.
+
+// Ids travel as unsigned 64-bit numbers; the database's are positive signed
+// ones, so anything above that range names nothing.
+std::optional<std::int64_t> RowId(std::uint64_t id);
+inline std::uint64_t WireId(std::int64_t rowId) { return static_cast<std::uint64_t>(rowId); }
+
+bool AccountExists(SqliteTransaction& tx, std::int64_t account);
+bool MemberExists(SqliteTransaction& tx, std::int64_t member);
+
+// Resolves the ids of a request that names an account and one of its
+// members: the first errcode that applies (unknown account, unknown member
+// or not the account's), or 0.
+int CheckAccountMember(SqliteTransaction& tx, std::optional<std::int64_t> account,
+                       std::optional<std::int64_t> member);
+
+// Commits the transaction of an operation that gives nothing back.
+inline Done Finish(SqliteTransaction& tx) {
+  tx.Commit();
+  return Done{};
+}
+
+}  // namespace vel::companion
