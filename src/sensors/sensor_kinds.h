@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "common/room.h"
@@ -65,32 +66,40 @@ struct SensorKind {
   std::uint8_t seriesCount;
   std::array<GraphSeries, 2> series;  // reserved on the rider's graph, in order
   DecoderMaker makeDecoder;
+  // A member rides one sensor per measure: activating a sensor of this kind
+  // switches off the member's active sensors of these kinds, every one of
+  // them or the first of each.
+  std::uint8_t switchesOffCount;
+  std::array<std::uint8_t, 2> switchesOff;
+  bool switchesOffEvery;
 
   bool Enables(SensorBox box) const { return (boxes & BoxBit(box)) != 0; }
+  std::span<const std::uint8_t> SwitchesOff() const { return {switchesOff.data(), switchesOffCount}; }
 };
 
 inline constexpr std::array<SensorKind, 5> kSensorKinds = {{
     {device_type::kHeartRate, "heart rate", 8070, BoxBit(SensorBox::kHeartRate),
      SensorBox::kHeartRate, SlotKind::kHeartRate, false, 1,
-     {{{EventHeader::kHeartRate, series_colour::kHeartRate}, {}}}, &MakeHeartRateDecoder},
+     {{{EventHeader::kHeartRate, series_colour::kHeartRate}, {}}}, &MakeHeartRateDecoder, 0, {}, false},
     {device_type::kBikeSpeed, "bike speed", 8118, BoxBit(SensorBox::kSpeed), SensorBox::kSpeed,
      SlotKind::kSpeed, true, 1, {{{EventHeader::kSpeed, series_colour::kSpeed}, {}}},
-     &MakeBikeSpeedDecoder},
+     &MakeBikeSpeedDecoder, 1, {device_type::kBikeSpeedCadence}, false},
     {device_type::kBikeCadence, "bike cadence", 8102, BoxBit(SensorBox::kCadence),
      SensorBox::kCadence, SlotKind::kCadence, false, 1,
-     {{{EventHeader::kCadence, series_colour::kCadence}, {}}}, &MakeBikeCadenceDecoder},
+     {{{EventHeader::kCadence, series_colour::kCadence}, {}}}, &MakeBikeCadenceDecoder, 2,
+     {device_type::kBikeSpeedCadence, device_type::kBikePower}, false},
     {device_type::kBikeSpeedCadence, "bike speed and cadence", 8086,
      BoxBit(SensorBox::kSpeed) | BoxBit(SensorBox::kCadence), SensorBox::kSpeed,
      SlotKind::kSpeedCadence, true, 2,
      {{{EventHeader::kSpeed, series_colour::kSpeed},
        {EventHeader::kCadence, series_colour::kCadence}}},
-     &MakeBikeSpeedCadenceDecoder},
+     &MakeBikeSpeedCadenceDecoder, 2, {device_type::kBikeSpeed, device_type::kBikeCadence}, true},
     {device_type::kBikePower, "bicycle power", 8182,
      BoxBit(SensorBox::kPower) | BoxBit(SensorBox::kCadence), SensorBox::kPower,
      SlotKind::kPower, true, 2,
      {{{EventHeader::kPower, series_colour::kPower},
        {EventHeader::kCadence, series_colour::kCadence}}},
-     &MakeBikePowerDecoder},
+     &MakeBikePowerDecoder, 1, {device_type::kBikeCadence}, true},
 }};
 
 // The kind of a device type; nullptr for a type this program does not decode.

@@ -20,7 +20,7 @@ bool ScoreReports::Report(const MemberRecord& member, RankingType type, double s
   using web::json::value;
   value request = value::object(true);
   request["header"] = value::number(HeaderNumber(RequestHeader::kReportScore));
-  request["rankingtype"] = value::number(static_cast<int>(type));
+  request["rankingtype"] = value::number(RankingNumber(type));
   request["memberid"] = value::number(member.id);
   request["membername"] = value::string(member.name);
   request["accountid"] = value::number(login_.accountId);
@@ -31,7 +31,7 @@ bool ScoreReports::Report(const MemberRecord& member, RankingType type, double s
                          : value::number(static_cast<std::int32_t>(score));
   value reply;
   if (!server_.SendPacket(request, reply)) return false;
-  roster_.RecordBest(member.id, static_cast<int>(type), score);
+  roster_.RecordBest(member.id, type, score);
   return true;
 }
 

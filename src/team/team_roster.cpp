@@ -262,23 +262,14 @@ void TeamRoster::ApplyCrossTypeRule(MemberRecord& member, std::int32_t type) {
       if (d.type == t && d.active) ShowInactive(d);
     }
   };
-  switch (type) {
-    case 123:  // a speed sensor excludes the combined sensor
-      if (DeviceRecord* d = firstActive(121)) ShowInactive(*d);
-      break;
-    case 122:  // a cadence sensor excludes the combined sensor and the power meter
-      if (DeviceRecord* d = firstActive(121)) ShowInactive(*d);
-      if (DeviceRecord* d = firstActive(11)) ShowInactive(*d);
-      break;
-    case 121:
-      everyActive(123);
-      everyActive(122);
-      break;
-    case 11:
-      everyActive(122);
-      break;
-    default:
-      break;
+  const SensorKind* kind = FindSensorKind(type);
+  if (kind == nullptr) return;
+  for (const std::uint8_t off : kind->SwitchesOff()) {
+    if (kind->switchesOffEvery) {
+      everyActive(off);
+    } else if (DeviceRecord* d = firstActive(off)) {
+      ShowInactive(*d);
+    }
   }
 }
 
@@ -482,11 +473,10 @@ const MemberRecord* TeamRoster::FindMember(std::uint64_t memberId) const {
   return const_cast<TeamRoster*>(this)->FindMutable(memberId);
 }
 
-void TeamRoster::RecordBest(std::uint64_t memberId, int rankingType, double score) {
+void TeamRoster::RecordBest(std::uint64_t memberId, RankingType type, double score) {
   MemberRecord* member = FindMutable(memberId);
-  const auto type = ToRankingType(rankingType);
-  if (member == nullptr || !type) return;
-  switch (*type) {
+  if (member == nullptr) return;
+  switch (type) {
     case RankingType::kSpeed: member->bestSpeed = score; break;
     case RankingType::kCadence: member->bestCadence = static_cast<std::int32_t>(score); break;
     case RankingType::kHeartRate: member->bestHeartRate = static_cast<std::int32_t>(score); break;

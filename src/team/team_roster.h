@@ -12,6 +12,7 @@
 #include "common/message_box.h"
 #include "server/login_values.h"
 #include "server/packet_sender.h"
+#include "sensors/sensor_kinds.h"
 #include "server/request_catalogue.h"
 #include "team/colour_list.h"
 #include "team/rider_lists.h"
@@ -77,10 +78,8 @@ class TeamRoster {
   const ColourList& BicycleList() const { return bicycles_; }
 
   const MemberRecord* FindMember(std::uint64_t memberId) const;
-  // A best the server took from a score report; `rankingType` is the
-  // report's "rankingtype" number (RankingNumber), and a number of no type
-  // changes nothing.
-  void RecordBest(std::uint64_t memberId, int rankingType, double score);
+  // A best the server took from a score report.
+  void RecordBest(std::uint64_t memberId, RankingType type, double score);
   // Tooth counts of the member's active bicycle's chainrings or cassette
   // (largest first), with its position in the fixed list; none (position
   // -1) when the member, an active bicycle or a chosen entry is missing.
@@ -90,7 +89,10 @@ class TeamRoster {
   double ActiveWheelCircumference(std::uint64_t memberId, std::int32_t& position) const;
 
  private:
-  static constexpr std::array<std::int32_t, 5> kSensorTypes = {123, 122, 120, 121, 11};
+  // The sensor lists, in the order the team dialog shows its groups.
+  static constexpr std::array<std::int32_t, 5> kSensorTypes = {
+      device_type::kBikeSpeed, device_type::kBikeCadence, device_type::kHeartRate,
+      device_type::kBikeSpeedCadence, device_type::kBikePower};
 
   bool Send(const web::json::value& request, web::json::value& reply);
   // Lists a member and offers it to the rider panels; false when refused.

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "common/ant_message.h"
+#include "sensors/sensor_kinds.h"
 #include "common/message_box.h"
 #include "server/request_catalogue.h"
 #include "server/request_executor.h"
@@ -21,10 +21,6 @@ namespace {
 
 using web::json::value;
 using Clock = std::chrono::steady_clock;
-
-constexpr int kDeviceTypes[] = {device_type::kBikePower, device_type::kHeartRate,
-                                device_type::kBikeSpeedCadence, device_type::kBikeCadence,
-                                device_type::kBikeSpeed};
 
 class CountingMessageBox : public MessageBox {
  public:
@@ -140,7 +136,7 @@ class LoadClient {
       value request = Packet(RequestHeader::kAddDevice);
       request["memberid"] = value::number(member);
       request["devicenumber"] = value::number(i);
-      request["devicetype"] = value::number(kDeviceTypes[i % 5]);
+      request["devicetype"] = value::number(kSensorKinds[i % kSensorKinds.size()].deviceType);
       if (Send(request, reply)) {
         devices_.emplace_back(reply.at("deviceid").as_number().to_uint64(), member);
       }

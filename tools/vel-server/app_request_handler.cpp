@@ -109,7 +109,9 @@ value AddMember(const AppRequest& r) {
 }
 
 value DeleteMember(const AppRequest& r) {
-  return Answer(r.header, r.store.DeleteMember(r.fields.Id("accountid"), r.fields.Id("memberid")));
+  const std::uint64_t account = r.fields.Id("accountid");
+  const std::uint64_t member = r.fields.Id("memberid");
+  return Answer(r.header, r.store.DeleteMember(account, member));
 }
 
 value AddDevice(const AppRequest& r) {
@@ -122,17 +124,20 @@ value AddDevice(const AppRequest& r) {
 value DeleteDevice(const AppRequest& r) {
   const std::uint64_t account = r.fields.Id("accountid");
   const std::uint64_t member = r.fields.Id("memberid");
-  return Answer(r.header, r.store.DeleteDevice(account, member, r.fields.Id("deviceid")));
+  const std::uint64_t device = r.fields.Id("deviceid");
+  return Answer(r.header, r.store.DeleteDevice(account, member, device));
 }
 
 value ActivateDevice(const AppRequest& r) {
-  return Answer(r.header,
-                r.store.ActivateDevice(r.fields.Id("memberid"), r.fields.Id("deviceid")));
+  const std::uint64_t member = r.fields.Id("memberid");
+  const std::uint64_t device = r.fields.Id("deviceid");
+  return Answer(r.header, r.store.ActivateDevice(member, device));
 }
 
 value DeactivateDevice(const AppRequest& r) {
-  return Answer(r.header,
-                r.store.DeactivateDevice(r.fields.Id("memberid"), r.fields.Id("deviceid")));
+  const std::uint64_t member = r.fields.Id("memberid");
+  const std::uint64_t device = r.fields.Id("deviceid");
+  return Answer(r.header, r.store.DeactivateDevice(member, device));
 }
 
 value ReportScore(const AppRequest& r) {
@@ -174,13 +179,15 @@ value SaveBodyInfo(const AppRequest& r) {
 }
 
 value ActivateBicycle(const AppRequest& r) {
-  return Answer(r.header,
-                r.store.ActivateBicycle(r.fields.Id("memberid"), r.fields.Id("bicycleid")));
+  const std::uint64_t member = r.fields.Id("memberid");
+  const std::uint64_t bicycle = r.fields.Id("bicycleid");
+  return Answer(r.header, r.store.ActivateBicycle(member, bicycle));
 }
 
 value DeactivateBicycle(const AppRequest& r) {
-  return Answer(r.header,
-                r.store.DeactivateBicycle(r.fields.Id("memberid"), r.fields.Id("bicycleid")));
+  const std::uint64_t member = r.fields.Id("memberid");
+  const std::uint64_t bicycle = r.fields.Id("bicycleid");
+  return Answer(r.header, r.store.DeactivateBicycle(member, bicycle));
 }
 
 value AddBicycle(const AppRequest& r) {
@@ -197,7 +204,8 @@ value AddBicycle(const AppRequest& r) {
 value DeleteBicycle(const AppRequest& r) {
   const std::uint64_t account = r.fields.Id("accountid");
   const std::uint64_t member = r.fields.Id("memberid");
-  return Answer(r.header, r.store.DeleteBicycle(account, member, r.fields.Id("bicycleid")));
+  const std::uint64_t bicycle = r.fields.Id("bicycleid");
+  return Answer(r.header, r.store.DeleteBicycle(account, member, bicycle));
 }
 
 using Answerer = value (*)(const AppRequest&);

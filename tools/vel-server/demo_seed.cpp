@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "ant/sim/room_table.h"
-#include "common/ant_message.h"
+#include "sensors/sensor_kinds.h"
 #include "token_store.h"
 
 namespace vel::companion {

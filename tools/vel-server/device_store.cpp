@@ -1,6 +1,6 @@
 #include "device_store.h"
 
-#include "activation_rules.h"
+#include "sensors/sensor_kinds.h"
 #include "server/request_catalogue.h"
 #include "store_rows.h"
 #include "store_values.h"
@@ -77,10 +77,11 @@ Done DeviceStore::Activate(std::uint64_t memberId, std::uint64_t deviceId) {
     auto activate = tx.Prepare("UPDATE devices SET active = 1 WHERE id = ?1");
     activate.Bind(1, *device);
     activate.Run();
-    for (const int type : TypesSwitchedOffBy(state.type)) {
+    const SensorKind* kind = FindSensorKind(state.type);
+    for (const std::uint8_t type : kind != nullptr ? kind->SwitchesOff() : std::span<const std::uint8_t>{}) {
       auto off = tx.Prepare(
           "UPDATE devices SET active = 0 WHERE member_id = ?1 AND type = ?2 AND active");
-      off.Bind(1, *member).Bind(2, std::int64_t{type});
+      off.Bind(1, *member).Bind(2, static_cast<std::int64_t>(type));
       off.Run();
     }
   }

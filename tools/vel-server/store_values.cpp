@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-#include "activation_rules.h"
+#include "sensors/sensor_kinds.h"
+#include "team/gear_lists.h"
 
 namespace vel::companion {
 namespace {
@@ -17,6 +18,12 @@ bool HasControlCharacter(std::string_view text) {
 
 bool UsableBodyValue(const std::optional<double>& value) {
   return !value || (std::isfinite(*value) && *value >= 0 && *value <= kMaxBodyValue);
+}
+
+// The entries of one of the program's fixed lists, after its empty first one.
+template <typename List>
+int Choices(const List& list) {
+  return static_cast<int>(list.size()) - 1;
 }
 
 // Anything past the end of the program's list is refused.
@@ -41,19 +48,19 @@ bool UsableTeamName(std::string_view name) {
 }
 
 bool UsableDevice(int number, int type) {
-  return IsDeviceType(type) && number >= 0 && number <= kMaxDeviceNumber;
+  return IsDecodedDeviceType(type) && number >= 0 && number <= kMaxDeviceNumber;
 }
 
 bool UsableBody(const BodyInfo& body) {
   return UsableBodyValue(body.height) && UsableBodyValue(body.weight) &&
-         (!body.gender || (*body.gender >= 0 && *body.gender <= 2));
+         (!body.gender || (*body.gender >= 0 && *body.gender <= Choices(GenderList())));
 }
 
 bool NormaliseBicycle(BicycleRecord& bicycle) {
   return UsableName(bicycle.name) && UsableBodyValue(bicycle.weight) &&
-         NormalisePosition(bicycle.crank, kChainringCount) &&
-         NormalisePosition(bicycle.cassette, kCassetteCount) &&
-         NormalisePosition(bicycle.tire, kTireCount);
+         NormalisePosition(bicycle.crank, Choices(ChainringList())) &&
+         NormalisePosition(bicycle.cassette, Choices(CassetteList())) &&
+         NormalisePosition(bicycle.tire, Choices(TireList()));
 }
 
 }  // namespace vel::companion
