@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -18,6 +19,7 @@
 
 #include "ant/serial_generic.h"
 #include "support/queue_capture.h"
+#include "support/wait_until.h"
 
 namespace vel {
 namespace {
@@ -189,15 +191,20 @@ TEST(UsbDeviceHandleSITest, TransportCloseWhileTheStickStreamsEndsWithinItsBound
   std::thread stick([&] {
     const Bytes chunk(64, 0x4E);
     while (!stop.load()) {
-      if (::write(peer.Fd(), chunk.data(), chunk.size()) < 0) std::this_thread::sleep_for(1ms);
+      if (::write(peer.Fd(), chunk.data(), chunk.size()) >= 0) continue;
+      if (errno != EAGAIN) break;
+      pollfd room{peer.Fd(), POLLOUT, 0};
+      poll(&room, 1, 100);  // until the tty takes more
     }
   });
-  while (callback.bytes.load() < 2000) std::this_thread::sleep_for(1ms);
+  EXPECT_TRUE(test::WaitUntil([&] { return callback.bytes.load() >= 2000; }));
   const auto start = std::chrono::steady_clock::now();
   serial.Close();
   const auto took = std::chrono::steady_clock::now() - start;
   callback.closed = true;
-  std::this_thread::sleep_for(30ms);
+  // Its receive loop has ended (IsReceiving is the loop's own mark), so no
+  // byte can reach the framer from now on.
+  EXPECT_FALSE(serial.IsReceiving());
   stop = true;
   stick.join();
   EXPECT_EQ(callback.late.load(), 0);
@@ -218,8 +225,7 @@ TEST(UsbDeviceHandleSITest, TransportReportsAHungUpTtyToTheFramerOnce) {
   serial.Init(57600, 0);
   ASSERT_TRUE(serial.Open());
   peer.HangUp();
-  for (int i = 0; i < 300 && serial.IsReceiving(); ++i) std::this_thread::sleep_for(10ms);
-  EXPECT_FALSE(serial.IsReceiving());
+  EXPECT_TRUE(test::WaitUntil([&] { return !serial.IsReceiving(); }));
   EXPECT_EQ(callback.lastError.load(), serial_error::kDeviceGone);
 }
 

@@ -2,14 +2,13 @@
 
 #include <stdlib.h>
 
-#include <chrono>
 #include <stdexcept>
-#include <thread>
 
 #include <cpprest/http_client.h>
 #include <cpprest/uri_builder.h>
 
 #include "support/loopback_server.h"
+#include "support/wait_until.h"
 
 namespace vel::test {
 namespace {
@@ -87,16 +86,19 @@ void RunningCompanionServer::Restart() {
   const companion::ServerOptions options = server_->Options();
   server_->Stop();
   server_ = MakeServer(options);
-  // The same ports: the program's client keeps its address.
-  for (int attempt = 0;; ++attempt) {
+  // The same ports: the program's client keeps its address. A port may
+  // take a moment to be free again after the stop.
+  std::string refused;
+  const bool started = WaitUntil([&] {
     try {
       server_->Start();
-      return;
-    } catch (const std::exception&) {
-      if (attempt == 50) throw;
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      return true;
+    } catch (const std::exception& e) {
+      refused = e.what();
+      return false;
     }
-  }
+  });
+  if (!started) throw std::runtime_error("the restarted server did not start: " + refused);
 }
 
 std::vector<std::string> RunningCompanionServer::LogLines() const {
