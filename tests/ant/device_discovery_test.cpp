@@ -1,7 +1,5 @@
 #include "ant/device_discovery.h"
 
-#include <unistd.h>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -14,6 +12,7 @@
 #include "ant/sim/simulated_stick.h"
 #include "ant/sim/virtual_room.h"
 #include "ant/usb_permission.h"
+#include "support/scratch_folder.h"
 
 namespace vel {
 namespace {
@@ -28,12 +27,9 @@ using ::testing::HasSubstr;
 class FakeSysfs {
  public:
   FakeSysfs() {
-    root_ = fs::temp_directory_path() / ("vel-sysfs-" + std::to_string(getpid()) + "-" +
-                                         std::to_string(counter_++));
     fs::create_directories(root_ / "class" / "tty");
     fs::create_directories(root_ / "dev");
   }
-  ~FakeSysfs() { fs::remove_all(root_); }
 
   void AddTty(const std::string& name, const std::string& vid, int bus, int address,
               const std::string& serial = "1234") {
@@ -64,7 +60,7 @@ class FakeSysfs {
 
   DiscoverySettings Settings() const {
     DiscoverySettings s;
-    s.sysfsRoot = root_.string();
+    s.sysfsRoot = root_.Path().string();
     s.devRoot = (root_ / "dev").string();
     s.libusbLibrary = "libvel-no-such-libusb.so.0";
     return s;
@@ -72,8 +68,7 @@ class FakeSysfs {
 
  private:
   static void Write(const fs::path& p, const std::string& text) { std::ofstream(p) << text << "\n"; }
-  static inline int counter_ = 0;
-  fs::path root_;
+  test::ScratchFolder root_;
 };
 
 std::vector<std::string> Names(const USBDeviceList<USBDevice>& list) {

@@ -8,6 +8,7 @@
 
 #include "support/ant_frames.h"
 #include "support/fake_transport.h"
+#include "support/read_file.h"
 #include "support/thread_state.h"
 #include "support/wait_until.h"
 

@@ -19,6 +19,7 @@
 
 #include "ant/serial_generic.h"
 #include "support/queue_capture.h"
+#include "support/scratch_folder.h"
 #include "support/wait_until.h"
 
 namespace vel {
@@ -136,10 +137,10 @@ TEST(UsbDeviceHandleSITest, AHangUpIsReportedAsDeviceGoneByReadAndWrite) {
 
 TEST(UsbDeviceHandleSITest, OpenFailsForAMissingPathAFileThatIsNoTtyAndAnOddBaudRate) {
   EXPECT_FALSE(OpenTty("/nonexistent/ttyUSB9"));
-  const auto file = std::filesystem::temp_directory_path() / ("vel-notty-" + std::to_string(getpid()));
+  const test::ScratchFolder scratch;
+  const auto file = scratch / "notty";
   { std::ofstream(file) << "x"; }
   EXPECT_FALSE(OpenTty(file.string()));
-  std::filesystem::remove(file);
   PtyPeer peer;
   ASSERT_TRUE(peer.Ok());
   EXPECT_FALSE(USBDeviceHandleSI::Open(USBDeviceSI(peer.Path(), UsbIdentity{}), 12345));
@@ -148,11 +149,11 @@ TEST(UsbDeviceHandleSITest, OpenFailsForAMissingPathAFileThatIsNoTtyAndAnOddBaud
 TEST(UsbDeviceHandleSITest, AStickWithoutPermissionLogsHowToFixIt) {
   if (geteuid() == 0) GTEST_SKIP() << "root may open anything";
   test::QueueCapture queues;
-  const auto file = std::filesystem::temp_directory_path() / ("vel-noperm-" + std::to_string(getpid()));
+  const test::ScratchFolder scratch;
+  const auto file = scratch / "noperm";
   { std::ofstream(file) << "x"; }
   chmod(file.c_str(), 0);
   EXPECT_FALSE(OpenTty(file.string()));
-  std::filesystem::remove(file);
   const auto lines = queues.LogTexts();
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_THAT(lines[0], HasSubstr("permission denied"));

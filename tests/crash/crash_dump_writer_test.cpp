@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "support/scratch_folder.h"
+
 namespace vel {
 namespace {
 
@@ -55,14 +57,8 @@ Crash RunVictim(const fs::path& dir, const std::string& how) {
 
 class CrashDumpTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("vel-crash-" + std::to_string(getpid()) + "-" +
-                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-  fs::path dir;
+  test::ScratchFolder scratch;
+  const fs::path& dir = scratch.Path();
 };
 
 TEST_F(CrashDumpTest, SegfaultLeavesANamedCoreFileThatGdbReads) {

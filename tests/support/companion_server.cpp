@@ -1,7 +1,5 @@
 #include "support/companion_server.h"
 
-#include <stdlib.h>
-
 #include <stdexcept>
 
 #include <cpprest/http_client.h>
@@ -27,9 +25,6 @@ std::string FormEscape(const std::string& text) {
 RunningCompanionServer::RunningCompanionServer() : RunningCompanionServer(Setup{}) {}
 
 RunningCompanionServer::RunningCompanionServer(Setup setup) : setup_(setup) {
-  std::string pattern = (fs::temp_directory_path() / "vel-server-test-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temporary folder");
-  folder_ = pattern;
   database_ = folder_ / "vel-server.db";
   patches_ = setup_.patches.empty() ? folder_ / "patches" : setup_.patches;
   fs::create_directories(patches_);
@@ -37,9 +32,8 @@ RunningCompanionServer::RunningCompanionServer(Setup setup) : setup_(setup) {
 }
 
 RunningCompanionServer::~RunningCompanionServer() {
+  // Before its folder goes.
   server_.reset();
-  std::error_code ignored;
-  fs::remove_all(folder_, ignored);
 }
 
 ServerConfig RunningCompanionServer::Config() const {

@@ -10,6 +10,7 @@
 #include "replay_options.h"
 #include "support/ant_frames.h"
 #include "support/event_text.h"
+#include "support/read_file.h"
 
 namespace vel {
 namespace {

@@ -12,6 +12,7 @@
 #include "capture_replay.h"
 #include "sim_recorder.h"
 #include "support/ant_frames.h"
+#include "support/read_file.h"
 
 namespace vel {
 namespace {

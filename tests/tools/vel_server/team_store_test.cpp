@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <limits>
 
+#include "support/scratch_folder.h"
 #include "vel-server/app_errcodes.h"
 #include "vel-server/schema_migrations.h"
 #include "vel-server/team_store.h"
@@ -17,9 +18,8 @@ namespace errcode = companion::errcode;
 using flt = std::numeric_limits<double>;
 
 TEST(SchemaTest, IsMadeOnceAndADatabaseOfANewerServerIsLeftAlone) {
-  const fs::path file = fs::temp_directory_path() /
-                        ("vel-schema-" + std::to_string(::getpid()) + ".db");
-  fs::remove(file);
+  const test::ScratchFolder scratch;
+  const fs::path file = scratch / "vel-schema.db";
   {
     companion::SqliteDatabase database(file);
     EXPECT_EQ(companion::MigrateSchema(database), 0);
@@ -37,9 +37,6 @@ TEST(SchemaTest, IsMadeOnceAndADatabaseOfANewerServerIsLeftAlone) {
     companion::SqliteDatabase database(file);
     EXPECT_THROW(companion::MigrateSchema(database), companion::SqliteError);
   }
-  fs::remove(file);
-  fs::remove(file.string() + "-wal");
-  fs::remove(file.string() + "-shm");
 }
 
 class TeamStoreTest : public ::testing::Test {
