@@ -5,23 +5,18 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <fstream>
-#include <iterator>
 #include <sstream>
-#include <thread>
 
+#include "support/child_process.h"
 #include "support/patch_server.h"
 #include "support/read_file.h"
 #include "support/scratch_folder.h"
+#include "support/wait_until.h"
 #include "support/zip_writer.h"
-
-extern char** environ;
 
 namespace vel {
 namespace {
@@ -29,7 +24,6 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-using Clock = std::chrono::steady_clock;
 using test::ReadFile;
 
 // The patch server the cycle runs against.
@@ -96,47 +90,30 @@ class UpdaterCycleTest : public ::testing::Test {
   // and waits, within a bound, for a run that goes on and for every run to
   // have ended. Runs still alive at the bound are killed.
   std::vector<ProgramRun> StartAndWaitForTheCycle() {
-    std::vector<std::string> environment;
-    for (char** e = environ; *e; ++e) {
-      if (std::strncmp(*e, "VEL_PATCH_URL=", 14) != 0) environment.emplace_back(*e);
-    }
-    environment.push_back("VEL_PATCH_URL=" + server_->Url());
-    std::vector<char*> envp;
-    for (std::string& e : environment) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::string path = (program_ / "vel").string();
-    char* argv[] = {path.data(), nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, program_.c_str());
-    pid_t first = 0;
-    const int spawned = posix_spawn(&first, path.c_str(), &actions, nullptr, argv, envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-      ADD_FAILURE() << "cannot start " << path << ": " << std::strerror(spawned);
+    test::ProgramSetup setup;
+    setup.environment = {"VEL_PATCH_URL=" + server_->Url()};
+    setup.workingDirectory = program_;
+    test::ChildProcess first((program_ / "vel").string(), {}, setup);
+    if (!first.Started()) {
+      ADD_FAILURE() << first.Error();
       return {};
     }
-
-    const auto deadline = Clock::now() + kCycleBound;
-    bool reaped = false;
     std::vector<ProgramRun> runs;
-    for (;;) {
-      int status = 0;
-      if (!reaped && waitpid(first, &status, WNOHANG) == first) reaped = true;
-      runs = ParseRuns(ReadFile(program_ / "runs.log"));
-      const bool wentOn = !runs.empty() && runs.back().outcome == "goes-on";
-      const bool allEnded = std::all_of(runs.begin(), runs.end(), [](const ProgramRun& r) {
-        return !r.outcome.empty() && Ended(r.pid);
-      });
-      if (reaped && wentOn && allEnded) return runs;
-      if (Clock::now() > deadline) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    const bool cycled = test::WaitUntil(
+        [&] {
+          runs = ParseRuns(ReadFile(program_ / "runs.log"));
+          const bool wentOn = !runs.empty() && runs.back().outcome == "goes-on";
+          const bool allEnded = std::all_of(runs.begin(), runs.end(), [](const ProgramRun& r) {
+            return !r.outcome.empty() && Ended(r.pid);
+          });
+          return first.Ended() && wentOn && allEnded;
+        },
+        kCycleBound);
+    if (cycled) return runs;
     ADD_FAILURE() << "the cycle did not end within the bound:\n" << ReadFile(program_ / "runs.log");
     for (const ProgramRun& run : runs) {
       if (!Ended(run.pid)) ::kill(run.pid, SIGKILL);
     }
-    if (!reaped) waitpid(first, nullptr, 0);
     return runs;
   }
 
