@@ -5,7 +5,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "server/update_archive.h"
 #include "support/read_file.h"
 #include "support/scratch_folder.h"
 
@@ -65,17 +64,6 @@ TEST(RunningExecutableTest, IsThisTestProgram) {
   const auto path = RunningExecutablePath();
   ASSERT_TRUE(path);
   EXPECT_TRUE(fs::equivalent(*path, "/proc/self/exe"));
-}
-
-TEST(EntryNameTest, OnlyPlainFileNamesAreUnpacked) {
-  for (const char* good : {"vel", "VEL.json", "data.txt", ".hidden", "a b", "한글.txt"}) {
-    EXPECT_TRUE(IsPlainEntryName(good)) << good;
-  }
-  for (const char* bad : {"", ".", "..", "../x", "a/b", "/etc/passwd", "dir/", "a\\b", "x..y"}) {
-    EXPECT_FALSE(IsPlainEntryName(bad)) << bad;
-  }
-  EXPECT_FALSE(IsPlainEntryName(std::string_view("a\0b", 3)));
-  EXPECT_FALSE(IsPlainEntryName(std::string(256, 'a')));
 }
 
 }  // namespace

@@ -143,14 +143,5 @@ TEST_F(ServerConfigTest, RefusesFilesThatDoNotDecryptOrLackAKey) {
   EXPECT_TRUE(config.Empty());
 }
 
-TEST_F(ServerConfigTest, SealedFilesRefuseToGrowPastTheReadLimit) {
-  value json = value::object();
-  json["accesstoken"] = value::string(std::string(1100, 't'));
-  testing::internal::CaptureStdout();
-  EXPECT_FALSE(WriteSealedFile(File(), json));
-  EXPECT_THAT(testing::internal::GetCapturedStdout(), ::testing::HasSubstr("more than 1024"));
-  EXPECT_FALSE(fs::exists(File()));
-}
-
 }  // namespace
 }  // namespace vel
