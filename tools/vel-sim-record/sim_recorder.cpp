@@ -1,6 +1,5 @@
 #include "sim_recorder.h"
 
-#include <charconv>
 #include <cmath>
 #include <memory>
 
@@ -13,6 +12,7 @@
 #include "ant/sim/virtual_room.h"
 #include "ant/usb_device.h"
 #include "ant/usb_device_handle_sim.h"
+#include "tools/common/parse_number.h"
 
 namespace vel {
 namespace {
@@ -20,12 +20,7 @@ namespace {
 constexpr double kLongestRecordingS = 24 * 3600;
 constexpr std::uint64_t kStepMs = 10;
 
-template <typename T>
-bool ParseNumber(std::string_view text, T& out) {
-  if (text.empty()) return false;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
-  return ec == std::errc() && end == text.data() + text.size();
-}
+using tools::ParseNumber;
 
 std::optional<std::uint16_t> ChannelPeriod(std::uint8_t deviceType) {
   switch (deviceType) {
