@@ -44,10 +44,10 @@ class PtyPeer {
   int Fd() const { return master_; }
 
   void Send(const Bytes& bytes) { ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size())); }
-  // What the handle wrote, waiting up to a second for `count` bytes.
+  // What the handle wrote, waiting (within the test's wait bound) for `count` bytes.
   Bytes Receive(std::size_t count) {
     Bytes out;
-    const auto end = std::chrono::steady_clock::now() + 1s;
+    const auto end = std::chrono::steady_clock::now() + test::kWaitBound;
     while (out.size() < count && std::chrono::steady_clock::now() < end) {
       pollfd p{master_, POLLIN, 0};
       if (poll(&p, 1, 50) <= 0) continue;
