@@ -89,7 +89,7 @@ TEST_F(VelServerProcessTest, APortInUseEndsTheStartWithAMessage) {
   ServerProcess first(args);
   ASSERT_TRUE(first.WaitFor("application server on"));
   ServerProcess second(args);
-  EXPECT_EQ(second.Exit(), 1);
+  EXPECT_EQ(second.Exit(), 1) << second.Err();
   EXPECT_THAT(second.Err(), HasSubstr("cannot listen on http://" + app_));
   first.Signal(SIGTERM);
   EXPECT_EQ(first.Exit(), 0);
