@@ -93,6 +93,7 @@ std::optional<ProcessEnd> ChildProcess::Ended() {
 }
 
 std::optional<ProcessEnd> ChildProcess::WaitForEnd(std::chrono::milliseconds bound) {
+  if (!Started()) return std::nullopt;
   WaitUntil([this] { return Ended().has_value(); }, bound);
   return end_;
 }
