@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 #include "ant/usb_device_handle.h"
+#include "support/thread_state.h"
+#include "support/wait_until.h"
 
 namespace vel {
 namespace {
@@ -35,8 +38,13 @@ TEST(ByteQueueTest, GoneWinsOverQueuedBytesAndWakesAWaitingRead) {
   std::size_t n = 0;
   std::uint8_t out[4];
   int result = -1;
-  std::thread reader([&] { result = q.Read(out, 4, n, 10000, usb_result::kNothingRead); });
-  std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  std::atomic<pid_t> readerId{0};
+  std::thread reader([&] {
+    readerId = test::CurrentThreadId();
+    result = q.Read(out, 4, n, 10000, usb_result::kNothingRead);
+  });
+  // Mark the loss once the reader waits, so that it is the wait that ends.
+  EXPECT_TRUE(test::WaitUntil([&] { return test::ThreadIsAsleep(readerId.load()); }));
   q.MarkGone();
   reader.join();
   EXPECT_EQ(result, usb_result::kDeviceGone);
@@ -52,8 +60,12 @@ TEST(ByteQueueTest, ACancelEndsTheWaitingReadOrElseTheNextOne) {
   q.Cancel();  // before anybody waits: the next Read returns at once
   EXPECT_EQ(q.Read(out, 4, n, 10000, usb_result::kNothingRead), usb_result::kNothingRead);
   int result = -1;
-  std::thread reader([&] { result = q.Read(out, 4, n, 10000, usb_result::kNothingRead); });
-  std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  std::atomic<pid_t> readerId{0};
+  std::thread reader([&] {
+    readerId = test::CurrentThreadId();
+    result = q.Read(out, 4, n, 10000, usb_result::kNothingRead);
+  });
+  EXPECT_TRUE(test::WaitUntil([&] { return test::ThreadIsAsleep(readerId.load()); }));
   q.Cancel();
   reader.join();
   EXPECT_EQ(result, usb_result::kNothingRead);

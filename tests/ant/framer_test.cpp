@@ -5,10 +5,12 @@
 #include <atomic>
 #include <chrono>
 #include <future>
-#include <thread>
 
 #include "support/ant_frames.h"
 #include "support/fake_transport.h"
+#include "support/read_file.h"
+#include "support/thread_state.h"
+#include "support/wait_until.h"
 
 namespace vel {
 namespace {
@@ -19,6 +21,18 @@ using test::Message;
 
 class FramerTest : public ::testing::Test {
  protected:
+  // AwaitMessage(5000) on a thread of its own, handed back once that
+  // thread waits in it.
+  std::future<std::uint16_t> AwaitOnAnotherThread() {
+    auto waiterId = std::make_shared<std::atomic<pid_t>>(0);
+    auto waiting = std::async(std::launch::async, [this, waiterId] {
+      *waiterId = test::CurrentThreadId();
+      return framer->AwaitMessage(5000);
+    });
+    EXPECT_TRUE(test::WaitUntil([&] { return test::ThreadIsAsleep(waiterId->load()); }));
+    return waiting;
+  }
+
   test::FakeTransport transport;
   std::unique_ptr<DSIFramerANT> framer = std::make_unique<DSIFramerANT>(&transport);
 };
@@ -125,8 +139,7 @@ TEST_F(FramerTest, AwaitMessageTimesOutWakesOnMessageAndReportsErrors) {
   EXPECT_EQ(framer->AwaitMessage(0), DSIFramerANT::kResultTimeout);
   EXPECT_EQ(framer->AwaitMessage(5), DSIFramerANT::kResultTimeout);
 
-  auto waiting = std::async(std::launch::async, [&] { return framer->AwaitMessage(5000); });
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  auto waiting = AwaitOnAnotherThread();
   FeedBytes(*framer, Frame(0x4E, {0, 1, 2, 3, 4, 5, 6, 7, 8}));
   EXPECT_EQ(waiting.get(), 9);
 
@@ -140,8 +153,7 @@ TEST_F(FramerTest, AwaitMessageTimesOutWakesOnMessageAndReportsErrors) {
 }
 
 TEST_F(FramerTest, OneSerialErrorWakesAWaitingReader) {
-  auto waiting = std::async(std::launch::async, [&] { return framer->AwaitMessage(5000); });
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  auto waiting = AwaitOnAnotherThread();
   framer->OnSerialError(serial_error::kReadFailed);
   EXPECT_EQ(waiting.get(), DSIFramerANT::kResultError);
 }
@@ -224,7 +236,7 @@ TEST_F(FramerTest, ResponseArrivingFromAnotherThreadCompletesEveryMatchingWaiter
   };
   auto a = std::async(std::launch::async, send);
   auto b = std::async(std::launch::async, send);
-  while (started < 2 || transport.Writes().size() < 2) std::this_thread::yield();
+  EXPECT_TRUE(test::WaitUntil([&] { return started >= 2 && transport.Writes().size() >= 2; }));
   FeedBytes(*framer, Frame(0x40, {0x01, 0x42, 0x00}));
   EXPECT_TRUE(a.get());
   EXPECT_TRUE(b.get());

@@ -4,19 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <deque>
+#include <functional>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #include "ant/byte_queue.h"
+#include "support/wait_until.h"
 
 namespace vel {
 namespace {
 
 using ::testing::ElementsAre;
-using namespace std::chrono_literals;
 
 // A handle whose Read results are scripted; once the script is used up it
 // streams `streamByte` (when set) or reports nothing, like a quiet stick.
@@ -27,7 +26,18 @@ class ScriptedHandle : public USBDeviceHandle {
     std::vector<std::uint8_t> bytes;
   };
 
+  // What a test learns of the handle, kept outside it: Close destroys it.
+  struct Watch {
+    std::atomic<int> cancels{0};
+    std::atomic<int> waitingReads{0};       // quiet Reads in their wait now
+    std::atomic<int> cancelsOfAWaitingRead{0};
+    std::atomic<bool> destroyed{false};
+  };
+
   explicit ScriptedHandle(const USBDevice& device) : device_(device.Clone()) {}
+  ~ScriptedHandle() override {
+    if (watch != nullptr) watch->destroyed = true;
+  }
 
   int Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written) override {
     std::lock_guard lock(mutex_);
@@ -53,15 +63,24 @@ class ScriptedHandle : public USBDeviceHandle {
       std::fill_n(buffer, count, std::uint8_t{0x55});
       return usb_result::kOk;
     }
-    // A quiet stick: wait out the time-out unless cancelled.
+    // A quiet stick: wait out the time-out unless cancelled; a stick
+    // that waits until cancelled still gives up at the test's wait bound.
     std::size_t none = 0;
     std::uint8_t dummy;
-    quiet_.Read(&dummy, 1, none, timeoutMs, usb_result::kNothingRead);
+    const auto wait = waitsUntilCancelled
+                          ? static_cast<std::uint32_t>(test::kWaitBound.count())
+                          : timeoutMs;
+    if (watch != nullptr) ++watch->waitingReads;
+    quiet_.Read(&dummy, 1, none, wait, usb_result::kNothingRead);
+    if (watch != nullptr) --watch->waitingReads;
     return usb_result::kNothingRead;
   }
   const USBDevice& GetDevice() const override { return *device_; }
   void CancelRead() override {
-    if (cancels != nullptr) ++*cancels;
+    if (watch != nullptr) {
+      ++watch->cancels;
+      if (watch->waitingReads.load() > 0) ++watch->cancelsOfAWaitingRead;
+    }
     quiet_.Cancel();
   }
 
@@ -70,7 +89,8 @@ class ScriptedHandle : public USBDeviceHandle {
   std::vector<std::vector<std::uint8_t>> writes;
   int writeResult = usb_result::kOk;
   std::atomic<bool> stream{false};
-  std::atomic<int>* cancels = nullptr;  // outlives the handle
+  bool waitsUntilCancelled = false;
+  Watch* watch = nullptr;  // outlives the handle
   std::uint32_t baud = 0;
 
  private:
@@ -140,15 +160,6 @@ class RecordingCallback : public DSISerialCallback {
   std::atomic<bool> closed{false};
   std::atomic<int> lateBytes{0};
 };
-
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 3000ms) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(1ms);
-  }
-  return true;
-}
 
 class SerialGenericTest : public ::testing::Test {
  protected:
@@ -223,7 +234,7 @@ TEST_F(SerialGenericTest, DeliversBytesInOrderAndKeepsReadingThroughQuietSpells)
   serial.SetCallback(&callback);
   serial.Init(57600, 0);
   ASSERT_TRUE(serial.Open());
-  ASSERT_TRUE(WaitFor([&] { return callback.Bytes().size() == 4; }));
+  ASSERT_TRUE(test::WaitUntil([&] { return callback.Bytes().size() == 4; }));
   EXPECT_THAT(callback.Bytes(), ElementsAre(1, 2, 3, 4));
   EXPECT_TRUE(serial.IsReceiving());
   serial.Close();
@@ -246,7 +257,7 @@ TEST_F(SerialGenericTest, DeviceGoneAndReadFailuresEndTheThreadAfterOneReport) {
     serial.SetCallback(&cb);
     serial.Init(57600, 0);
     ASSERT_TRUE(serial.Open());
-    ASSERT_TRUE(WaitFor([&] { return !serial.IsReceiving(); })) << c.result;
+    ASSERT_TRUE(test::WaitUntil([&] { return !serial.IsReceiving(); })) << c.result;
     EXPECT_THAT(cb.Errors(), ElementsAre(c.reported));
     EXPECT_THAT(cb.Bytes(), ElementsAre(9));  // nothing after the failure
   }
@@ -268,33 +279,44 @@ TEST_F(SerialGenericTest, AFailedWriteIsReportedToTheFramerAndReturnsFalse) {
 }
 
 TEST_F(SerialGenericTest, CloseWhileDataFlowsIsPromptAndNothingArrivesAfterIt) {
-  Device(0).prepare = [](ScriptedHandle& h) { h.stream = true; };
+  ScriptedHandle::Watch watch;
+  Device(0).prepare = [&watch](ScriptedHandle& h) {
+    h.stream = true;
+    h.watch = &watch;
+  };
   DSISerialGeneric serial = MakeTransport();
   serial.SetCallback(&callback);
   serial.Init(57600, 0);
   ASSERT_TRUE(serial.Open());
-  ASSERT_TRUE(WaitFor([&] { return callback.Bytes().size() > 1000; }));
+  ASSERT_TRUE(test::WaitUntil([&] { return callback.Bytes().size() > 1000; }));
   serial.Close();
   callback.closed = true;
-  std::this_thread::sleep_for(20ms);
+  // The receive thread holds the handle for as long as it runs: with the
+  // handle gone, no byte can come any more.
+  EXPECT_TRUE(watch.destroyed.load());
   EXPECT_EQ(callback.lateBytes.load(), 0);
   EXPECT_FALSE(serial.IsReceiving());
   EXPECT_TRUE(callback.Errors().empty());  // an asked-for stop is not a loss
 }
 
 TEST_F(SerialGenericTest, CloseOfAQuietStickCancelsTheWaitingRead) {
-  std::atomic<int> cancels{0};
-  Device(0).prepare = [&cancels](ScriptedHandle& h) { h.cancels = &cancels; };
+  ScriptedHandle::Watch watch;
+  Device(0).prepare = [&watch](ScriptedHandle& h) {
+    h.watch = &watch;
+    h.waitsUntilCancelled = true;
+  };
   DSISerialGeneric serial = MakeTransport();
   serial.SetCallback(&callback);
   serial.Init(57600, 0);
   ASSERT_TRUE(serial.Open());
-  std::this_thread::sleep_for(20ms);  // the thread is now inside a 1000 ms Read
-  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(test::WaitUntil([&] { return watch.waitingReads.load() == 1; }));
   serial.Close();
-  // Well inside the read time-out: the wait was cancelled, not waited out.
-  EXPECT_LT(std::chrono::steady_clock::now() - start, 900ms);
-  EXPECT_EQ(cancels.load(), 1);
+  // The Read ends only when cancelled: Close cancelled it while it waited
+  // instead of waiting it out.
+  EXPECT_EQ(watch.cancels.load(), 1);
+  EXPECT_EQ(watch.cancelsOfAWaitingRead.load(), 1);
+  EXPECT_EQ(watch.waitingReads.load(), 0);
+  EXPECT_TRUE(watch.destroyed.load());
 }
 
 }  // namespace

@@ -4,10 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "ant/ant_receiver.h"
 #include "ant/framer.h"
@@ -18,6 +16,7 @@
 #include "sensors/heart_rate_decoder.h"
 #include "support/ant_frames.h"
 #include "support/queue_capture.h"
+#include "support/wait_until.h"
 
 namespace vel {
 namespace {
@@ -203,10 +202,7 @@ TEST_F(SimulatedStickChainTest, UnpluggedMidStreamTheFramerHearsDeviceGoneAndThe
   ASSERT_EQ(r.length, DSIFramerANT::kResultError);
   EXPECT_EQ(r.message.id, DSIFramerANT::kStatusSerialError);
   EXPECT_EQ(r.message.data[0], serial_error::kDeviceGone);
-  for (int i = 0; i < 300 && serial->IsReceiving(); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  EXPECT_FALSE(serial->IsReceiving());
+  EXPECT_TRUE(test::WaitUntil([&] { return !serial->IsReceiving(); }));
   EXPECT_FALSE(framer->WriteMessage(test::Message(0x4D, {0, 0x54}), 2));
 
   // Discovery no longer lists it, so opening again fails until it is back.

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -18,6 +19,8 @@
 
 #include "ant/serial_generic.h"
 #include "support/queue_capture.h"
+#include "support/scratch_folder.h"
+#include "support/wait_until.h"
 
 namespace vel {
 namespace {
@@ -41,10 +44,10 @@ class PtyPeer {
   int Fd() const { return master_; }
 
   void Send(const Bytes& bytes) { ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size())); }
-  // What the handle wrote, waiting up to a second for `count` bytes.
+  // What the handle wrote, waiting (within the test's wait bound) for `count` bytes.
   Bytes Receive(std::size_t count) {
     Bytes out;
-    const auto end = std::chrono::steady_clock::now() + 1s;
+    const auto end = std::chrono::steady_clock::now() + test::kWaitBound;
     while (out.size() < count && std::chrono::steady_clock::now() < end) {
       pollfd p{master_, POLLIN, 0};
       if (poll(&p, 1, 50) <= 0) continue;
@@ -134,10 +137,10 @@ TEST(UsbDeviceHandleSITest, AHangUpIsReportedAsDeviceGoneByReadAndWrite) {
 
 TEST(UsbDeviceHandleSITest, OpenFailsForAMissingPathAFileThatIsNoTtyAndAnOddBaudRate) {
   EXPECT_FALSE(OpenTty("/nonexistent/ttyUSB9"));
-  const auto file = std::filesystem::temp_directory_path() / ("vel-notty-" + std::to_string(getpid()));
+  const test::ScratchFolder scratch;
+  const auto file = scratch / "notty";
   { std::ofstream(file) << "x"; }
   EXPECT_FALSE(OpenTty(file.string()));
-  std::filesystem::remove(file);
   PtyPeer peer;
   ASSERT_TRUE(peer.Ok());
   EXPECT_FALSE(USBDeviceHandleSI::Open(USBDeviceSI(peer.Path(), UsbIdentity{}), 12345));
@@ -146,11 +149,11 @@ TEST(UsbDeviceHandleSITest, OpenFailsForAMissingPathAFileThatIsNoTtyAndAnOddBaud
 TEST(UsbDeviceHandleSITest, AStickWithoutPermissionLogsHowToFixIt) {
   if (geteuid() == 0) GTEST_SKIP() << "root may open anything";
   test::QueueCapture queues;
-  const auto file = std::filesystem::temp_directory_path() / ("vel-noperm-" + std::to_string(getpid()));
+  const test::ScratchFolder scratch;
+  const auto file = scratch / "noperm";
   { std::ofstream(file) << "x"; }
   chmod(file.c_str(), 0);
   EXPECT_FALSE(OpenTty(file.string()));
-  std::filesystem::remove(file);
   const auto lines = queues.LogTexts();
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_THAT(lines[0], HasSubstr("permission denied"));
@@ -189,15 +192,20 @@ TEST(UsbDeviceHandleSITest, TransportCloseWhileTheStickStreamsEndsWithinItsBound
   std::thread stick([&] {
     const Bytes chunk(64, 0x4E);
     while (!stop.load()) {
-      if (::write(peer.Fd(), chunk.data(), chunk.size()) < 0) std::this_thread::sleep_for(1ms);
+      if (::write(peer.Fd(), chunk.data(), chunk.size()) >= 0) continue;
+      if (errno != EAGAIN) break;
+      pollfd room{peer.Fd(), POLLOUT, 0};
+      poll(&room, 1, 100);  // until the tty takes more
     }
   });
-  while (callback.bytes.load() < 2000) std::this_thread::sleep_for(1ms);
+  EXPECT_TRUE(test::WaitUntil([&] { return callback.bytes.load() >= 2000; }));
   const auto start = std::chrono::steady_clock::now();
   serial.Close();
   const auto took = std::chrono::steady_clock::now() - start;
   callback.closed = true;
-  std::this_thread::sleep_for(30ms);
+  // Its receive loop has ended (IsReceiving is the loop's own mark), so no
+  // byte can reach the framer from now on.
+  EXPECT_FALSE(serial.IsReceiving());
   stop = true;
   stick.join();
   EXPECT_EQ(callback.late.load(), 0);
@@ -218,8 +226,7 @@ TEST(UsbDeviceHandleSITest, TransportReportsAHungUpTtyToTheFramerOnce) {
   serial.Init(57600, 0);
   ASSERT_TRUE(serial.Open());
   peer.HangUp();
-  for (int i = 0; i < 300 && serial.IsReceiving(); ++i) std::this_thread::sleep_for(10ms);
-  EXPECT_FALSE(serial.IsReceiving());
+  EXPECT_TRUE(test::WaitUntil([&] { return !serial.IsReceiving(); }));
   EXPECT_EQ(callback.lastError.load(), serial_error::kDeviceGone);
 }
 

@@ -5,8 +5,6 @@
 #include <thread>
 #include <vector>
 
-#include "common/tick_clock.h"
-
 namespace vel {
 namespace {
 
@@ -64,17 +62,6 @@ TEST(QueuesTest, ManyThreadsPushWithoutLosingOrReorderingTheirOwnLines) {
   }
   for (auto& th : threads) th.join();
   EXPECT_EQ(events.Size(), 0u);
-}
-
-TEST(TickClockTest, BootClockAdvancesAndCanBeReplaced) {
-  const auto a = TickCount64();
-  std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  EXPECT_GE(TickCount64(), a + 4);
-  SetTickSource([]() -> std::uint64_t { return 0x1'0000'0005ull; });
-  EXPECT_EQ(TickCount64(), 0x1'0000'0005ull);
-  EXPECT_EQ(TickCount32(), 5u);
-  SetTickSource(nullptr);
-  EXPECT_GE(TickCount64(), a);
 }
 
 }  // namespace

@@ -2,11 +2,13 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+
+#include "support/run_program.h"
+#include "support/scratch_folder.h"
 
 namespace vel {
 namespace {
@@ -33,20 +35,14 @@ struct Crash {
   std::vector<fs::path> dumps;
 };
 
+// The victim, run in `dir`.
 Crash RunVictim(const fs::path& dir, const std::string& how) {
   Crash c;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    const rlimit noCore{0, 0};  // no system core file beside ours
-    setrlimit(RLIMIT_CORE, &noCore);
-    if (chdir(dir.c_str()) != 0) _exit(99);
-    execl(VEL_CRASH_VICTIM, VEL_CRASH_VICTIM, how.c_str(), static_cast<char*>(nullptr));
-    _exit(98);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  if (WIFEXITED(status)) c.exitStatus = WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) c.signal = WTERMSIG(status);
+  test::ProgramSetup setup;
+  setup.workingDirectory = dir;
+  const test::ProgramRun run = test::RunProgram(VEL_CRASH_VICTIM, {how}, setup);
+  c.exitStatus = run.status;
+  c.signal = run.signal;
   if (dir != "/proc") {
     for (const auto& e : fs::directory_iterator(dir)) c.dumps.push_back(e.path());
   }
@@ -55,14 +51,8 @@ Crash RunVictim(const fs::path& dir, const std::string& how) {
 
 class CrashDumpTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("vel-crash-" + std::to_string(getpid()) + "-" +
-                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-  fs::path dir;
+  test::ScratchFolder scratch;
+  const fs::path& dir = scratch.Path();
 };
 
 TEST_F(CrashDumpTest, SegfaultLeavesANamedCoreFileThatGdbReads) {
@@ -87,14 +77,9 @@ TEST_F(CrashDumpTest, SegfaultLeavesANamedCoreFileThatGdbReads) {
   EXPECT_GT(fs::file_size(c.dumps[0]), 100000u) << "the process's memory is in it";
 
   if (!fs::exists("/usr/bin/gdb")) GTEST_SKIP() << "gdb not installed";
-  const std::string command = "gdb -batch -nx -ex bt '" + std::string(VEL_CRASH_VICTIM) + "' '" +
-                              c.dumps[0].string() + "' 2>&1";
-  std::string output;
-  if (FILE* p = popen(command.c_str(), "r")) {
-    char buf[4096];
-    for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) output.append(buf, n);
-    pclose(p);
-  }
+  const test::ProgramRun gdb = test::RunProgram(
+      "gdb", {"-batch", "-nx", "-ex", "bt", VEL_CRASH_VICTIM, c.dumps[0].string()});
+  const std::string output = gdb.out + gdb.err;
   EXPECT_THAT(output, ::testing::HasSubstr("CrashInsideVictim")) << output;
   EXPECT_THAT(output, ::testing::HasSubstr("main")) << output;
 }

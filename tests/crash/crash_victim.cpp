@@ -1,5 +1,7 @@
 // A small program that dies on purpose, for the crash dump tests:
-// crash_victim segv|abort|fpe
+// crash_victim segv|abort|raise-ill
+#include <sys/resource.h>
+
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +13,8 @@ extern "C" __attribute__((noinline)) void CrashInsideVictim(volatile int* where)
 }
 
 int main(int argc, char** argv) {
+  const rlimit noCore{0, 0};  // no system core file beside ours
+  setrlimit(RLIMIT_CORE, &noCore);
   // Sanitizer builds do not install the writer statically; this program
   // exists to exercise it, so it installs it itself.
   vel::InstallCrashDumpWriter("VEP");

@@ -1,37 +1,25 @@
 #include "server/program_files.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <fstream>
 #include <iterator>
 
-#include "server/update_archive.h"
+#include "support/read_file.h"
+#include "support/scratch_folder.h"
 
 namespace vel {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Read(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::ReadFile;
 
 class ProgramFilesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("vel-files-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
   std::size_t Entries(const fs::path& folder) const {
     return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), {}));
   }
-  fs::path dir_;
+  test::ScratchFolder dir_;
 };
 
 TEST_F(ProgramFilesTest, ReplaceFileSwapsInTheWholeCopyOrLeavesTheTargetAlone) {
@@ -39,7 +27,7 @@ TEST_F(ProgramFilesTest, ReplaceFileSwapsInTheWholeCopyOrLeavesTheTargetAlone) {
   fs::permissions(dir_ / "new", fs::perms(0750));
   std::ofstream(dir_ / "target") << "old";
   ASSERT_TRUE(ReplaceFile(dir_ / "new", dir_ / "target"));
-  EXPECT_EQ(Read(dir_ / "target"), "new bytes");
+  EXPECT_EQ(ReadFile(dir_ / "target"), "new bytes");
   EXPECT_EQ(fs::status(dir_ / "target").permissions(), fs::perms(0750)) << "the source's mode";
   ASSERT_TRUE(ReplaceFile(dir_ / "new", dir_ / "target", fs::perms(0604)));
   EXPECT_EQ(fs::status(dir_ / "target").permissions(), fs::perms(0604));
@@ -50,8 +38,8 @@ TEST_F(ProgramFilesTest, ReplaceFileSwapsInTheWholeCopyOrLeavesTheTargetAlone) {
   EXPECT_NE(error.find("replace"), std::string::npos) << error;
   EXPECT_FALSE(ReplaceFile(dir_ / "missing", dir_ / "target", std::nullopt, &error));
   EXPECT_FALSE(ReplaceFile(dir_ / "folder", dir_ / "target", std::nullopt, &error));
-  EXPECT_EQ(Read(dir_ / "target"), "new bytes");
-  EXPECT_EQ(Entries(dir_), 3u) << "no temporary file left behind";
+  EXPECT_EQ(ReadFile(dir_ / "target"), "new bytes");
+  EXPECT_EQ(Entries(dir_.Path()), 3u) << "no temporary file left behind";
 }
 
 TEST_F(ProgramFilesTest, DeleteTreeRemovesEverythingButFollowsNoLink) {
@@ -67,7 +55,7 @@ TEST_F(ProgramFilesTest, DeleteTreeRemovesEverythingButFollowsNoLink) {
 
   EXPECT_TRUE(DeleteTree(tree));
   EXPECT_FALSE(fs::exists(tree));
-  EXPECT_EQ(Read(outside / "keep"), "keep");
+  EXPECT_EQ(ReadFile(outside / "keep"), "keep");
   EXPECT_TRUE(DeleteTree(tree)) << "nothing to delete";
   EXPECT_TRUE(DeleteTree(fs::path()));
 }
@@ -76,17 +64,6 @@ TEST(RunningExecutableTest, IsThisTestProgram) {
   const auto path = RunningExecutablePath();
   ASSERT_TRUE(path);
   EXPECT_TRUE(fs::equivalent(*path, "/proc/self/exe"));
-}
-
-TEST(EntryNameTest, OnlyPlainFileNamesAreUnpacked) {
-  for (const char* good : {"vel", "VEL.json", "data.txt", ".hidden", "a b", "한글.txt"}) {
-    EXPECT_TRUE(IsPlainEntryName(good)) << good;
-  }
-  for (const char* bad : {"", ".", "..", "../x", "a/b", "/etc/passwd", "dir/", "a\\b", "x..y"}) {
-    EXPECT_FALSE(IsPlainEntryName(bad)) << bad;
-  }
-  EXPECT_FALSE(IsPlainEntryName(std::string_view("a\0b", 3)));
-  EXPECT_FALSE(IsPlainEntryName(std::string(256, 'a')));
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cpprest/asyncrt_utils.h>
 #include <cpprest/uri_builder.h>
@@ -10,7 +9,6 @@
 
 #include <atomic>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <thread>
 
@@ -18,7 +16,9 @@
 #include "server/packet_envelope.h"
 #include "server/request_catalogue.h"
 #include "support/loopback_server.h"
+#include "support/read_file.h"
 #include "support/recording_message_box.h"
+#include "support/scratch_folder.h"
 
 namespace vel {
 namespace {
@@ -285,13 +285,7 @@ TEST_F(ExecutorTest, FetchJsonIgnoresResultButNeedsAJsonBody) {
 
 class DownloadTest : public ExecutorTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("vel-download-" + std::to_string(::getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path dir_;
+  test::ScratchFolder dir_;
 };
 
 TEST_F(DownloadTest, WritesTheWholeBodyOfAStatus200) {
@@ -309,8 +303,7 @@ TEST_F(DownloadTest, WritesTheWholeBodyOfAStatus200) {
 
   const fs::path local = dir_ / "a.zip";
   ASSERT_TRUE(executor_->DownloadPatchFile("201902170/a b.zip", local));
-  std::ifstream in(local, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), archive);
+  EXPECT_EQ(test::ReadFile(local), archive);
   const std::string asked = server_->Received().at(0).pathAndQuery;
   EXPECT_THAT(asked, StartsWith("/test?file="));
   EXPECT_EQ(web::uri::decode(web::uri::split_query(web::uri(asked).query()).at("file")),

@@ -5,21 +5,18 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <fstream>
-#include <iterator>
 #include <sstream>
-#include <thread>
 
+#include "support/child_process.h"
 #include "support/patch_server.h"
+#include "support/read_file.h"
+#include "support/scratch_folder.h"
+#include "support/wait_until.h"
 #include "support/zip_writer.h"
-
-extern char** environ;
 
 namespace vel {
 namespace {
@@ -27,17 +24,12 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-using Clock = std::chrono::steady_clock;
+using test::ReadFile;
 
 // The patch server the cycle runs against.
 using TestPatchServer = test::PatchServer;
 
 constexpr auto kCycleBound = std::chrono::seconds(60);
-
-std::string Read(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 struct ProgramRun {
   pid_t pid = 0;
@@ -88,62 +80,40 @@ bool Ended(pid_t pid) {
 class UpdaterCycleTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() /
-            ("vel-cycle-" + std::to_string(::getpid()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
     fs::create_directories(program_ = root_ / "program");
     fs::create_directories(releases_ = root_ / "releases");
     fs::copy_file(VEL_UPDATER_TEST_PROGRAM, program_ / "vel");
     server_ = std::make_unique<TestPatchServer>(releases_);
   }
-  void TearDown() override { fs::remove_all(root_); }
 
   // Starts the program as a user would (no arguments, in its directory)
   // and waits, within a bound, for a run that goes on and for every run to
   // have ended. Runs still alive at the bound are killed.
   std::vector<ProgramRun> StartAndWaitForTheCycle() {
-    std::vector<std::string> environment;
-    for (char** e = environ; *e; ++e) {
-      if (std::strncmp(*e, "VEL_PATCH_URL=", 14) != 0) environment.emplace_back(*e);
-    }
-    environment.push_back("VEL_PATCH_URL=" + server_->Url());
-    std::vector<char*> envp;
-    for (std::string& e : environment) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::string path = (program_ / "vel").string();
-    char* argv[] = {path.data(), nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, program_.c_str());
-    pid_t first = 0;
-    const int spawned = posix_spawn(&first, path.c_str(), &actions, nullptr, argv, envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-      ADD_FAILURE() << "cannot start " << path << ": " << std::strerror(spawned);
+    test::ProgramSetup setup;
+    setup.environment = {"VEL_PATCH_URL=" + server_->Url()};
+    setup.workingDirectory = program_;
+    test::ChildProcess first((program_ / "vel").string(), {}, setup);
+    if (!first.Started()) {
+      ADD_FAILURE() << first.Error();
       return {};
     }
-
-    const auto deadline = Clock::now() + kCycleBound;
-    bool reaped = false;
     std::vector<ProgramRun> runs;
-    for (;;) {
-      int status = 0;
-      if (!reaped && waitpid(first, &status, WNOHANG) == first) reaped = true;
-      runs = ParseRuns(Read(program_ / "runs.log"));
-      const bool wentOn = !runs.empty() && runs.back().outcome == "goes-on";
-      const bool allEnded = std::all_of(runs.begin(), runs.end(), [](const ProgramRun& r) {
-        return !r.outcome.empty() && Ended(r.pid);
-      });
-      if (reaped && wentOn && allEnded) return runs;
-      if (Clock::now() > deadline) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    ADD_FAILURE() << "the cycle did not end within the bound:\n" << Read(program_ / "runs.log");
+    const bool cycled = test::WaitUntil(
+        [&] {
+          runs = ParseRuns(ReadFile(program_ / "runs.log"));
+          const bool wentOn = !runs.empty() && runs.back().outcome == "goes-on";
+          const bool allEnded = std::all_of(runs.begin(), runs.end(), [](const ProgramRun& r) {
+            return !r.outcome.empty() && Ended(r.pid);
+          });
+          return first.Ended() && wentOn && allEnded;
+        },
+        kCycleBound);
+    if (cycled) return runs;
+    ADD_FAILURE() << "the cycle did not end within the bound:\n" << ReadFile(program_ / "runs.log");
     for (const ProgramRun& run : runs) {
       if (!Ended(run.pid)) ::kill(run.pid, SIGKILL);
     }
-    if (!reaped) waitpid(first, nullptr, 0);
     return runs;
   }
 
@@ -153,16 +123,17 @@ class UpdaterCycleTest : public ::testing::Test {
     return asked;
   }
 
-  fs::path root_, program_, releases_;
+  test::ScratchFolder root_;
+  fs::path program_, releases_;
   std::unique_ptr<TestPatchServer> server_;
 };
 
 TEST_F(UpdaterCycleTest, ANewExecutableTakesFourRuns) {
-  const std::string next = Read(VEL_UPDATER_TEST_PROGRAM_NEXT);
+  const std::string next = ReadFile(VEL_UPDATER_TEST_PROGRAM_NEXT);
   test::WriteZip(releases_ / "201902180" / "update.zip",
                  {{"vel", next, 0100755}, {"data.txt", "v2"}});
   const std::vector<ProgramRun> runs = StartAndWaitForTheCycle();
-  ASSERT_EQ(runs.size(), 4u) << Read(program_ / "runs.log");
+  ASSERT_EQ(runs.size(), 4u) << ReadFile(program_ / "runs.log");
   const std::string vel = (program_ / "vel").string();
   const std::string staged = vel + "_";
   // 1: the old program updates, stages the new one and starts it with "N".
@@ -187,10 +158,10 @@ TEST_F(UpdaterCycleTest, ANewExecutableTakesFourRuns) {
   EXPECT_EQ(runs[3].outcome, "goes-on");
   for (const ProgramRun& run : runs) EXPECT_THAT(run.messages, IsEmpty()) << run.exe;
 
-  EXPECT_EQ(Read(program_ / "vel"), next);
+  EXPECT_EQ(ReadFile(program_ / "vel"), next);
   EXPECT_EQ(fs::status(program_ / "vel").permissions() & fs::perms::owner_exec,
             fs::perms::owner_exec);
-  EXPECT_EQ(Read(program_ / "data.txt"), "v2");
+  EXPECT_EQ(ReadFile(program_ / "data.txt"), "v2");
   EXPECT_FALSE(fs::exists(program_ / "vel_"));
   EXPECT_FALSE(fs::exists(program_ / "patch"));
   const auto asked = Asked();
@@ -202,14 +173,14 @@ TEST_F(UpdaterCycleTest, ANewExecutableTakesFourRuns) {
 TEST_F(UpdaterCycleTest, WithoutANewExecutableTheSecondRunGoesOn) {
   test::WriteZip(releases_ / "201902180" / "update.zip", {{"data.txt", "v2"}});
   const std::vector<ProgramRun> runs = StartAndWaitForTheCycle();
-  ASSERT_EQ(runs.size(), 2u) << Read(program_ / "runs.log");
+  ASSERT_EQ(runs.size(), 2u) << ReadFile(program_ / "runs.log");
   EXPECT_THAT(runs[0].arguments, IsEmpty());
   EXPECT_EQ(runs[0].outcome, "ends");
   EXPECT_EQ(runs[1].exe, (program_ / "vel").string()) << "the staged start failed";
   EXPECT_THAT(runs[1].arguments, ElementsAre("N"));
   EXPECT_EQ(runs[1].outcome, "goes-on");
-  EXPECT_EQ(Read(program_ / "data.txt"), "v2");
-  EXPECT_EQ(Read(program_ / "vel"), Read(VEL_UPDATER_TEST_PROGRAM));
+  EXPECT_EQ(ReadFile(program_ / "data.txt"), "v2");
+  EXPECT_EQ(ReadFile(program_ / "vel"), ReadFile(VEL_UPDATER_TEST_PROGRAM));
   EXPECT_THAT(Asked(), ElementsAre("/?version=201902170", testing::StartsWith("/test?file=")));
 }
 

@@ -7,7 +7,6 @@
 
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <optional>
 #include <set>
 
@@ -15,7 +14,9 @@
 #include "support/loopback_server.h"
 #include "support/patch_server.h"
 #include "support/queue_capture.h"
+#include "support/read_file.h"
 #include "support/recording_message_box.h"
+#include "support/scratch_folder.h"
 #include "support/zip_writer.h"
 
 namespace vel {
@@ -30,11 +31,7 @@ using ::testing::UnorderedElementsAre;
 
 // The patch server the updater is tested against.
 using TestPatchServer = test::PatchServer;
-
-std::string Read(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::ReadFile;
 
 void Write(const fs::path& path, const std::string& bytes, fs::perms mode = fs::perms(0644)) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
@@ -89,10 +86,6 @@ class EditedSource : public PatchSource {
 class UpdaterTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() /
-            ("vel-updater-" + std::to_string(::getpid()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
     fs::create_directories(program_ = root_ / "program");
     fs::create_directories(releases_ = root_ / "releases");
     Write(program_ / "vel", "old program", fs::perms(0755));
@@ -103,7 +96,6 @@ class UpdaterTest : public ::testing::Test {
     options_.retryInterval = std::chrono::milliseconds(10);
     options_.retryLimit = std::chrono::milliseconds(200);
   }
-  void TearDown() override { fs::remove_all(root_); }
 
   std::unique_ptr<RequestExecutor> MakeExecutor(const std::string& url) {
     Endpoints endpoints;
@@ -139,7 +131,8 @@ class UpdaterTest : public ::testing::Test {
     return n;
   }
 
-  fs::path root_, program_, releases_;
+  test::ScratchFolder root_;
+  fs::path program_, releases_;
   test::QueueCapture log_;
   test::RecordingMessageBox box_;
   RecordingStarter starter_;
@@ -179,10 +172,10 @@ TEST_F(UpdaterTest, InstallsBesideTheExecutableAndStagesEverythingNamedLikeIt) {
            {"tool.sh", "#!/bin/sh", 0100750},
            {"setid", "x", 0104755}});
   EXPECT_FALSE(Run({"vel"}));
-  EXPECT_EQ(Read(program_ / "vel"), "old program");
-  EXPECT_EQ(Read(program_ / "vel_"), "new program");
-  EXPECT_EQ(Read(program_ / "vel.sig_"), "signature");
-  EXPECT_EQ(Read(program_ / "data.txt"), "v2");
+  EXPECT_EQ(ReadFile(program_ / "vel"), "old program");
+  EXPECT_EQ(ReadFile(program_ / "vel_"), "new program");
+  EXPECT_EQ(ReadFile(program_ / "vel.sig_"), "signature");
+  EXPECT_EQ(ReadFile(program_ / "data.txt"), "v2");
   EXPECT_EQ(Mode(program_ / "vel_"), 0755u) << "no attributes: the staged program is executable";
   EXPECT_EQ(Mode(program_ / "data.txt"), 0644u);
   EXPECT_EQ(Mode(program_ / "tool.sh"), 0750u) << "the archive's own permissions";
@@ -198,8 +191,8 @@ TEST_F(UpdaterTest, TheHigherVersionFolderWinsInEitherListedOrder) {
   Publish("201902180", "a.zip", {{"same.txt", "lower"}, {"only-lower.txt", "kept"}});
   Publish("1201902170", "b.zip", {{"same.txt", "higher"}});
   EXPECT_FALSE(Run({"vel"}));
-  EXPECT_EQ(Read(program_ / "same.txt"), "higher");
-  EXPECT_EQ(Read(program_ / "only-lower.txt"), "kept");
+  EXPECT_EQ(ReadFile(program_ / "same.txt"), "higher");
+  EXPECT_EQ(ReadFile(program_ / "only-lower.txt"), "kept");
 
   fs::remove(program_ / "same.txt");
   EditedSource reversed(*executor_);
@@ -211,7 +204,7 @@ TEST_F(UpdaterTest, TheHigherVersionFolderWinsInEitherListedOrder) {
   };
   EXPECT_FALSE(Run({"vel"}, &reversed));
   EXPECT_THAT(listed, ElementsAre("1201902170/b.zip", "201902180/a.zip"));
-  EXPECT_EQ(Read(program_ / "same.txt"), "higher");
+  EXPECT_EQ(ReadFile(program_ / "same.txt"), "higher");
 }
 
 TEST_F(UpdaterTest, EntriesNamingOtherFoldersOrLinksNeverLeaveTheUnpackFolder) {
@@ -256,7 +249,7 @@ TEST_F(UpdaterTest, AFailedDownloadShowsTheMessageOnceAndNothingOfItIsInstalled)
   source.download = [&](const std::string& file, const fs::path& local) -> std::optional<bool> {
     if (file.ends_with("a.zip")) return unreachable->DownloadPatchFile(file, local);
     if (file.ends_with("b.zip")) {  // cut off halfway
-      const std::string whole = Read(releases_ / file);
+      const std::string whole = ReadFile(releases_ / file);
       Write(local, whole.substr(0, whole.size() / 2));
       return false;
     }
@@ -277,7 +270,7 @@ TEST_F(UpdaterTest, AnArchiveThatIsNotAZipOrHasADamagedEntryIsSkippedWhole) {
   Publish("201902180", "2-damaged.zip",
           {{"intact.txt", "fine", std::nullopt, true},
            {"damaged.txt", "PAYLOAD-0123456789", std::nullopt, true}});
-  std::string bytes = Read(releases_ / "201902180" / "2-damaged.zip");
+  std::string bytes = ReadFile(releases_ / "201902180" / "2-damaged.zip");
   bytes[bytes.find("PAYLOAD") + 3] ^= 0x20;
   Write(releases_ / "201902180" / "2-damaged.zip", bytes);
   Publish("201902180", "3-good.zip", {{"good.txt", "good"}});
@@ -289,7 +282,7 @@ TEST_F(UpdaterTest, TheStagedCopyTakesTheExecutablesPlaceAndStartsItWithoutArgum
   Write(program_ / "vel_", "new program", fs::perms(0755));
   options_.executable = program_ / "vel_";
   EXPECT_FALSE(Run({(program_ / "vel_").string(), "N"}));
-  EXPECT_EQ(Read(program_ / "vel"), "new program");
+  EXPECT_EQ(ReadFile(program_ / "vel"), "new program");
   EXPECT_EQ(Mode(program_ / "vel"), 0755u);
   EXPECT_THAT(starter_.attempts, ElementsAre(Attempt{"vel", {}, true}));
   EXPECT_THAT(server_->Received(), IsEmpty());
@@ -340,19 +333,6 @@ TEST_F(UpdaterTest, NoAnswerFromThePatchServerEndsTheRunWithoutARestart) {
   EXPECT_THAT(box_.Texts(), ElementsAre(kCheckConnectionMessage));
   EXPECT_THAT(starter_.attempts, IsEmpty());
   EXPECT_EQ(ProgramFiles(), std::set<std::string>{"vel"});
-}
-
-TEST(VersionNumberTest, FourDecimalNumbersArePaddedToTheServersForm) {
-  EXPECT_EQ(FormatVersionNumber("2019.2.17.0"), "201902170");
-  EXPECT_EQ(FormatVersionNumber("2019.12.1.15"),
-            "20191201"
-            "15");
-  EXPECT_EQ(FormatVersionNumber("7.0.0.0"), "000700000");
-  for (const char* bad : {"", "2019.2.17", "2019.2.17.0.1", "2019.2.17.x", "2019.-2.17.0",
-                          "+2019.2.17.0", "2019..17.0", "2019.2.17.0 ", "99999999999.1.1.1"}) {
-    EXPECT_EQ(FormatVersionNumber(bad), std::nullopt) << bad;
-  }
-  EXPECT_TRUE(FormatVersionNumber(CompiledFileVersion())) << CompiledFileVersion();
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "ant/ant_frame.h"
@@ -30,11 +29,6 @@ AntMessage Message(std::uint8_t id, std::initializer_list<std::uint8_t> data) {
 
 void FeedBytes(DSIFramerANT& framer, const std::vector<std::uint8_t>& bytes) {
   for (std::uint8_t b : bytes) framer.OnByte(b);
-}
-
-std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::string CaptureFile(const std::string& name) { return std::string(VEL_CAPTURE_DIR) + "/" + name; }

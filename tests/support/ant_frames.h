@@ -22,8 +22,6 @@ AntMessage Message(std::uint8_t id, std::initializer_list<std::uint8_t> data);
 
 void FeedBytes(DSIFramerANT& framer, const std::vector<std::uint8_t>& bytes);
 
-// Reads a recording file whole; empty when it is missing.
-std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
 std::string CaptureFile(const std::string& name);  // path in the recordings folder
 bool HaveCaptures();
 

@@ -1,15 +1,12 @@
 #include "support/companion_server.h"
 
-#include <stdlib.h>
-
-#include <chrono>
 #include <stdexcept>
-#include <thread>
 
 #include <cpprest/http_client.h>
 #include <cpprest/uri_builder.h>
 
 #include "support/loopback_server.h"
+#include "support/wait_until.h"
 
 namespace vel::test {
 namespace {
@@ -28,9 +25,6 @@ std::string FormEscape(const std::string& text) {
 RunningCompanionServer::RunningCompanionServer() : RunningCompanionServer(Setup{}) {}
 
 RunningCompanionServer::RunningCompanionServer(Setup setup) : setup_(setup) {
-  std::string pattern = (fs::temp_directory_path() / "vel-server-test-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temporary folder");
-  folder_ = pattern;
   database_ = folder_ / "vel-server.db";
   patches_ = setup_.patches.empty() ? folder_ / "patches" : setup_.patches;
   fs::create_directories(patches_);
@@ -38,9 +32,8 @@ RunningCompanionServer::RunningCompanionServer(Setup setup) : setup_(setup) {
 }
 
 RunningCompanionServer::~RunningCompanionServer() {
+  // Before its folder goes.
   server_.reset();
-  std::error_code ignored;
-  fs::remove_all(folder_, ignored);
 }
 
 ServerConfig RunningCompanionServer::Config() const {
@@ -87,16 +80,19 @@ void RunningCompanionServer::Restart() {
   const companion::ServerOptions options = server_->Options();
   server_->Stop();
   server_ = MakeServer(options);
-  // The same ports: the program's client keeps its address.
-  for (int attempt = 0;; ++attempt) {
+  // The same ports: the program's client keeps its address. A port may
+  // take a moment to be free again after the stop.
+  std::string refused;
+  const bool started = WaitUntil([&] {
     try {
       server_->Start();
-      return;
-    } catch (const std::exception&) {
-      if (attempt == 50) throw;
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      return true;
+    } catch (const std::exception& e) {
+      refused = e.what();
+      return false;
     }
-  }
+  });
+  if (!started) throw std::runtime_error("the restarted server did not start: " + refused);
 }
 
 std::vector<std::string> RunningCompanionServer::LogLines() const {

@@ -11,6 +11,7 @@
 #include "server/json_fetcher.h"
 #include "server/packet_sender.h"
 #include "server/server_config.h"
+#include "support/scratch_folder.h"
 
 namespace vel::test {
 
@@ -55,7 +56,7 @@ class RunningCompanionServer {
   void StartOnFreePorts();
 
   Setup setup_;
-  std::filesystem::path folder_;
+  ScratchFolder folder_;
   std::filesystem::path database_;
   std::filesystem::path patches_;
   std::unique_ptr<companion::CompanionServer> server_;

@@ -1,6 +1,7 @@
-// What the sanitizers leave out of their checks in the test program. Each
-// entry concerns cpprestsdk, which is built without instrumentation, and
-// none hides code of ours.
+// What the sanitizers leave out of their checks in the test program and in
+// the programs it starts (sanitizer builds add this file to every program).
+// Each entry concerns cpprestsdk, which is built without instrumentation,
+// and none hides code of ours.
 
 // cpprestsdk finishes a failed or unread exchange (closing the reply's
 // stream buffers) in tasks on its own thread pool after the waiting call

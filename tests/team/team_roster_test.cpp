@@ -321,49 +321,5 @@ TEST_F(TeamRosterTest, ActiveBicycleQueries) {
   EXPECT_EQ(position, 1);
 }
 
-TEST(GearListsTest, PositionsAreBindingAndSprocketsLargestFirst) {
-  ASSERT_EQ(ChainringList().size(), 4u);
-  EXPECT_EQ(ChainringList()[2].text, "52-36T(미드컴팩트)");
-  ASSERT_EQ(CassetteList().size(), 14u);
-  EXPECT_EQ(CassetteList()[0].text, "");
-  EXPECT_THAT(CassetteList()[3].sprockets, ElementsAre(28, 25, 22, 19, 17, 16, 15, 14, 13, 12, 11));
-  EXPECT_THAT(CassetteList()[4].sprockets, ElementsAre(28, 25, 23, 21, 19, 17, 15, 14, 13, 12, 11));
-  EXPECT_THAT(CassetteList()[13].sprockets, ElementsAre(21, 19, 18, 17, 16, 15, 14, 13, 12, 11));
-  EXPECT_EQ(TireList()[1].text, "700-23C");
-  for (const auto& c : CassetteList()) {
-    for (int s : c.sprockets) EXPECT_LE(s, 28) << c.text;
-  }
-}
-
-TEST(BodyMeasureTest, WholeAndTenthsRoundTrip) {
-  EXPECT_FALSE(ReadWholeAndTenths("", ""));
-  EXPECT_EQ(*ReadWholeAndTenths("175", ""), 175.0f);
-  EXPECT_EQ(*ReadWholeAndTenths("", "5"), 0.5f);
-  for (float v : {175.0f, 175.3f, 62.9f, 0.5f, 99.95f}) {
-    const auto [whole, tenths] = ShowWholeAndTenths(v);
-    const float back = *ReadWholeAndTenths(whole, tenths);
-    EXPECT_EQ(ShowWholeAndTenths(back), ShowWholeAndTenths(v)) << v;
-    EXPECT_NEAR(back, v, 0.05f) << v;
-  }
-  EXPECT_EQ(ShowWholeAndTenths(99.96f), std::make_pair(std::string("100"), std::string("0")));
-}
-
-TEST(RiderListsTest, SelectionFollowsEntriesAndMembersAreUsedOncePerPanel) {
-  RiderLists lists;
-  lists.Add("m", 2);
-  lists.Select(0, 1);
-  lists.Add("a", 1);  // sorts before the selected entry
-  EXPECT_EQ(lists.SelectedMember(0), 2u);
-  lists.Select(1, 2);
-  EXPECT_TRUE(lists.SelectedElsewhere(1));
-  lists.Select(2, 0);
-  EXPECT_FALSE(lists.SelectedMember(2)) << "the empty entry is no member";
-  EXPECT_FALSE(lists.IsMemberInUse(1));
-  lists.Remove(1);
-  EXPECT_EQ(lists.SelectedMember(0), 2u);
-  lists.Select(3, 7);
-  EXPECT_FALSE(lists.Selection(3)) << "no such entry";
-}
-
 }  // namespace
 }  // namespace vel

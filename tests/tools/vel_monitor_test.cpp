@@ -1,11 +1,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
+#include <csignal>
 
 #include "json_line_view.h"
 #include "monitor_options.h"
+#include "support/child_process.h"
+#include "support/run_program.h"
+#include "support/wait_until.h"
 
 namespace vel {
 namespace {
@@ -66,30 +68,33 @@ TEST(JsonLineViewTest, OneLinePerChangeWithJsonTextEscaped) {
   EXPECT_EQ(view.AddSeries(0, 1), 0) << "a free slot is used again";
 }
 
-std::pair<int, std::string> RunMonitor(const std::string& environment, const std::string& args) {
-  const std::string command = environment + " " + VEL_MONITOR_EXE + " " + args + " 2>&1";
-  std::string output;
-  FILE* p = popen(command.c_str(), "r");
-  if (p == nullptr) return {-1, ""};
-  char buf[4096];
-  for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) output.append(buf, n);
-  const int status = pclose(p);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
-
 TEST(VelMonitorToolTest, ShowsAStrapOfTheSimulatedRoomOnPanelZero) {
-  const auto [status, output] = RunMonitor("VEL_ANT_SIM=1", "--sensor 0:120:12001 --seconds 3");
-  EXPECT_EQ(status, 0) << output;
-  EXPECT_THAT(output, HasSubstr(R"({"panel":0,"control":"heartrate","text":")"));
+  // Until the strap shows, however long the simulated room takes to be
+  // heard; then stopped as a user would stop it.
+  test::ProgramSetup oneStick;
+  oneStick.environment = {"VEL_ANT_SIM=1"};
+  test::ChildProcess monitor(VEL_MONITOR_EXE, {"--sensor", "0:120:12001"}, oneStick);
+  ASSERT_TRUE(monitor.Started()) << monitor.Error();
+  EXPECT_TRUE(test::WaitUntil([&] {
+    return monitor.Out().find(R"({"panel":0,"control":"heartrate","text":")") != std::string::npos;
+  })) << monitor.Out() << monitor.Err();
+  monitor.Signal(SIGINT);
+  const auto end = monitor.WaitForEnd();
+  ASSERT_TRUE(end);
+  EXPECT_EQ(end->status, 0) << monitor.Err();
 }
 
 TEST(VelMonitorToolTest, WithoutSticksTheUserIsToldAndBadOptionsEndWithStatusTwo) {
-  const auto [status, output] = RunMonitor("VEL_ANT_SIM=0 VEL_ANT_TTY=", "--sensor 0:120:1 --seconds 0.3");
-  EXPECT_EQ(status, 0);
-  EXPECT_THAT(output, HasSubstr(R"({"message":"감지된 ANT+ 수신기가 없습니다."})"));
-  const auto [badStatus, badOutput] = RunMonitor("", "--sensor 0:7:1");
-  EXPECT_EQ(badStatus, 2);
-  EXPECT_EQ(std::count(badOutput.begin(), badOutput.end(), '\n'), 1);
+  test::ProgramSetup noSticks;
+  noSticks.environment = {"VEL_ANT_SIM=0", "VEL_ANT_TTY="};
+  const test::ProgramRun run =
+      test::RunProgram(VEL_MONITOR_EXE, {"--sensor", "0:120:1", "--seconds", "0.3"}, noSticks);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, HasSubstr(R"({"message":"감지된 ANT+ 수신기가 없습니다."})"));
+  const test::ProgramRun bad = test::RunProgram(VEL_MONITOR_EXE, {"--sensor", "0:7:1"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_EQ(bad.out, "");
+  EXPECT_EQ(std::count(bad.err.begin(), bad.err.end(), '\n'), 1) << bad.err;
 }
 
 }  // namespace

@@ -1,15 +1,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
-#include <sys/wait.h>
 #include <algorithm>
 
 #include "capture_replay.h"
 #include "replay_options.h"
 #include "support/ant_frames.h"
 #include "support/event_text.h"
+#include "support/read_file.h"
+#include "support/run_program.h"
 
 namespace vel {
 namespace {
@@ -206,49 +205,39 @@ TEST_F(CaptureReplayTest, SpeedAndCadenceSensorsFromHandMadeStreams) {
 }
 
 // The built tool, end to end: exit status and error lines.
-struct RunResult {
-  int status;
-  std::string output;
-};
-
-RunResult RunReplay(const std::string& arguments, const std::string& input = "") {
-  const std::string command = "printf '%s' '" + input + "' | " + std::string(VEL_REPLAY_EXE) +
-                              " " + arguments + " 2>&1";
-  RunResult r{-1, {}};
-  FILE* p = popen(command.c_str(), "r");
-  if (p == nullptr) return r;
-  char buf[4096];
-  for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) r.output.append(buf, n);
-  const int status = pclose(p);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
+test::ProgramRun RunReplay(const std::vector<std::string>& arguments, const std::string& input = "") {
+  test::ProgramSetup setup;
+  setup.input = input;
+  return test::RunProgram(VEL_REPLAY_EXE, arguments, setup);
 }
 
 TEST(VelReplayToolTest, BadInputsExitWithStatusTwoAndOneLine) {
-  const RunResult missing = RunReplay("--channel 0:120 /nonexistent/file");
+  const test::ProgramRun missing = RunReplay({"--channel", "0:120", "/nonexistent/file"});
   EXPECT_EQ(missing.status, 2);
-  EXPECT_THAT(missing.output, HasSubstr("cannot open"));
-  EXPECT_EQ(std::count(missing.output.begin(), missing.output.end(), '\n'), 1);
+  EXPECT_THAT(missing.err, HasSubstr("cannot open"));
+  EXPECT_EQ(missing.out, "");
+  EXPECT_EQ(std::count(missing.err.begin(), missing.err.end(), '\n'), 1);
 
-  const RunResult badChannel = RunReplay("--channel 0:7 /dev/null");
+  const test::ProgramRun badChannel = RunReplay({"--channel", "0:7", "/dev/null"});
   EXPECT_EQ(badChannel.status, 2);
-  EXPECT_THAT(badChannel.output, HasSubstr("--channel"));
+  EXPECT_THAT(badChannel.err, HasSubstr("--channel"));
 
-  const RunResult badHex = RunReplay("--hex --channel 0:120 -", "a4 0");
+  const test::ProgramRun badHex = RunReplay({"--hex", "--channel", "0:120", "-"}, "a4 0");
   EXPECT_EQ(badHex.status, 2);
-  EXPECT_THAT(badHex.output, HasSubstr("bad hex"));
-  EXPECT_EQ(std::count(badHex.output.begin(), badHex.output.end(), '\n'), 1);
+  EXPECT_THAT(badHex.err, HasSubstr("bad hex"));
+  EXPECT_EQ(badHex.out, "");
+  EXPECT_EQ(std::count(badHex.err.begin(), badHex.err.end(), '\n'), 1);
 }
 
 TEST(VelReplayToolTest, HexFromStandardInputPrintsEventsAndFramerErrorsGoOn) {
-  const RunResult r = RunReplay("--hex --channel 0:120 -",
-                          "A4 09 4E 00 04 00 00 00 00 00 00 3C DB\n"
-                          "A4 01 4B 00 EF\n"
-                          "A4 09 4E 00 84 00 00 00 00 00 00 3D 5A\n");
-  EXPECT_EQ(r.status, 0) << r.output;
-  EXPECT_THAT(r.output, HasSubstr("framer error 02 04"));
-  EXPECT_THAT(r.output, HasSubstr(R"("bpm":61,"tick":)"));
-  EXPECT_THAT(r.output, HasSubstr(R"("bpm":-1,"tick":)"));
+  const test::ProgramRun r = RunReplay({"--hex", "--channel", "0:120", "-"},
+                                       "A4 09 4E 00 04 00 00 00 00 00 00 3C DB\n"
+                                       "A4 01 4B 00 EF\n"
+                                       "A4 09 4E 00 84 00 00 00 00 00 00 3D 5A\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("framer error 02 04"));
+  EXPECT_THAT(r.out, HasSubstr(R"("bpm":61,"tick":)"));
+  EXPECT_THAT(r.out, HasSubstr(R"("bpm":-1,"tick":)"));
 }
 
 }  // namespace

@@ -1,17 +1,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 
 #include "capture_replay.h"
 #include "sim_recorder.h"
 #include "support/ant_frames.h"
+#include "support/read_file.h"
+#include "support/run_program.h"
+#include "support/scratch_folder.h"
 
 namespace vel {
 namespace {
@@ -96,21 +93,15 @@ TEST(SimRecordTest, ASensorThatIsNotInTheRoomRecordsTheSearchTimeOut) {
 
 // The built tools, end to end: record a strap to a file, decode the file.
 TEST(SimRecordTest, TheToolWritesAFileThatDecodes) {
-  const auto file = std::filesystem::temp_directory_path() /
-                    ("vel-sim-record-" + std::to_string(getpid()) + ".bin");
-  const std::string command = std::string(VEL_SIM_RECORD_EXE) +
-                              " --sensor 120:12002 --seconds 5 --out " + file.string() + " 2>&1";
-  const int status = std::system(command.c_str());
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
-  const auto bytes = test::ReadFileBytes(file.string());
-  std::filesystem::remove(file);
-  const auto lines = Replay(bytes);
+  const test::ScratchFolder scratch;
+  const auto file = scratch / "strap.bin";
+  const test::ProgramRun run = test::RunProgram(
+      VEL_SIM_RECORD_EXE, {"--sensor", "120:12002", "--seconds", "5", "--out", file.string()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  const auto lines = Replay(test::ReadFileBytes(file));
   EXPECT_GE(lines.size(), 15u);
 
-  const int bad = std::system((std::string(VEL_SIM_RECORD_EXE) + " --sensor 7:1 --out x 2>/dev/null").c_str());
-  ASSERT_TRUE(WIFEXITED(bad));
-  EXPECT_EQ(WEXITSTATUS(bad), 2);
+  EXPECT_EQ(test::RunProgram(VEL_SIM_RECORD_EXE, {"--sensor", "7:1", "--out", "x"}).status, 2);
 }
 
 }  // namespace

@@ -1,14 +1,16 @@
 // vel-monitor: watch a room without the windows. Opens every stick as the
 // program does and prints one JSON line per change of a rider panel.
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "room_monitor.h"
 #include "tools/common/command_line.h"
 
 namespace {
+
+constexpr const char* kTool = "vel-monitor";
 
 constexpr const char* kUsage =
     "usage: vel-monitor [--sensor PANEL:TYPE:NUMBER ...] [--server URL --account ID "
@@ -18,25 +20,25 @@ std::atomic<bool> g_stop{false};
 
 void OnStopSignal(int) { g_stop.store(true); }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const std::vector<std::string> args = vel::tools::Arguments(argc, argv);
-  if (vel::tools::AnsweredHelp(args, kUsage)) return 0;
-  std::string error;
-  const auto options = vel::ParseMonitorOptions(args, error);
-  if (!options) return vel::tools::Fail("vel-monitor", error + " (see --help)");
+int Monitor(const vel::MonitorOptions& options) {
   std::signal(SIGINT, OnStopSignal);
   std::signal(SIGTERM, OnStopSignal);
 
-  vel::RoomMonitor monitor(*options, [](const std::string& line) {
+  vel::RoomMonitor monitor(options, [](const std::string& line) {
     std::printf("%s\n", line.c_str());
     std::fflush(stdout);
   });
+  std::string error;
   if (!monitor.Start(vel::ReceiverSettings::FromEnvironment(), error)) {
-    std::fprintf(stderr, "vel-monitor: %s\n", error.c_str());
+    vel::tools::Tell(kTool, error);
     return 1;
   }
   monitor.Run(g_stop);
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return vel::tools::RunWithOptions(argc, argv, kTool, kUsage, vel::ParseMonitorOptions, Monitor);
 }

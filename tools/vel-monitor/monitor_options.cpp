@@ -1,20 +1,15 @@
 #include "monitor_options.h"
 
-#include <charconv>
 #include <cmath>
 #include <set>
 
 #include "sensors/sensor_kinds.h"
+#include "tools/common/parse_number.h"
 
 namespace vel {
 namespace {
 
-template <typename T>
-bool Number(const std::string& text, T& out) {
-  if (text.empty()) return false;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
-  return ec == std::errc() && end == text.data() + text.size();
-}
+using tools::ParseNumber;
 
 std::vector<std::string> Split(const std::string& text) {
   std::vector<std::string> parts;
@@ -26,7 +21,9 @@ std::vector<std::string> Split(const std::string& text) {
   return parts;
 }
 
-bool Panel(const std::string& text, int& panel) { return Number(text, panel) && panel >= 0 && panel <= 9; }
+bool Panel(const std::string& text, int& panel) {
+  return ParseNumber(text, panel) && panel >= 0 && panel <= 9;
+}
 
 }  // namespace
 
@@ -51,8 +48,8 @@ std::optional<MonitorOptions> ParseMonitorOptions(const std::vector<std::string>
       if (!v) return std::nullopt;
       const auto parts = Split(*v);
       MonitorOptions::Sensor s{};
-      if (parts.size() != 3 || !Panel(parts[0], s.panel) || !Number(parts[1], s.deviceType) ||
-          !IsDecodedDeviceType(s.deviceType) || !Number(parts[2], s.deviceNumber) ||
+      if (parts.size() != 3 || !Panel(parts[0], s.panel) || !ParseNumber(parts[1], s.deviceType) ||
+          !IsDecodedDeviceType(s.deviceType) || !ParseNumber(parts[2], s.deviceNumber) ||
           s.deviceNumber < 0 || s.deviceNumber > 65535) {
         error = "bad --sensor '" + *v + "': expected PANEL(0-9):TYPE(11,120-123):NUMBER(0-65535)";
         return std::nullopt;
@@ -70,7 +67,7 @@ std::optional<MonitorOptions> ParseMonitorOptions(const std::vector<std::string>
       const auto v = value(i, arg);
       if (!v) return std::nullopt;
       std::uint64_t id = 0;
-      if (!Number(*v, id)) {
+      if (!ParseNumber(*v, id)) {
         error = "bad --account '" + *v + "': expected the account number";
         return std::nullopt;
       }
@@ -80,7 +77,7 @@ std::optional<MonitorOptions> ParseMonitorOptions(const std::vector<std::string>
       if (!v) return std::nullopt;
       const auto parts = Split(*v);
       MonitorOptions::Rider r{};
-      if (parts.size() != 2 || !Panel(parts[0], r.panel) || !Number(parts[1], r.memberId)) {
+      if (parts.size() != 2 || !Panel(parts[0], r.panel) || !ParseNumber(parts[1], r.memberId)) {
         error = "bad --rider '" + *v + "': expected PANEL(0-9):MEMBER_ID";
         return std::nullopt;
       }
@@ -89,7 +86,7 @@ std::optional<MonitorOptions> ParseMonitorOptions(const std::vector<std::string>
       const auto v = value(i, arg);
       if (!v) return std::nullopt;
       double seconds = 0;
-      if (!Number(*v, seconds) || !std::isfinite(seconds) || seconds <= 0) {
+      if (!ParseNumber(*v, seconds) || !std::isfinite(seconds) || seconds <= 0) {
         error = "bad --seconds '" + *v + "': expected a number of seconds above 0";
         return std::nullopt;
       }

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -16,8 +17,11 @@
 #include "server/packet_cipher.h"
 #include "server/packet_envelope.h"
 #include "server/sealed_file.h"
+#include "tools/common/command_line.h"
 
 namespace {
+
+constexpr const char* kTool = "vel-packet";
 
 constexpr const char* kUsage =
     "usage: vel-packet seal | open | seal-file PATH | open-file PATH\n"
@@ -30,12 +34,12 @@ constexpr const char* kUsage =
 // cipher's "ERR: ..." lines would only repeat the tool's own error line.
 FILE* g_result = stdout;
 
+// The JSON parser's and the cipher's texts may hold line breaks; the
+// failure stays one line.
 int Fail(std::string message) {
-  for (char& c : message) {
-    if (c == '\n' || c == '\r') c = ' ';
-  }
-  std::fprintf(stderr, "vel-packet: %s\n", message.c_str());
-  return 2;
+  std::replace_if(message.begin(), message.end(), [](char c) { return c == '\n' || c == '\r'; },
+                  ' ');
+  return vel::tools::Fail(kTool, message);
 }
 
 int Print(const std::string& text) {
@@ -109,11 +113,8 @@ int OpenFile(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-    std::puts(kUsage);
-    return 0;
-  }
+  const std::vector<std::string> args = vel::tools::Arguments(argc, argv);
+  if (vel::tools::AnsweredHelp(args, kUsage)) return 0;
   const int result = ::dup(STDOUT_FILENO);
   const int null = ::open("/dev/null", O_WRONLY);
   if (result < 0 || null < 0 || (g_result = ::fdopen(result, "w")) == nullptr ||

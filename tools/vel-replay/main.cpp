@@ -18,27 +18,20 @@ constexpr const char* kTool = "vel-replay";
 constexpr const char* kUsage =
     "usage: vel-replay [--hex] [--log] --channel C:TYPE[:CIRCUMFERENCE_M] ... FILE|-";
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const std::vector<std::string> args = vel::tools::Arguments(argc, argv);
-  if (vel::tools::AnsweredHelp(args, kUsage)) return 0;
-  std::string error;
-  const auto options = vel::ParseReplayOptions(args, error);
-  if (!options) return vel::tools::Fail(kTool, error + " (see --help)");
-
+int Replay(const vel::ReplayOptions& options) {
   std::string raw;
-  if (options->input == "-") {
+  if (options.input == "-") {
     raw.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
   } else {
-    std::ifstream file(options->input, std::ios::binary);
-    if (!file) return vel::tools::Fail(kTool, "cannot open '" + options->input + "'");
+    std::ifstream file(options.input, std::ios::binary);
+    if (!file) return vel::tools::Fail(kTool, "cannot open '" + options.input + "'");
     raw.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    if (file.bad()) return vel::tools::Fail(kTool, "cannot read '" + options->input + "'");
+    if (file.bad()) return vel::tools::Fail(kTool, "cannot read '" + options.input + "'");
   }
 
   std::vector<std::uint8_t> bytes;
-  if (options->hex) {
+  if (options.hex) {
+    std::string error;
     auto parsed = vel::ParseHexBytes(raw, error);
     if (!parsed) return vel::tools::Fail(kTool, error);
     bytes = std::move(*parsed);
@@ -47,12 +40,16 @@ int main(int argc, char** argv) {
   }
 
   vel::CaptureReplay replay(
-      options->channels, options->log,
+      options.channels, options.log,
       [](std::string_view line) { std::printf("%.*s\n", static_cast<int>(line.size()), line.data()); },
-      [](std::string_view line) {
-        std::fprintf(stderr, "vel-replay: %.*s\n", static_cast<int>(line.size()), line.data());
-      });
+      [](std::string_view line) { vel::tools::Tell(kTool, line); });
   replay.Feed(bytes.data(), bytes.size());
   replay.Finish();
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return vel::tools::RunWithOptions(argc, argv, kTool, kUsage, vel::ParseReplayOptions, Replay);
 }

@@ -1,20 +1,15 @@
 #include "replay_options.h"
 
 #include <cctype>
-#include <charconv>
 #include <cmath>
 
 #include "sensors/sensor_kinds.h"
+#include "tools/common/parse_number.h"
 
 namespace vel {
 namespace {
 
-template <typename T>
-bool ParseNumber(std::string_view text, T& out) {
-  if (text.empty()) return false;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
-  return ec == std::errc() && end == text.data() + text.size();
-}
+using tools::ParseNumber;
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';

@@ -15,31 +15,29 @@ constexpr const char* kTool = "vel-sim-record";
 constexpr const char* kUsage =
     "usage: vel-sim-record --sensor TYPE:NUMBER [--seconds S] --out FILE|-";
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const std::vector<std::string> args = vel::tools::Arguments(argc, argv);
-  if (vel::tools::AnsweredHelp(args, kUsage)) return 0;
-  std::string error;
-  const auto options = vel::ParseSimRecordOptions(args, error);
-  if (!options) return vel::tools::Fail(kTool, error + " (see --help)");
-
+int Record(const vel::SimRecordOptions& options) {
   std::string warning;
-  const std::vector<std::uint8_t> bytes = vel::RecordSimulatedSensor(*options, warning);
-  if (!warning.empty()) std::fprintf(stderr, "vel-sim-record: %s\n", warning.c_str());
+  const std::vector<std::uint8_t> bytes = vel::RecordSimulatedSensor(options, warning);
+  if (!warning.empty()) vel::tools::Tell(kTool, warning);
   if (bytes.empty()) return vel::tools::Fail(kTool, "the simulated stick could not be opened");
 
   const auto* data = reinterpret_cast<const char*>(bytes.data());
-  if (options->out == "-") {
+  if (options.out == "-") {
     if (std::fwrite(data, 1, bytes.size(), stdout) != bytes.size()) {
       return vel::tools::Fail(kTool, "cannot write");
     }
     return 0;
   }
-  std::ofstream file(options->out, std::ios::binary | std::ios::trunc);
-  if (!file) return vel::tools::Fail(kTool, "cannot open '" + options->out + "'");
+  std::ofstream file(options.out, std::ios::binary | std::ios::trunc);
+  if (!file) return vel::tools::Fail(kTool, "cannot open '" + options.out + "'");
   file.write(data, static_cast<std::streamsize>(bytes.size()));
   file.close();
-  if (!file) return vel::tools::Fail(kTool, "cannot write '" + options->out + "'");
+  if (!file) return vel::tools::Fail(kTool, "cannot write '" + options.out + "'");
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return vel::tools::RunWithOptions(argc, argv, kTool, kUsage, vel::ParseSimRecordOptions, Record);
 }

@@ -1,6 +1,5 @@
 #include "sim_recorder.h"
 
-#include <charconv>
 #include <cmath>
 #include <memory>
 
@@ -11,6 +10,7 @@
 #include "ant/usb_device_handle_sim.h"
 #include "common/ant_commands.h"
 #include "sensors/sensor_kinds.h"
+#include "tools/common/parse_number.h"
 
 namespace vel {
 namespace {
@@ -18,12 +18,7 @@ namespace {
 constexpr double kLongestRecordingS = 24 * 3600;
 constexpr std::uint64_t kStepMs = 10;
 
-template <typename T>
-bool ParseNumber(std::string_view text, T& out) {
-  if (text.empty()) return false;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
-  return ec == std::errc() && end == text.data() + text.size();
-}
+using tools::ParseNumber;
 
 // Writes the framer's frames to the simulated stick's handle.
 class HandleTransport : public AntTransport {

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "server/request_catalogue.h"
+#include "support/scratch_folder.h"
 #include "vel-server/schema_migrations.h"
 #include "vel-server/team_store.h"
 
@@ -15,9 +16,8 @@ namespace fs = std::filesystem;
 using flt = std::numeric_limits<double>;
 
 TEST(SchemaTest, IsMadeOnceAndADatabaseOfANewerServerIsLeftAlone) {
-  const fs::path file = fs::temp_directory_path() /
-                        ("vel-schema-" + std::to_string(::getpid()) + ".db");
-  fs::remove(file);
+  const test::ScratchFolder scratch;
+  const fs::path file = scratch / "vel-schema.db";
   {
     companion::SqliteDatabase database(file);
     EXPECT_EQ(companion::MigrateSchema(database), 0);
@@ -35,9 +35,6 @@ TEST(SchemaTest, IsMadeOnceAndADatabaseOfANewerServerIsLeftAlone) {
     companion::SqliteDatabase database(file);
     EXPECT_THROW(companion::MigrateSchema(database), companion::SqliteError);
   }
-  fs::remove(file);
-  fs::remove(file.string() + "-wal");
-  fs::remove(file.string() + "-shm");
 }
 
 class TeamStoreTest : public ::testing::Test {
