@@ -6,10 +6,10 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "server/request_executor.h"
 #include "support/companion_server.h"
+#include "support/read_file.h"
 #include "support/recording_message_box.h"
 #include "vel-server/patch_folder.h"
 
@@ -24,11 +24,6 @@ using web::json::value;
 void WriteFile(const fs::path& path, const std::string& bytes) {
   fs::create_directories(path.parent_path());
   std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 class PatchServerTest : public ::testing::Test {
@@ -98,7 +93,7 @@ TEST_F(PatchServerTest, AVersionThatIsNotADecimalNumberIsRefused) {
 TEST_F(PatchServerTest, ArchivesDownloadByteForByte) {
   const fs::path local = server_.PatchFolder().parent_path() / "download.zip";
   ASSERT_TRUE(executor_.DownloadPatchFile("10/VEL.zip", local));
-  EXPECT_EQ(ReadFile(local), std::string("ten\0bytes", 9));
+  EXPECT_EQ(test::ReadFile(local), std::string("ten\0bytes", 9));
   EXPECT_FALSE(executor_.DownloadPatchFile("10/missing.zip", local));
   EXPECT_FALSE(executor_.DownloadPatchFile("10/sub", local));
   EXPECT_THAT(box_.Texts(), IsEmpty());
@@ -128,18 +123,6 @@ TEST_F(PatchServerTest, PathsThatLeaveTheFolderAreRefused) {
   EXPECT_EQ(Status("10/inside.zip"), 200);
   EXPECT_THAT(Listed("10"), ElementsAre("201902170/big.zip"));
   EXPECT_THAT(Listed("9"), ElementsAre("10/VEL.zip", "10/inside.zip", "201902170/big.zip"));
-}
-
-TEST(PatchFolderTest, VersionsAreUnsigned64BitDecimals) {
-  using companion::PatchFolder;
-  EXPECT_EQ(PatchFolder::ParseVersion("201902170"), 201902170u);
-  EXPECT_EQ(PatchFolder::ParseVersion("18446744073709551615"), UINT64_MAX);
-  EXPECT_EQ(PatchFolder::ParseVersion("0"), 0u);
-  for (const char* bad : {"", " 1", "1 ", "0x10", "18446744073709551616", "99999999999999999999"}) {
-    EXPECT_FALSE(PatchFolder::ParseVersion(bad)) << bad;
-  }
-  // A folder that is not there yet lists nothing.
-  EXPECT_THAT(PatchFolder("/nonexistent/vel/patches").FilesAbove(0), IsEmpty());
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include "support/companion_server.h"
 #include "support/recording_message_box.h"
 #include "vel-server/schema_migrations.h"
-#include "vel-server/sign_in_pages.h"
 #include "vel-server/token_store.h"
 
 namespace vel {
@@ -132,43 +131,6 @@ TEST_F(SignInTest, UnusableRedirectsAndEmptyNamesGetNoToken) {
   EXPECT_EQ(empty.status_code(), 400);
   EXPECT_EQ(empty.headers().find("Location"), empty.headers().end());
   EXPECT_EQ(Get("/v2.8/unknown").status_code(), 404);
-}
-
-TEST(SignInPagesTest, TheFormEscapesWhatTheQueryBrought) {
-  companion::SqliteDatabase database(":memory:");
-  companion::MigrateSchema(database);
-  companion::TokenStore tokens(database);
-  const companion::SignInPages pages(tokens);
-  const auto answer = pages.Answer(
-      "GET", "/v3.1/dialog/oauth",
-      {{"client_id", "\"><script>x</script>"},
-       {"redirect_uri", "http://127.0.0.1/connect/login_success.html"},
-       {"response_type", "token"}},
-      "");
-  EXPECT_EQ(answer.status, 200);
-  EXPECT_THAT(answer.body, ::testing::Not(HasSubstr("<script>")));
-  EXPECT_THAT(answer.body, HasSubstr("&quot;&gt;&lt;script&gt;"));
-}
-
-TEST(SignInUserIdTest, IsAStableFifteenDigitNumberPerName) {
-  const std::string id = companion::SignInUserId("demo");
-  EXPECT_EQ(id, companion::SignInUserId("demo"));
-  EXPECT_EQ(id.size(), 15u);
-  EXPECT_EQ(id.find_first_not_of("0123456789"), std::string::npos);
-  EXPECT_NE(id, companion::SignInUserId("Demo"));
-}
-
-TEST(TokenStoreTest, ExpiredTokensAreNotFound) {
-  companion::SqliteDatabase database(":memory:");
-  companion::MigrateSchema(database);
-  std::int64_t now = 1'000'000;
-  companion::TokenStore tokens(database, [&now] { return now; });
-  ASSERT_NO_THROW(tokens.AppAccessToken());
-  const auto issued = tokens.IssueUserToken("kim", "1");
-  ASSERT_TRUE(tokens.Find(issued.token));
-  now += issued.expiresIn;
-  EXPECT_FALSE(tokens.Find(issued.token));
-  EXPECT_TRUE(tokens.Find(tokens.AppAccessToken()));  // the application's never expires
 }
 
 }  // namespace

@@ -1,0 +1,39 @@
+#include "vel-server/schema_migrations.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/scratch_folder.h"
+#include "vel-server/team_store.h"
+
+namespace vel {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(SchemaTest, IsMadeOnceAndADatabaseOfANewerServerIsLeftAlone) {
+  const test::ScratchFolder scratch;
+  const fs::path file = scratch / "vel-schema.db";
+  {
+    companion::SqliteDatabase database(file);
+    EXPECT_EQ(companion::MigrateSchema(database), 0);
+    EXPECT_EQ(companion::MigrateSchema(database), companion::LatestSchemaVersion());
+    companion::TeamStore store(database);
+    EXPECT_TRUE(store.SignInAccount("5").Ok());
+  }
+  {
+    companion::SqliteDatabase database(file);
+    companion::SqliteTransaction tx(database, companion::SqliteTransaction::Kind::kWrite);
+    tx.Exec("PRAGMA user_version = 99");
+    tx.Commit();
+  }
+  {
+    companion::SqliteDatabase database(file);
+    EXPECT_THROW(companion::MigrateSchema(database), companion::SqliteError);
+  }
+}
+
+}  // namespace
+}  // namespace vel
