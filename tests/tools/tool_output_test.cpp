@@ -1,0 +1,86 @@
+// What vel-replay and vel-sim-record print, compared byte for byte with the
+// outputs kept in tests/data/tool_output: on the recordings of real sensors
+// and on recordings of the simulated room. The boot-clock tick of each
+// event and the time stamp of each log line are the only parts of a run
+// that change from run to run; they are blanked before comparing.
+//
+// After a change that is meant to change these outputs, run the test with
+// VEL_UPDATE_TOOL_OUTPUT=1 to write the new ones, and look at the diff.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "support/ant_frames.h"
+#include "support/read_file.h"
+#include "support/run_program.h"
+#include "support/scratch_folder.h"
+
+namespace vel {
+namespace {
+
+const std::string kKept = std::string(VEL_SOURCE_DIR) + "/tests/data/tool_output/";
+
+std::string Blanked(const std::string& output) {
+  static const std::regex kTick("\"tick\":[0-9]+");
+  static const std::regex kStamp("^[0-9]{4}/[0-9]{2}/[0-9]{2}-[0-9]{2}:[0-9]{2}:[0-9]{2} > ",
+                                 std::regex::multiline);
+  return std::regex_replace(std::regex_replace(output, kTick, "\"tick\":T"), kStamp, "TIME > ");
+}
+
+// Compares with the kept output, or keeps this one when asked to.
+void ExpectKept(const std::string& name, const std::string& output) {
+  if (std::getenv("VEL_UPDATE_TOOL_OUTPUT") != nullptr) {
+    std::ofstream(kKept + name, std::ios::binary) << output;
+    return;
+  }
+  const std::string kept = test::ReadFile(kKept + name);
+  ASSERT_FALSE(kept.empty()) << name << " is missing";
+  EXPECT_TRUE(output == kept) << name << " differs from the kept output";
+}
+
+std::string Replay(const std::vector<std::string>& arguments) {
+  const test::ProgramRun run = test::RunProgram(VEL_REPLAY_EXE, arguments);
+  EXPECT_EQ(run.status, 0) << run.err;
+  return Blanked(run.out);
+}
+
+TEST(ToolOutputTest, ReplaysOfRealRecordingsAreUnchanged) {
+  if (!test::HaveCaptures()) GTEST_SKIP() << "no recordings of real sensors here";
+  for (const std::string capture : {"antgo_123", "antgo_456", "antgo_789"}) {
+    ExpectKept("replay_log_" + capture + ".txt",
+               Replay({"--log", "--channel", "0:11:2.105", "--channel", "0:121:2.105",
+                       test::CaptureFile(capture + ".cap")}));
+  }
+  // The strap's payloads, framed on channel 0 as a stick sends them.
+  const test::ScratchFolder scratch;
+  std::vector<std::uint8_t> bytes;
+  for (const auto& payload : test::ReadPayloadLines(test::CaptureFile("njcant_hrm1.txt"))) {
+    const std::vector<std::uint8_t> frame = test::BroadcastFrame(0, payload);
+    bytes.insert(bytes.end(), frame.begin(), frame.end());
+  }
+  std::ofstream(scratch / "strap.raw", std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  ExpectKept("replay_log_njcant_hrm1.txt",
+             Replay({"--log", "--channel", "0:120", (scratch / "strap.raw").string()}));
+}
+
+TEST(ToolOutputTest, RecordingsOfTheSimulatedRoomAndTheirReplaysAreUnchanged) {
+  const test::ScratchFolder scratch;
+  for (const std::string sensor : {"11:1101", "120:12003", "121:12101", "122:12205", "123:12305"}) {
+    const std::string type = sensor.substr(0, sensor.find(':'));
+    const std::string name = "sim_" + type + "_" + sensor.substr(sensor.find(':') + 1);
+    const std::string recording = (scratch / (name + ".bin")).string();
+    const test::ProgramRun run = test::RunProgram(
+        VEL_SIM_RECORD_EXE, {"--sensor", sensor, "--seconds", "30", "--out", recording});
+    ASSERT_EQ(run.status, 0) << run.err;
+    ExpectKept(name + ".bin", test::ReadFile(recording));
+    ExpectKept("replay_" + name + ".txt", Replay({"--log", "--channel", "0:" + type, recording}));
+  }
+}
+
+}  // namespace
+}  // namespace vel
