@@ -2,10 +2,10 @@
 
 #include <chrono>
 #include <stdexcept>
-#include <thread>
 
 #include "ant/sim/simulated_stick.h"
 #include "support/ant_frames.h"
+#include "support/wait_until.h"
 
 namespace vel::test {
 
@@ -107,22 +107,16 @@ std::uint64_t SimulatedRoomRig::Delivered() {
 }
 
 void SimulatedRoomRig::Settle() {
-  // Only a stuck pipeline meets the bound: it is a failure guard.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  for (;;) {
-    bool caughtUp = true;
+  const bool caughtUp = WaitUntil([&] {
     for (std::size_t r = 0; r < board->Sticks().Count(); ++r) {
       if (board->Sticks().At(r).MessagesHandled() !=
           room->Stick(static_cast<int>(r)).FramesDelivered()) {
-        caughtUp = false;
+        return false;
       }
     }
-    if (caughtUp) return;
-    if (std::chrono::steady_clock::now() > deadline) {
-      throw std::runtime_error("the receive loops did not catch up with the sticks");
-    }
-    std::this_thread::yield();
-  }
+    return true;
+  });
+  if (!caughtUp) throw std::runtime_error("the receive loops did not catch up with the sticks");
 }
 
 bool SimulatedRoomRig::WaitFor(const std::function<bool()>& done) {
