@@ -101,10 +101,14 @@ constexpr const SensorKind* FindSensorKind(int deviceType) {
   return nullptr;
 }
 
-// The channel period of a decoded device type (0 for any other).
+// The channel period of a decoded device type (0 for any other). No
+// pointer is compared here: GCC 12 with UndefinedBehaviorSanitizer does not
+// take a comparison of a table entry's address as a constant expression.
 constexpr std::uint16_t ChannelPeriodOf(int deviceType) {
-  const SensorKind* kind = FindSensorKind(deviceType);
-  return kind != nullptr ? kind->channelPeriod : 0;
+  for (const SensorKind& kind : kSensorKinds) {
+    if (kind.deviceType == deviceType) return kind.channelPeriod;
+  }
+  return 0;
 }
 
 // True for the device types the program decodes.
