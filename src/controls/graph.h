@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QFont>
-#include <QPolygon>
 #include <QTimer>
 #include <QWidget>
 #include <cstdint>
@@ -40,7 +39,6 @@ class CGraph : public QWidget {
   QTimer repaintTimer_;
   QFont labelFont_;
   PaintBuffer buffer_;
-  QPolygon polyline_;
 };
 
 }  // namespace vel
