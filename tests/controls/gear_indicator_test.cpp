@@ -49,10 +49,5 @@ TEST(GearIndicatorTest, ElevenBarsOnFiftyTwoPixelsLeaveEightBlack) {
   EXPECT_EQ(Row(Show(front, 52, 44, 11, -1), 42), "KKKKKKKK" + Repeat("BYYB", 11));
 }
 
-TEST(GearIndicatorTest, NoCountDrawsBlack) {
-  CRearGear rear;
-  EXPECT_EQ(Row(Show(rear, 52, 44, -1, 0), 43), std::string(52, 'K'));
-}
-
 }  // namespace
 }  // namespace vel
