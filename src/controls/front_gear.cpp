@@ -1,0 +1,7 @@
+#include "controls/front_gear.h"
+
+namespace vel {
+
+CFrontGear::CFrontGear(QWidget* parent) : CGearIndicator(GearIndicator::kFront, parent) {}
+
+}  // namespace vel
