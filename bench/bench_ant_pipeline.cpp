@@ -4,9 +4,9 @@
 
 #include "ant/ant_receiver.h"
 #include "ant/framer.h"
+#include "common/queues.h"
 #include "recorded_traffic.h"
 #include "sensors/sensor_kinds.h"
-#include "common/queues.h"
 
 namespace {
 
@@ -35,7 +35,8 @@ void RunPipeline(benchmark::State& state, int deviceType,
   for (auto _ : state) {
     auto decoder = vel::MakeDecoder(static_cast<std::uint8_t>(deviceType), setup);
     for (std::uint8_t b : bytes) framer->OnByte(b);
-    for (std::uint16_t n; (n = framer->TakeMessage(message, 0)) != vel::DSIFramerANT::kResultTimeout;) {
+    for (std::uint16_t n;
+         (n = framer->TakeMessage(message, 0)) != vel::DSIFramerANT::kResultTimeout;) {
       decoder->ProcessMessage(message, n);
     }
     // The main window drains the queue every 100 ms; do the same work here.
@@ -58,7 +59,13 @@ void BM_Decoder(benchmark::State& state) {
 }
 
 BENCHMARK(BM_HeartRateRecorded)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Decoder)->Arg(120)->Arg(123)->Arg(122)->Arg(121)->Arg(11)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Decoder)
+    ->Arg(120)
+    ->Arg(123)
+    ->Arg(122)
+    ->Arg(121)
+    ->Arg(11)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

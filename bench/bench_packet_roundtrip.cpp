@@ -3,10 +3,9 @@
 // through SealReply and the program's OpenReply, at typical and largest
 // sizes.
 #include <benchmark/benchmark.h>
+#include <cpprest/json.h>
 
 #include <string>
-
-#include <cpprest/json.h>
 
 #include "server/packet_envelope.h"
 #include "server/request_catalogue.h"

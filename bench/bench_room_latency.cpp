@@ -63,7 +63,9 @@ class TimedSerial : public vel::DSISerial, private vel::DSISerialCallback {
     return inner_->WriteBytes(bytes, count);
   }
   std::uint8_t GetPort() override { return inner_->GetPort(); }
-  std::int64_t LastFrameUs(int channel) const { return lastFrameUs_.at(static_cast<std::size_t>(channel)).load(); }
+  std::int64_t LastFrameUs(int channel) const {
+    return lastFrameUs_.at(static_cast<std::size_t>(channel)).load();
+  }
 
  private:
   void OnByte(std::uint8_t byte) override {
@@ -77,7 +79,8 @@ class TimedSerial : public vel::DSISerial, private vel::DSISerialCallback {
       if (index_ == 2) id_ = byte;
       if (index_ == 3) channel_ = byte;
       if (index_ == static_cast<int>(length_) + 3) {
-        if (id_ == vel::ant_id::kBroadcastData && channel_ < lastFrameUs_.size()) lastFrameUs_[channel_].store(NowUs());
+        if (id_ == vel::ant_id::kBroadcastData && channel_ < lastFrameUs_.size())
+          lastFrameUs_[channel_].store(NowUs());
         index_ = 0;
       } else {
         ++index_;
@@ -101,7 +104,9 @@ class NoServer : public vel::PacketSender {
 
 class Quiet : public vel::MessageBox {
  public:
-  void Show(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
+  void Show(const std::string& text) override {
+    std::fprintf(stderr, "message: %s\n", text.c_str());
+  }
 };
 
 // Times every value text against the frame behind it.
@@ -110,14 +115,17 @@ class TimingView : public vel::RiderPanelView {
   TimingView(std::vector<TimedSerial*>& sticks) : sticks_(sticks) {}
   void SetBoard(vel::RiderBoard* board) { board_ = board; }
 
-  int AddSeries(int panel, std::uint32_t) override { return next_[static_cast<std::size_t>(panel)]++; }
+  int AddSeries(int panel, std::uint32_t) override {
+    return next_[static_cast<std::size_t>(panel)]++;
+  }
   void RemoveSeries(int, int) override {}
   void PushSample(int, int, int) override {}
   void SetValueText(int panel, vel::PanelValue value, const std::string& text) override {
     if (board_ == nullptr || text.empty()) return;
     const vel::SensorSlot* slot = Feeder(panel, value);
     if (slot == nullptr || slot->Free()) return;
-    const std::int64_t frame = sticks_.at(static_cast<std::size_t>(slot->receiver))->LastFrameUs(slot->channel);
+    const std::int64_t frame =
+        sticks_.at(static_cast<std::size_t>(slot->receiver))->LastFrameUs(slot->channel);
     if (frame != 0) latenciesUs.push_back(NowUs() - frame);
   }
   void SetGearCount(int, vel::GearIndicator, int) override {}
@@ -138,7 +146,8 @@ class TimingView : public vel::RiderPanelView {
     };
     switch (value) {
       case vel::PanelValue::kSpeed: return used(121) ? used(121) : used(123);
-      case vel::PanelValue::kCadence: return used(11) ? used(11) : used(121) ? used(121) : used(122);
+      case vel::PanelValue::kCadence:
+        return used(11) ? used(11) : used(121) ? used(121) : used(122);
       case vel::PanelValue::kHeartRate: return used(120);
       case vel::PanelValue::kPower: return used(11);
       default: return nullptr;
@@ -180,11 +189,13 @@ int main(int argc, char** argv) {
   settings.discovery.libusbLibrary = "libvel-no-such-libusb.so.0";
   settings.discovery.extraTtys.clear();
   settings.discovery.simulatedSticks = kSticks;
-  settings.discovery.room = std::make_shared<vel::sim::VirtualRoom>(std::make_shared<vel::sim::SteadySimClock>());
+  settings.discovery.room =
+      std::make_shared<vel::sim::VirtualRoom>(std::make_shared<vel::sim::SteadySimClock>());
   for (int n = 0; n < kSticks; ++n) {
     auto serial = std::make_unique<TimedSerial>(settings.discovery);
     TimedSerial* tap = serial.get();
-    auto receiver = vel::AntReceiver::OpenReceiver(static_cast<std::uint8_t>(n), std::move(serial), settings);
+    auto receiver =
+        vel::AntReceiver::OpenReceiver(static_cast<std::uint8_t>(n), std::move(serial), settings);
     if (!receiver) {
       std::fprintf(stderr, "stick %d did not open\n", n);
       return 1;
@@ -209,7 +220,8 @@ int main(int argc, char** argv) {
     board.UseSensors(k - 1, sensors);
     for (auto box : {vel::SensorBox::kSpeed, vel::SensorBox::kCadence, vel::SensorBox::kHeartRate,
                      vel::SensorBox::kPower}) {
-      if (board.BoxEnabled(k - 1, box) && !board.BoxChecked(k - 1, box)) board.ClickSensorBox(k - 1, box);
+      if (board.BoxEnabled(k - 1, box) && !board.BoxChecked(k - 1, box))
+        board.ClickSensorBox(k - 1, box);
     }
   }
 
@@ -231,11 +243,14 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::sort(l.begin(), l.end());
-  auto at = [&](double q) { return static_cast<double>(l[static_cast<std::size_t>(q * static_cast<double>(l.size() - 1))]) / 1000.0; };
+  auto at = [&](double q) {
+    return static_cast<double>(l[static_cast<std::size_t>(q * static_cast<double>(l.size() - 1))]) /
+           1000.0;
+  };
   std::printf("room: %d sticks, 10 riders, %.0f s\n", kSticks, elapsed);
   std::printf("readings shown: %zu\n", l.size());
-  std::printf("latency frame -> panel text: p50 %.1f ms, p99 %.1f ms, max %.1f ms\n", at(0.5), at(0.99),
-              at(1.0));
+  std::printf("latency frame -> panel text: p50 %.1f ms, p99 %.1f ms, max %.1f ms\n", at(0.5),
+              at(0.99), at(1.0));
   std::printf("cpu: %.2f s per minute of riding (whole process, simulated room included)\n",
               cpu * 60.0 / elapsed);
   return 0;

@@ -67,14 +67,14 @@ std::vector<std::vector<std::uint8_t>> SyntheticPayloads(int deviceType, int cou
         break;
       case device_type::kBikePower:
         if (n % 2) {
-          payloads.push_back({0x12, lo(n / 2), lo(n), 90, lo(crankTime), hi(crankTime), lo(n * 40),
-                              hi(n * 40)});
+          payloads.push_back(
+              {0x12, lo(n / 2), lo(n), 90, lo(crankTime), hi(crankTime), lo(n * 40), hi(n * 40)});
         } else {
-          payloads.push_back({0x10, lo(n), 0xFF, 90, lo(n * 250), hi(n * 250), lo(200 + n % 100), 0});
+          payloads.push_back(
+              {0x10, lo(n), 0xFF, 90, lo(n * 250), hi(n * 250), lo(200 + n % 100), 0});
         }
         break;
-      default:
-        break;
+      default: break;
     }
   }
   return payloads;

@@ -11,8 +11,8 @@
 
 #include "ant/ant_receiver.h"
 #include "ant/framer.h"
-#include "sensors/sensor_kinds.h"
 #include "common/queues.h"
+#include "sensors/sensor_kinds.h"
 
 namespace {
 
@@ -70,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   framer->AwaitMessage(0);
-  for (std::uint16_t n; (n = framer->TakeMessage(message, 0)) != vel::DSIFramerANT::kResultTimeout;) {
+  for (std::uint16_t n;
+       (n = framer->TakeMessage(message, 0)) != vel::DSIFramerANT::kResultTimeout;) {
     dispatch(message, n);
   }
   framer->OnSerialError(vel::serial_error::kDeviceGone);

@@ -22,8 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const bool quiet = std::freopen("/dev/null", "w", stdout) != nullptr;
   (void)quiet;
   static const struct ScratchFile {
-    std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                 ("vel-fuzz-sealed-" + std::to_string(::getpid()));
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("vel-fuzz-sealed-" + std::to_string(::getpid()));
     ~ScratchFile() {
       std::error_code ignored;
       std::filesystem::remove(path, ignored);
@@ -34,9 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::span<const std::uint8_t> rest(data + 1, size - 1);
   vel::SealedFile opened;
   switch (data[0] % 3) {
-    case 0:
-      opened = vel::OpenSealedBytes(rest);
-      break;
+    case 0: opened = vel::OpenSealedBytes(rest); break;
     case 1: {
       const auto cipher = vel::PacketCipher().Encrypt(rest);
       if (cipher) opened = vel::OpenSealedBytes(*cipher);
@@ -44,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     default: {
       std::ofstream(file, std::ios::binary | std::ios::trunc)
-          .write(reinterpret_cast<const char*>(rest.data()), static_cast<std::streamsize>(rest.size()));
+          .write(reinterpret_cast<const char*>(rest.data()),
+                 static_cast<std::streamsize>(rest.size()));
       opened = vel::ReadSealedFile(file);
       break;
     }

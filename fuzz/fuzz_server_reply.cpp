@@ -2,14 +2,14 @@
 // packet, the whole JSON body, or (to reach the parser behind the cipher)
 // a plaintext the server might seal. The first byte picks the form. Every
 // failure must be a false or an exception of the std::exception family.
+#include <cpprest/asyncrt_utils.h>
+#include <cpprest/json.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <string>
-
-#include <cpprest/asyncrt_utils.h>
-#include <cpprest/json.h>
 
 #include "server/packet_cipher.h"
 #include "server/packet_envelope.h"
@@ -23,12 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   web::json::value reply;
   try {
     switch (data[0] % 3) {
-      case 0:
-        vel::OpenPacket(rest, reply);
-        break;
-      case 1:
-        vel::OpenReply(web::json::value::parse(rest), reply);
-        break;
+      case 0: vel::OpenPacket(rest, reply); break;
+      case 1: vel::OpenReply(web::json::value::parse(rest), reply); break;
       default: {
         const auto cipher = vel::PacketCipher().Encrypt(rest);
         if (cipher) vel::OpenPacket(utility::conversions::to_base64(*cipher), reply);

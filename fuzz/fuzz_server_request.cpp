@@ -2,14 +2,14 @@
 // form body (as it arrives, or a plaintext request sealed into one, to reach
 // the handlers behind the cipher), a patch-server query, or a sign-in form.
 // The first byte picks the form. Nothing may crash, hang or throw out.
+#include <cpprest/asyncrt_utils.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
-
-#include <cpprest/asyncrt_utils.h>
 
 #include "server/packet_cipher.h"
 #include "vel-server/companion_services.h"
@@ -46,9 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0) return 0;
   const std::string rest(reinterpret_cast<const char*>(data) + 1, size - 1);
   switch (data[0] % 5) {
-    case 0:
-      (void)server.app.Answer(rest);
-      break;
+    case 0: (void)server.app.Answer(rest); break;
     case 1: {
       const auto body = vel::PacketCipher().Encrypt(rest);
       if (body) {
@@ -59,9 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     case 2:
       (void)server.patches.Answer("GET", data[0] % 2 == 0 ? "/" : "/test", ParseQuery(rest));
       break;
-    case 3:
-      (void)server.signIn.Answer("POST", "/v2.8/dialog/oauth", {}, rest);
-      break;
+    case 3: (void)server.signIn.Answer("POST", "/v2.8/dialog/oauth", {}, rest); break;
     default:
       (void)server.signIn.Answer("GET", data[0] % 2 == 0 ? "/v2.8/dialog/oauth" : "/debug_token",
                                  ParseQuery(rest), "");

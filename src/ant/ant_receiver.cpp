@@ -4,10 +4,10 @@
 #include <string>
 
 #include "ant/serial_generic.h"
+#include "common/queues.h"
 #include "common/string_printf.h"
 #include "sensors/channel_decoder.h"
 #include "sensors/sensor_event.h"
-#include "common/queues.h"
 
 namespace vel {
 namespace {
@@ -115,9 +115,7 @@ void AntReceiver::ReceiveLoop() {
 void AntReceiver::HandleMessage(const AntMessage& message, std::uint16_t length) {
   const std::uint8_t* data = message.data.data();
   switch (message.id) {
-    case ant_id::kStartup:
-      OnStartup(data[0]);
-      return;
+    case ant_id::kStartup: OnStartup(data[0]); return;
     case ant_id::kVersion: {
       std::string version;
       for (std::uint16_t i = 0; i < length && data[i] != 0; ++i) {
@@ -127,9 +125,7 @@ void AntReceiver::HandleMessage(const AntMessage& message, std::uint16_t length)
       Request(ant_id::kCapabilities);
       return;
     }
-    case ant_id::kCapabilities:
-      OnCapabilities(message, length);
-      return;
+    case ant_id::kCapabilities: OnCapabilities(message, length); return;
     case ant_id::kChannelStatus:
       if (length < 2) return;
       PushLog("Got Status");
@@ -155,8 +151,7 @@ void AntReceiver::HandleMessage(const AntMessage& message, std::uint16_t length)
         return;
       }
       break;
-    default:
-      break;
+    default: break;
   }
   // Everything else belongs to the channel in data byte 0, if it has a
   // decoder; a channel beyond the table is dropped.

@@ -199,7 +199,8 @@ USBDeviceList<USBDeviceLibusb> DropTtyBoundSticks(const USBDeviceList<USBDeviceL
 USBDeviceList<USBDeviceSim> ListSimulatedSticks(const DiscoverySettings& settings) {
   USBDeviceList<USBDeviceSim> list;
   if (settings.simulatedSticks <= 0) return list;
-  std::shared_ptr<sim::VirtualRoom> room = settings.room ? settings.room : sim::VirtualRoom::Shared();
+  std::shared_ptr<sim::VirtualRoom> room =
+      settings.room ? settings.room : sim::VirtualRoom::Shared();
   const int count = std::min(settings.simulatedSticks, sim::VirtualRoom::kMaxSticks);
   for (int i = 0; i < count; ++i) {
     if (room->Stick(i).IsPluggedIn()) list.Add(std::make_shared<USBDeviceSim>(room, i));

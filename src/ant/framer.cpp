@@ -158,8 +158,8 @@ std::unique_ptr<AntMessage> DSIFramerANT::NewMessageBuffer(std::uint16_t size) {
 bool DSIFramerANT::WriteMessage(const AntMessage& message, std::uint16_t length) {
   if (length > MESG_MAX_SIZE_VALUE || transport_ == nullptr) return false;
   std::uint8_t frame[MESG_MAX_SIZE_VALUE + kAntFrameOverhead + 2] = {};
-  const std::size_t size = EncodeAntFrame(message.id, message.data.data(),
-                                          static_cast<std::uint8_t>(length), frame);
+  const std::size_t size =
+      EncodeAntFrame(message.id, message.data.data(), static_cast<std::uint8_t>(length), frame);
   // The two bytes after the frame stay zero: the stick expects two trailing
   // zero bytes after every frame.
   return transport_->WriteBytes(frame, size + 2u);

@@ -5,9 +5,9 @@
 #include <memory>
 #include <mutex>
 
-#include "common/ant_message.h"
 #include "ant/ant_transport.h"
 #include "ant/serial_callback.h"
+#include "common/ant_message.h"
 
 namespace vel {
 
@@ -92,7 +92,7 @@ class DSIFramerANT : public DSIFramer {
     ResponseWaiter* next = nullptr;
   };
 
-  void DeliverFrame();                                 // under messageMutex_
+  void DeliverFrame();  // under messageMutex_
   void CompleteWaiters(std::uint8_t id, const std::uint8_t* data, std::uint8_t length);
   void Enqueue(std::uint8_t id, const std::uint8_t* data, std::uint8_t length);
   void SetStatus(std::uint8_t kind, std::uint8_t code);  // under messageMutex_

@@ -41,10 +41,9 @@ int ReceiverList::PlaceSensor(std::size_t index, int deviceType, DecoderSetup se
     return MakeDecoder(deviceType, setup);
   });
   if (channel < 0) return -1;
-  receiver.SendChannelCommand(
-      ant_command::AssignChannel(static_cast<std::uint8_t>(channel), kReceiveChannelType,
-                                 kRoomNetwork),
-      kCommandResponseWaitMs);
+  receiver.SendChannelCommand(ant_command::AssignChannel(static_cast<std::uint8_t>(channel),
+                                                         kReceiveChannelType, kRoomNetwork),
+                              kCommandResponseWaitMs);
   return channel;
 }
 

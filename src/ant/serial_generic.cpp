@@ -9,11 +9,10 @@ DSISerialGeneric::DSISerialGeneric()
           [] { return DiscoverAntSticks(DiscoverySettings::FromEnvironment()); })) {}
 
 DSISerialGeneric::DSISerialGeneric(DiscoverySettings settings)
-    : DSISerialGeneric(DeviceEnumerator(
-          [s = std::move(settings)] { return DiscoverAntSticks(s); })) {}
+    : DSISerialGeneric(
+          DeviceEnumerator([s = std::move(settings)] { return DiscoverAntSticks(s); })) {}
 
-DSISerialGeneric::DSISerialGeneric(DeviceEnumerator enumerate)
-    : enumerate_(std::move(enumerate)) {}
+DSISerialGeneric::DSISerialGeneric(DeviceEnumerator enumerate) : enumerate_(std::move(enumerate)) {}
 
 DSISerialGeneric::~DSISerialGeneric() { Close(false); }
 

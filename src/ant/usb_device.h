@@ -114,7 +114,9 @@ class USBDeviceSim : public USBDevice {
 
   std::uint16_t GetVid() const override { return kVid; }
   std::uint16_t GetPid() const override { return kPid; }
-  std::uint32_t GetSerialNumber() const override { return 9000u + static_cast<std::uint32_t>(index_); }
+  std::uint32_t GetSerialNumber() const override {
+    return 9000u + static_cast<std::uint32_t>(index_);
+  }
   bool GetProductDescription(char* buffer, std::size_t size) const override;
   bool GetSerialString(char* buffer, std::size_t size) const override;
   int GetDeviceType() const override { return usb_device_type::kSimulated; }

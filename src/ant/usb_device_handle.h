@@ -9,11 +9,11 @@ class USBDevice;
 
 // Result codes of USBDeviceHandle::Write and Read.
 namespace usb_result {
-inline constexpr int kOk = 0;            // written / bytes delivered
-inline constexpr int kDeviceGone = 1;    // the stick is gone (or the handle closed)
-inline constexpr int kNoBytes = 2;       // Write: nothing to write
-inline constexpr int kWriteFailed = 3;   // Write: the driver did not take every byte
-inline constexpr int kNothingRead = 4;   // Read: nothing within the time-out (tty, simulated)
+inline constexpr int kOk = 0;           // written / bytes delivered
+inline constexpr int kDeviceGone = 1;   // the stick is gone (or the handle closed)
+inline constexpr int kNoBytes = 2;      // Write: nothing to write
+inline constexpr int kWriteFailed = 3;  // Write: the driver did not take every byte
+inline constexpr int kNothingRead = 4;  // Read: nothing within the time-out (tty, simulated)
 }  // namespace usb_result
 
 // One open ANT stick. A reader thread of the handle moves what the stick

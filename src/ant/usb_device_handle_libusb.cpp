@@ -119,8 +119,8 @@ void USBDeviceHandleLibusb::ReaderLoop() {
   int errors = 0;
   while (!stop_.load()) {
     int transferred = 0;
-    const int result = lib_->bulk_transfer(usb_, kEndpointIn, buffer, sizeof buffer,
-                                           &transferred, kReadTimeoutMs);
+    const int result =
+        lib_->bulk_transfer(usb_, kEndpointIn, buffer, sizeof buffer, &transferred, kReadTimeoutMs);
     const LibusbReadStep step = NextLibusbReadStep(result, transferred, errors);
     if (step.keepBytes) queue_.Append(buffer, static_cast<std::size_t>(transferred));
     errors = step.errorsInARow;

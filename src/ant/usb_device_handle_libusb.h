@@ -58,9 +58,9 @@ class USBDeviceHandleLibusb : public USBDeviceHandle {
 // What the reader does after one bulk read: its result code and the bytes
 // it transferred, given the count of errors in a row so far.
 struct LibusbReadStep {
-  bool keepBytes;   // append the transferred bytes
-  int errorsInARow; // the new count
-  bool stop;        // leave the reader: the device is gone
+  bool keepBytes;    // append the transferred bytes
+  int errorsInARow;  // the new count
+  bool stop;         // leave the reader: the device is gone
 };
 LibusbReadStep NextLibusbReadStep(int result, int transferred, int errorsInARow);
 

@@ -24,8 +24,7 @@ class USBDeviceHandleSI : public USBDeviceHandle {
 
   // nullptr when the tty cannot be opened or set up; a permission problem
   // is logged with the way to fix it.
-  static std::unique_ptr<USBDeviceHandleSI> Open(const USBDeviceSI& device,
-                                                 std::uint32_t baudRate);
+  static std::unique_ptr<USBDeviceHandleSI> Open(const USBDeviceSI& device, std::uint32_t baudRate);
   ~USBDeviceHandleSI() override;
 
   int Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written) override;

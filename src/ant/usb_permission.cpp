@@ -1,7 +1,7 @@
 #include "ant/usb_permission.h"
 
-#include "common/string_printf.h"
 #include "common/queues.h"
+#include "common/string_printf.h"
 
 namespace vel {
 

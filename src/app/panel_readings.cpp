@@ -39,8 +39,8 @@ void PanelReadings::OnReading(const SensorEventFields& e) {
   VEL_VERIFY_OR_DEBUG_ASSERT(measure != kMeasures.end()) { return; }
   const Measure& m = *measure;
   const int k = e.uiid;
-  Track& track = panels_[static_cast<std::size_t>(k)].tracks[static_cast<std::size_t>(
-      measure - kMeasures.begin())];
+  Track& track = panels_[static_cast<std::size_t>(k)]
+                     .tracks[static_cast<std::size_t>(measure - kMeasures.begin())];
   track.graphId = e.graphId;
   // Only speeds are floating; the other readings are whole numbers.
   const double value = m.isSpeed ? e.value : static_cast<int>(e.value);
@@ -64,8 +64,9 @@ void PanelReadings::OnReading(const SensorEventFields& e) {
   view_.PushSample(k, track.graphId, Sample(value));
 
   if (m.maximum && value > Shown(k, *m.maximum)) {
-    SetText(k, *m.maximum,
-            m.isSpeed ? StringPrintf("%5.1f", value) : StringPrintf("%5d", static_cast<int>(value)));
+    SetText(
+        k, *m.maximum,
+        m.isSpeed ? StringPrintf("%5.1f", value) : StringPrintf("%5d", static_cast<int>(value)));
     const MemberRecord* member = MemberOf(k);
     if (member == nullptr) {
       if (m.drivesGears) ClearGears(k);

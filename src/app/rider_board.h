@@ -40,8 +40,8 @@ class RiderBoard {
   static constexpr int kClockPeriodMs = 500;
   static constexpr int kWatchdogPeriodMs = 10000;
 
-  RiderBoard(RiderPanelView& view, MessageBox& messages, PacketSender& server,
-             TeamRoster& roster, RiderLists& riderLists, LoginValues& login);
+  RiderBoard(RiderPanelView& view, MessageBox& messages, PacketSender& server, TeamRoster& roster,
+             RiderLists& riderLists, LoginValues& login);
   ~RiderBoard();
   RiderBoard(const RiderBoard&) = delete;
   RiderBoard& operator=(const RiderBoard&) = delete;
@@ -67,7 +67,9 @@ class RiderBoard {
   bool IsMemberInUse(std::uint64_t memberId) const { return riderLists_.IsMemberInUse(memberId); }
 
   // What a panel shows (the rules read values back from it).
-  const std::string& Text(int panel, PanelValue value) const { return readings_.Text(panel, value); }
+  const std::string& Text(int panel, PanelValue value) const {
+    return readings_.Text(panel, value);
+  }
   bool BoxChecked(int panel, SensorBox box) const { return boxes_.Checked(panel, box); }
   bool BoxEnabled(int panel, SensorBox box) const { return boxes_.Enabled(panel, box); }
   const SensorSlot& Slot(int panel, int deviceType) const { return boxes_.Slot(panel, deviceType); }

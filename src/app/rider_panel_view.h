@@ -10,7 +10,16 @@
 namespace vel {
 
 // The value texts of a rider panel.
-enum class PanelValue { kSpeed, kDistance, kCadence, kHeartRate, kPower, kMaxSpeed, kMaxCadence, kMaxHeartRate };
+enum class PanelValue {
+  kSpeed,
+  kDistance,
+  kCadence,
+  kHeartRate,
+  kPower,
+  kMaxSpeed,
+  kMaxCadence,
+  kMaxHeartRate
+};
 inline constexpr int kPanelValueCount = 8;
 
 enum class GearIndicator { kFront, kRear };

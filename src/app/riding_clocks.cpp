@@ -30,9 +30,7 @@ void RidingClocks::Ready(int panel) {
 void RidingClocks::ClickStart(int panel, std::uint32_t now) {
   Panel& p = panels_.at(static_cast<std::size_t>(panel));
   switch (p.state) {
-    case State::kNoMember:
-      view_.SetStartButton(panel, kStartText, false);
-      break;
+    case State::kNoMember: view_.SetStartButton(panel, kStartText, false); break;
     case State::kRunning:
       p.state = State::kStopped;
       view_.SetStartButton(panel, kStartText, true);

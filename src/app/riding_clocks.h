@@ -32,7 +32,9 @@ class RidingClocks {
   // The clock text of a panel at once, before the next update.
   void Show(int panel, const std::string& text);
 
-  const std::string& Text(int panel) const { return panels_.at(static_cast<std::size_t>(panel)).text; }
+  const std::string& Text(int panel) const {
+    return panels_.at(static_cast<std::size_t>(panel)).text;
+  }
 
  private:
   enum class State { kNoMember, kStopped, kRunning };

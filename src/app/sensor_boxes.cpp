@@ -21,14 +21,23 @@ constexpr BoxSet kPower = BoxBit(SensorBox::kPower);
 // Indexed by SensorBox: speed, cadence, heart rate, power.
 const std::array<SensorBoxes::TickRule, kSensorBoxCount> SensorBoxes::kTickRules = {{
     {{
-        {device_type::kBikeSpeedCadence, false, {kCadence, {}}, kComboFailed,
+        {device_type::kBikeSpeedCadence,
+         false,
+         {kCadence, {}},
+         kComboFailed,
          {{{kSpeed, {}}, {kCadence, SlotState{SlotKind::kPower, true}}}}},
         {device_type::kBikeSpeed, false, {}, kSpeedFailed, {{{kSpeed, {}}, {}}}},
     }},
     {{
-        {device_type::kBikePower, true, {kPower, {}}, kPowerFailed,
+        {device_type::kBikePower,
+         true,
+         {kPower, {}},
+         kPowerFailed,
          {{{kCadence | kPower, {}}, {}}}},
-        {device_type::kBikeSpeedCadence, false, {kSpeed, {}}, kComboFailed,
+        {device_type::kBikeSpeedCadence,
+         false,
+         {kSpeed, {}},
+         kComboFailed,
          {{{kCadence | kSpeed, {}}, {}}}},
         {device_type::kBikeCadence, false, {}, kCadenceFailed, {{{kCadence, {}}, {}}}},
     }},
@@ -36,7 +45,9 @@ const std::array<SensorBoxes::TickRule, kSensorBoxCount> SensorBoxes::kTickRules
         {device_type::kHeartRate, false, {}, kHeartRateFailed, {{{kHeartRate, {}}, {}}}},
     }},
     {{
-        {device_type::kBikePower, false, {kCadence, SlotState{SlotKind::kSpeedCadence, false}},
+        {device_type::kBikePower,
+         false,
+         {kCadence, SlotState{SlotKind::kSpeedCadence, false}},
          kPowerFailed,
          {{{kCadence, SlotState{SlotKind::kSpeedCadence, true}}, {kPower, {}}}}},
     }},
@@ -46,11 +57,16 @@ const std::array<std::vector<SensorBoxes::UntickBranch>, kSensorBoxCount>
     SensorBoxes::kUntickRules = {{
         {
             {SlotState{SlotKind::kSpeedCadence, false}, SlotKind::kSpeed, {}, {}},
-            {std::nullopt, SlotKind::kSpeedCadence, {}, {kCadence, SlotState{SlotKind::kPower, false}}},
+            {std::nullopt,
+             SlotKind::kSpeedCadence,
+             {},
+             {kCadence, SlotState{SlotKind::kPower, false}}},
         },
         {
-            {SlotState{SlotKind::kPower, true}, SlotKind::kPower,
-             {kCadence, SlotState{SlotKind::kSpeedCadence, true}}, {kPower, {}}},
+            {SlotState{SlotKind::kPower, true},
+             SlotKind::kPower,
+             {kCadence, SlotState{SlotKind::kSpeedCadence, true}},
+             {kPower, {}}},
             {SlotState{SlotKind::kSpeedCadence, true}, SlotKind::kSpeedCadence, {}, {kSpeed, {}}},
             {std::nullopt, SlotKind::kCadence, {}, {}},
         },
@@ -58,7 +74,9 @@ const std::array<std::vector<SensorBoxes::UntickBranch>, kSensorBoxCount>
             {SlotState{SlotKind::kHeartRate, true}, SlotKind::kHeartRate, {}, {}},
         },
         {
-            {SlotState{SlotKind::kPower, true}, SlotKind::kPower, {},
+            {SlotState{SlotKind::kPower, true},
+             SlotKind::kPower,
+             {},
              {kCadence, SlotState{SlotKind::kSpeedCadence, false}}},
         },
     }};

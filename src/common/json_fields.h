@@ -1,10 +1,10 @@
 #pragma once
 
+#include <cpprest/json.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
-
-#include <cpprest/json.h>
 
 namespace vel {
 

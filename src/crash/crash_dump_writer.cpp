@@ -228,18 +228,27 @@ bool WriteNote(int fd, std::uint32_t type, const void* desc, std::size_t descByt
 void FillRegisters(elf_gregset_t& regs, const ucontext_t* uc) {
   const greg_t* g = uc->uc_mcontext.gregs;
   // The order of the kernel's user_regs_struct, which gdb reads.
-  const unsigned long values[] = {
-      static_cast<unsigned long>(g[REG_R15]), static_cast<unsigned long>(g[REG_R14]),
-      static_cast<unsigned long>(g[REG_R13]), static_cast<unsigned long>(g[REG_R12]),
-      static_cast<unsigned long>(g[REG_RBP]), static_cast<unsigned long>(g[REG_RBX]),
-      static_cast<unsigned long>(g[REG_R11]), static_cast<unsigned long>(g[REG_R10]),
-      static_cast<unsigned long>(g[REG_R9]),  static_cast<unsigned long>(g[REG_R8]),
-      static_cast<unsigned long>(g[REG_RAX]), static_cast<unsigned long>(g[REG_RCX]),
-      static_cast<unsigned long>(g[REG_RDX]), static_cast<unsigned long>(g[REG_RSI]),
-      static_cast<unsigned long>(g[REG_RDI]), static_cast<unsigned long>(-1L) /* orig_rax */,
-      static_cast<unsigned long>(g[REG_RIP]), static_cast<unsigned long>(g[REG_CSGSFS] & 0xFFFF),
-      static_cast<unsigned long>(g[REG_EFL]), static_cast<unsigned long>(g[REG_RSP]),
-      0x2B /* ss */};
+  const unsigned long values[] = {static_cast<unsigned long>(g[REG_R15]),
+                                  static_cast<unsigned long>(g[REG_R14]),
+                                  static_cast<unsigned long>(g[REG_R13]),
+                                  static_cast<unsigned long>(g[REG_R12]),
+                                  static_cast<unsigned long>(g[REG_RBP]),
+                                  static_cast<unsigned long>(g[REG_RBX]),
+                                  static_cast<unsigned long>(g[REG_R11]),
+                                  static_cast<unsigned long>(g[REG_R10]),
+                                  static_cast<unsigned long>(g[REG_R9]),
+                                  static_cast<unsigned long>(g[REG_R8]),
+                                  static_cast<unsigned long>(g[REG_RAX]),
+                                  static_cast<unsigned long>(g[REG_RCX]),
+                                  static_cast<unsigned long>(g[REG_RDX]),
+                                  static_cast<unsigned long>(g[REG_RSI]),
+                                  static_cast<unsigned long>(g[REG_RDI]),
+                                  static_cast<unsigned long>(-1L) /* orig_rax */,
+                                  static_cast<unsigned long>(g[REG_RIP]),
+                                  static_cast<unsigned long>(g[REG_CSGSFS] & 0xFFFF),
+                                  static_cast<unsigned long>(g[REG_EFL]),
+                                  static_cast<unsigned long>(g[REG_RSP]),
+                                  0x2B /* ss */};
   std::memset(&regs, 0, sizeof regs);
   std::memcpy(&regs, values, sizeof values);
   unsigned long fsBase = 0;

@@ -1,9 +1,9 @@
 #include "sensors/bike_cadence_decoder.h"
 
-#include "sensors/payload.h"
-#include "sensors/sensor_event.h"
 #include "common/queues.h"
 #include "common/tick_clock.h"
+#include "sensors/payload.h"
+#include "sensors/sensor_event.h"
 
 namespace vel {
 namespace {
@@ -13,8 +13,7 @@ StillCounter g_stillCrank;  // shared by every cadence decoder of the process
 }  // namespace
 
 CBikeCadenceDisplay::CBikeCadenceDisplay(const DecoderSetup& setup)
-    : CDisplay(setup, kDeviceType, kChannelPeriod),
-      graphId_(setup.graphIds[0]) {}
+    : CDisplay(setup, kDeviceType, kChannelPeriod), graphId_(setup.graphIds[0]) {}
 
 CBikeCadenceDisplay::~CBikeCadenceDisplay() {
   if (Uiid() < 0 || graphId_ < 0) return;

@@ -2,10 +2,10 @@
 
 #include <mutex>
 
-#include "sensors/revolution_track.h"
-#include "sensors/sensor_event.h"
 #include "common/queues.h"
 #include "common/tick_clock.h"
+#include "sensors/revolution_track.h"
+#include "sensors/sensor_event.h"
 
 namespace vel {
 namespace {

@@ -3,10 +3,10 @@
 #include <memory>
 
 #include "sensors/channel_decoder.h"
-#include "sensors/sensor_kinds.h"
-#include "sensors/graph_pair.h"
 #include "sensors/common_pages.h"
+#include "sensors/graph_pair.h"
 #include "sensors/power_pages.h"
+#include "sensors/sensor_kinds.h"
 
 namespace vel {
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "sensors/channel_decoder.h"
-#include "sensors/sensor_kinds.h"
 #include "sensors/graph_pair.h"
 #include "sensors/revolution_track.h"
+#include "sensors/sensor_kinds.h"
 
 namespace vel {
 

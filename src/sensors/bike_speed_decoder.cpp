@@ -1,9 +1,9 @@
 #include "sensors/bike_speed_decoder.h"
 
-#include "sensors/payload.h"
-#include "sensors/sensor_event.h"
 #include "common/queues.h"
 #include "common/tick_clock.h"
+#include "sensors/payload.h"
+#include "sensors/sensor_event.h"
 
 namespace vel {
 namespace {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "sensors/channel_decoder.h"
-#include "sensors/sensor_kinds.h"
 #include "sensors/revolution_track.h"
+#include "sensors/sensor_kinds.h"
 #include "sensors/toggled_pages.h"
 
 namespace vel {

@@ -1,7 +1,7 @@
 #include "sensors/channel_decoder.h"
 
-#include "common/string_printf.h"
 #include "common/queues.h"
+#include "common/string_printf.h"
 
 namespace vel {
 
@@ -35,8 +35,7 @@ std::int32_t CDisplay::ProcessMessage(const AntMessage& message, std::uint16_t l
       // A data message too short to hold the 8-byte payload is not decoded.
       if (length < kDataMessageLength) return 0;
       return DetectTransmitter((message.data[kPayload] >> 7) & 1) ? 1 : 0;
-    default:
-      return 0;
+    default: return 0;
   }
 }
 
@@ -138,8 +137,7 @@ void CDisplay::OnChannelResponse(std::uint8_t answered, std::uint8_t code) {
         PushLog("Requested message not supported in this ANT product");
       }
       return;
-    default:
-      return;
+    default: return;
   }
 }
 

@@ -20,8 +20,7 @@ void CommonPages::Store(const std::uint8_t* p) {
       voltageFraction_ = p[6];
       batteryDescriptor_ = p[7];
       return;
-    default:
-      return;
+    default: return;
   }
 }
 

@@ -15,9 +15,7 @@ class GraphPair {
   GraphPair(std::int32_t first, std::int32_t second) : ids_{first, second} {}
 
   // The id at index 0 or 1; -1 for any other index.
-  std::int32_t Get(int index) const {
-    return index == 0 || index == 1 ? ids_[index].load() : -1;
-  }
+  std::int32_t Get(int index) const { return index == 0 || index == 1 ? ids_[index].load() : -1; }
   // Stores a new id at index 0 or 1 (other indexes: nothing). Taking a graph
   // away (-1) first retracts the value it showed, with the id it had.
   void Set(int index, std::int32_t id, int uiid, int deviceType, EventHeader header);

@@ -1,14 +1,13 @@
 #include "sensors/heart_rate_decoder.h"
 
-#include "sensors/sensor_event.h"
 #include "common/queues.h"
 #include "common/tick_clock.h"
+#include "sensors/sensor_event.h"
 
 namespace vel {
 
 CHRMDisplay::CHRMDisplay(const DecoderSetup& setup)
-    : CDisplay(setup, kDeviceType, kChannelPeriod),
-      graphId_(setup.graphIds[0]) {}
+    : CDisplay(setup, kDeviceType, kChannelPeriod), graphId_(setup.graphIds[0]) {}
 
 CHRMDisplay::~CHRMDisplay() {
   // Farewell: tells the panel the strap is gone.

@@ -17,9 +17,7 @@ constexpr std::uint8_t kAutoZeroSupport = 0x12;
 
 void PowerPages::Parse(const std::uint8_t* p) {
   switch (p[0]) {
-    case 0x10:
-      ParsePowerOnly(p);
-      return;
+    case 0x10: ParsePowerOnly(p); return;
     case 0x11:
       EnterTorqueKind(kWheelTorque);
       wheelEventCount_ = p[1];
@@ -66,8 +64,7 @@ void PowerPages::Parse(const std::uint8_t* p) {
         autoZeroStatus_ = p[2];
       }
       return;
-    default:
-      return;
+    default: return;
   }
 }
 

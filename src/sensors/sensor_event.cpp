@@ -12,7 +12,10 @@ namespace {
 // is made for them.
 class EventWriter {
  public:
-  EventWriter() { text_.reserve(96); text_ += '{'; }
+  EventWriter() {
+    text_.reserve(96);
+    text_ += '{';
+  }
 
   template <typename Int>
   void Integer(const char* key, Int value) {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <string>
-
 #include <cpprest/json.h>
+
+#include <string>
 
 namespace vel {
 

@@ -1,11 +1,11 @@
 #pragma once
 
+#include <cpprest/json.h>
+
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include <cpprest/json.h>
 
 namespace vel {
 

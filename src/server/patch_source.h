@@ -1,9 +1,9 @@
 #pragma once
 
+#include <cpprest/json.h>
+
 #include <filesystem>
 #include <string>
-
-#include <cpprest/json.h>
 
 namespace vel {
 

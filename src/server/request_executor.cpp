@@ -1,11 +1,11 @@
 #include "server/request_executor.h"
 
+#include <cpprest/uri_builder.h>
+
 #include <exception>
 #include <fstream>
 #include <system_error>
 #include <vector>
-
-#include <cpprest/uri_builder.h>
 
 #include "server/packet_envelope.h"
 
@@ -104,11 +104,10 @@ bool RequestExecutor::GetJson(const std::string& baseUrl, const std::string& pat
   try {
     http_client client(baseUrl);
     web::json::value body;
-    const bool answered = client.request(methods::GET, pathAndQuery)
-                              .then([&body](const http_response& response) {
-                                return ReadJsonOf200(response, body);
-                              })
-                              .get();
+    const bool answered =
+        client.request(methods::GET, pathAndQuery)
+            .then([&body](const http_response& response) { return ReadJsonOf200(response, body); })
+            .get();
     // No content type or an empty body extracts as null: that is not a
     // JSON reply.
     if (!answered || body.is_null()) return false;

@@ -1,13 +1,13 @@
 #pragma once
 
+#include <cpprest/http_client.h>
+#include <cpprest/json.h>
+
 #include <atomic>
 #include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
-
-#include <cpprest/http_client.h>
-#include <cpprest/json.h>
 
 #include "common/message_box.h"
 #include "server/json_fetcher.h"

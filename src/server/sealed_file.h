@@ -1,11 +1,11 @@
 #pragma once
 
+#include <cpprest/json.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <span>
-
-#include <cpprest/json.h>
 
 namespace vel {
 

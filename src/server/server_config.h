@@ -1,10 +1,10 @@
 #pragma once
 
+#include <cpprest/json.h>
+
 #include <filesystem>
 #include <optional>
 #include <string>
-
-#include <cpprest/json.h>
 
 #include "server/endpoints.h"
 

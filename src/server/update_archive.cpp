@@ -12,8 +12,8 @@
 #include <system_error>
 #include <vector>
 
-#include "common/string_printf.h"
 #include "common/queues.h"
+#include "common/string_printf.h"
 #include "server/program_files.h"
 
 namespace vel {

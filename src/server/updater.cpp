@@ -1,13 +1,13 @@
 #include "server/updater.h"
 
+#include <cpprest/uri_builder.h>
+
 #include <algorithm>
 #include <system_error>
 #include <thread>
 
-#include <cpprest/uri_builder.h>
-
-#include "common/string_printf.h"
 #include "common/queues.h"
+#include "common/string_printf.h"
 #include "server/program_files.h"
 #include "server/update_archive.h"
 

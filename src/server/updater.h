@@ -1,13 +1,13 @@
 #pragma once
 
+#include <cpprest/json.h>
+
 #include <chrono>
 #include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <cpprest/json.h>
 
 #include "common/message_box.h"
 #include "server/patch_source.h"

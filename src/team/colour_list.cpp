@@ -13,8 +13,8 @@ bool ColourList::Add(const std::string& text, std::int32_t colour, std::uint64_t
 }
 
 bool ColourList::Remove(std::uint64_t id) {
-  const auto at = std::find_if(entries_.begin(), entries_.end(),
-                               [id](const Entry& e) { return e.id == id; });
+  const auto at =
+      std::find_if(entries_.begin(), entries_.end(), [id](const Entry& e) { return e.id == id; });
   if (at == entries_.end()) return false;
   entries_.erase(at);
   return true;

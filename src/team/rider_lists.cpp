@@ -18,8 +18,9 @@ bool RiderLists::Holds(std::uint64_t memberId) const {
 void RiderLists::Add(const std::string& name, std::uint64_t memberId) {
   for (List& list : lists_) {
     // The empty entry stays first; members are sorted by name after it.
-    const auto at = std::upper_bound(list.entries.begin() + 1, list.entries.end(), name,
-                                     [](const std::string& n, const Entry& e) { return n < e.name; });
+    const auto at =
+        std::upper_bound(list.entries.begin() + 1, list.entries.end(), name,
+                         [](const std::string& n, const Entry& e) { return n < e.name; });
     const int index = static_cast<int>(at - list.entries.begin());
     list.entries.insert(at, Entry{name, memberId});
     if (list.selection && *list.selection >= index) ++*list.selection;

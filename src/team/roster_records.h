@@ -35,8 +35,8 @@ struct BicycleRecord {
 struct MemberRecord {
   std::uint64_t id = kNoId;
   std::string name;
-  float height = -1.0f;  // cm; -1 unknown
-  float weight = -1.0f;  // kg; -1 unknown
+  float height = -1.0f;      // cm; -1 unknown
+  float weight = -1.0f;      // kg; -1 unknown
   std::int32_t gender = -1;  // position in the gender list; -1 unknown
   double bestSpeed = 0.0;    // km/h
   std::int32_t bestCadence = 0;

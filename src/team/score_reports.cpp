@@ -26,9 +26,8 @@ bool ScoreReports::Report(const MemberRecord& member, RankingType type, double s
   request["accountid"] = value::number(login_.accountId);
   // Speeds are reported as they were measured; cadence and heart rate are
   // whole numbers.
-  request["score"] = type == RankingType::kSpeed
-                         ? value::number(score)
-                         : value::number(static_cast<std::int32_t>(score));
+  request["score"] = type == RankingType::kSpeed ? value::number(score)
+                                                 : value::number(static_cast<std::int32_t>(score));
   value reply;
   if (!server_.SendPacket(request, reply)) return false;
   roster_.RecordBest(member.id, type, score);

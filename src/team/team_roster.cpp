@@ -518,8 +518,7 @@ const std::vector<int>* TeamRoster::ActiveCassette(std::uint64_t memberId,
   return &list[static_cast<std::size_t>(position)].sprockets;
 }
 
-double TeamRoster::ActiveWheelCircumference(std::uint64_t memberId,
-                                            std::int32_t& position) const {
+double TeamRoster::ActiveWheelCircumference(std::uint64_t memberId, std::int32_t& position) const {
   position = -1;
   if (FindMember(memberId) == nullptr) return -1.0;
   const BicycleRecord* bicycle = ActiveBicycle(memberId);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cpprest/json.h>
+
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -7,12 +9,10 @@
 #include <string>
 #include <vector>
 
-#include <cpprest/json.h>
-
 #include "common/message_box.h"
+#include "sensors/sensor_kinds.h"
 #include "server/login_values.h"
 #include "server/packet_sender.h"
-#include "sensors/sensor_kinds.h"
 #include "server/request_catalogue.h"
 #include "team/colour_list.h"
 #include "team/rider_lists.h"

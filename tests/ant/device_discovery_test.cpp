@@ -30,7 +30,8 @@ class FakeSysfs {
 
   void AddTty(const std::string& name, const std::string& vid, int bus, int address,
               const std::string& serial = "1234") {
-    const fs::path usb = root_ / "devices" / "pci0000:00" / "usb1" / (std::to_string(bus) + "-" + name);
+    const fs::path usb =
+        root_ / "devices" / "pci0000:00" / "usb1" / (std::to_string(bus) + "-" + name);
     const fs::path node = usb / (std::to_string(bus) + "-" + name + ":1.0") / name;
     fs::create_directories(node);
     Write(usb / "idVendor", vid);
@@ -64,7 +65,9 @@ class FakeSysfs {
   }
 
  private:
-  static void Write(const fs::path& p, const std::string& text) { std::ofstream(p) << text << "\n"; }
+  static void Write(const fs::path& p, const std::string& text) {
+    std::ofstream(p) << text << "\n";
+  }
   test::ScratchFolder root_;
 };
 

@@ -161,7 +161,8 @@ TEST_F(FramerTest, OneSerialErrorWakesAWaitingReader) {
 TEST_F(FramerTest, WriteMessageFramesWithTwoTrailingZeros) {
   EXPECT_TRUE(framer->WriteMessage(Message(0x4A, {0x00}), 1));
   ASSERT_EQ(transport.Writes().size(), 1u);
-  EXPECT_EQ(transport.Writes()[0], (std::vector<std::uint8_t>{0xA4, 0x01, 0x4A, 0x00, 0xEF, 0x00, 0x00}));
+  EXPECT_EQ(transport.Writes()[0],
+            (std::vector<std::uint8_t>{0xA4, 0x01, 0x4A, 0x00, 0xEF, 0x00, 0x00}));
 }
 
 TEST_F(FramerTest, WriteMessageRefusesTooLongAndReportsTransportFailure) {
@@ -182,12 +183,14 @@ TEST_F(FramerTest, ResetSystemAndUnassignChannelSendTheirCommands) {
   const auto writes = transport.Writes();
   ASSERT_EQ(writes.size(), 2u);
   EXPECT_EQ(writes[0], (std::vector<std::uint8_t>{0xA4, 0x01, 0x4A, 0x00, 0xEF, 0, 0}));
-  EXPECT_EQ(writes[1], (std::vector<std::uint8_t>{0xA4, 0x01, 0x41, 0x05, 0xA4 ^ 0x01 ^ 0x41 ^ 0x05, 0, 0}));
+  EXPECT_EQ(writes[1],
+            (std::vector<std::uint8_t>{0xA4, 0x01, 0x41, 0x05, 0xA4 ^ 0x01 ^ 0x41 ^ 0x05, 0, 0}));
 }
 
 TEST_F(FramerTest, SendCommandSucceedsOnPositiveResponseAndQueuesIt) {
-  transport.SetResponder(
-      [&](const std::vector<std::uint8_t>&) { FeedBytes(*framer, Frame(0x40, {0x03, 0x4B, 0x00})); });
+  transport.SetResponder([&](const std::vector<std::uint8_t>&) {
+    FeedBytes(*framer, Frame(0x40, {0x03, 0x4B, 0x00}));
+  });
   EXPECT_TRUE(framer->SendCommand(Message(0x4B, {0x03}), 1, 12));
   AntMessage out;
   ASSERT_EQ(framer->TakeMessage(out, 0), 3);
@@ -196,8 +199,9 @@ TEST_F(FramerTest, SendCommandSucceedsOnPositiveResponseAndQueuesIt) {
 }
 
 TEST_F(FramerTest, SendCommandFailsOnNegativeResponseWhichIsStillQueued) {
-  transport.SetResponder(
-      [&](const std::vector<std::uint8_t>&) { FeedBytes(*framer, Frame(0x40, {0x03, 0x4B, 0x15})); });
+  transport.SetResponder([&](const std::vector<std::uint8_t>&) {
+    FeedBytes(*framer, Frame(0x40, {0x03, 0x4B, 0x15}));
+  });
   EXPECT_FALSE(framer->SendCommand(Message(0x4B, {0x03}), 1, 12));
   AntMessage out;
   ASSERT_EQ(framer->TakeMessage(out, 0), 3);
@@ -225,7 +229,8 @@ TEST_F(FramerTest, SendCommandWithoutTimeoutOnlyWrites) {
   EXPECT_TRUE(framer->SendCommand(Message(0x4C, {0x02}), 1, 0));
   transport.SetAccept(false);
   EXPECT_FALSE(framer->SendCommand(Message(0x4C, {0x02}), 1, 0));
-  EXPECT_FALSE(framer->SendCommand(Message(0x4C, {0x02}), 1, 1000)) << "failed write returns at once";
+  EXPECT_FALSE(framer->SendCommand(Message(0x4C, {0x02}), 1, 1000))
+      << "failed write returns at once";
 }
 
 TEST_F(FramerTest, ResponseArrivingFromAnotherThreadCompletesEveryMatchingWaiter) {
@@ -244,7 +249,8 @@ TEST_F(FramerTest, ResponseArrivingFromAnotherThreadCompletesEveryMatchingWaiter
 
 TEST_F(FramerTest, OnePacketBurstBecomesAcknowledgedData) {
   FeedBytes(*framer, Frame(0x50, {0x80 | 0x02, 1, 2, 3, 4, 5, 6, 7, 8}));
-  FeedBytes(*framer, Frame(0x50, {0x20 | 0x02, 1, 2, 3, 4, 5, 6, 7, 8}));  // sequence 1: kept as burst
+  FeedBytes(*framer,
+            Frame(0x50, {0x20 | 0x02, 1, 2, 3, 4, 5, 6, 7, 8}));  // sequence 1: kept as burst
   AntMessage out;
   ASSERT_EQ(framer->TakeMessage(out, 0), 9);
   EXPECT_EQ(out.id, 0x4F);
@@ -272,8 +278,9 @@ TEST_F(FramerTest, HandlesRecordedScanModeStream) {
       EXPECT_EQ(out.data[9], 0x80);
       ++frames;
     }
-    const int expected = std::string(name) == "antgo_123.cap" ? 234
-                         : std::string(name) == "antgo_456.cap" ? 241 : 363;
+    const int expected = std::string(name) == "antgo_123.cap"   ? 234
+                         : std::string(name) == "antgo_456.cap" ? 241
+                                                                : 363;
     EXPECT_EQ(frames, expected) << name;
   }
 }

@@ -29,7 +29,7 @@ class ScriptedHandle : public USBDeviceHandle {
   // What a test learns of the handle, kept outside it: Close destroys it.
   struct Watch {
     std::atomic<int> cancels{0};
-    std::atomic<int> waitingReads{0};       // quiet Reads in their wait now
+    std::atomic<int> waitingReads{0};  // quiet Reads in their wait now
     std::atomic<int> cancelsOfAWaitingRead{0};
     std::atomic<bool> destroyed{false};
   };
@@ -67,9 +67,8 @@ class ScriptedHandle : public USBDeviceHandle {
     // that waits until cancelled still gives up at the test's wait bound.
     std::size_t none = 0;
     std::uint8_t dummy;
-    const auto wait = waitsUntilCancelled
-                          ? static_cast<std::uint32_t>(test::kWaitBound.count())
-                          : timeoutMs;
+    const auto wait =
+        waitsUntilCancelled ? static_cast<std::uint32_t>(test::kWaitBound.count()) : timeoutMs;
     if (watch != nullptr) ++watch->waitingReads;
     quiet_.Read(&dummy, 1, none, wait, usb_result::kNothingRead);
     if (watch != nullptr) --watch->waitingReads;
@@ -167,9 +166,7 @@ class SerialGenericTest : public ::testing::Test {
     devices.Add(std::make_shared<FakeDevice>(11, opened));
     devices.Add(std::make_shared<FakeDevice>(22, opened));
   }
-  FakeDevice& Device(std::size_t i) {
-    return static_cast<FakeDevice&>(*devices[i]);
-  }
+  FakeDevice& Device(std::size_t i) { return static_cast<FakeDevice&>(*devices[i]); }
   DSISerialGeneric MakeTransport() {
     return DSISerialGeneric([this] {
       ++enumerations;

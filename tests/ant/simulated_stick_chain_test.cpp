@@ -63,13 +63,15 @@ class SimulatedStickChainTest : public ::testing::Test {
     for (int i = 0; i < 200; ++i) {
       const Received r = Next();
       if (r.length == DSIFramerANT::kResultTimeout) return false;
-      if (r.length == DSIFramerANT::kResultError || r.message.id != id || r.length < start.size()) continue;
+      if (r.length == DSIFramerANT::kResultError || r.message.id != id || r.length < start.size())
+        continue;
       if (std::equal(start.begin(), start.end(), r.message.data.begin())) return true;
     }
     return false;
   }
   void Send(std::uint8_t id, std::initializer_list<std::uint8_t> data) {
-    ASSERT_TRUE(framer->WriteMessage(test::Message(id, data), static_cast<std::uint16_t>(data.size())));
+    ASSERT_TRUE(
+        framer->WriteMessage(test::Message(id, data), static_cast<std::uint16_t>(data.size())));
   }
   void BringUp() {
     ASSERT_TRUE(framer->ResetSystem());
@@ -114,15 +116,16 @@ TEST_F(SimulatedStickChainTest, BringUpAnswersStartUpKeyVersionAndCapabilities) 
 TEST_F(SimulatedStickChainTest, TheHeartRateChannelRunsItsChainAndDecodesTheStrap) {
   BringUp();
   queues.LogTexts();
-  decoder = std::make_unique<CHRMDisplay>(DecoderSetup{.owner = receiver.get(), .deviceNumber = 12005, .uiid = 4, .graphIds = {0, -1}});
+  decoder = std::make_unique<CHRMDisplay>(
+      DecoderSetup{.owner = receiver.get(), .deviceNumber = 12005, .uiid = 4, .graphIds = {0, -1}});
   framer->SendCommand(test::Message(0x42, {0, 0, 0}), 3, 12);  // as the channel plan does
   ASSERT_TRUE(TakeUntil(0x40, {0, 0x66}));
-  EXPECT_THAT(queues.LogTexts(),
-              ElementsAre("Channel assigned", "Setting Channel ID...", "Channel ID set",
-                          "Setting Radio Frequency...", "Radio Frequency set",
-                          "Setting Message Period...", "Message period assigned",
-                          "Opening channel...", "Chanel opened", "Enabling extended messages...",
-                          "Extended messages enabled"));
+  EXPECT_THAT(
+      queues.LogTexts(),
+      ElementsAre("Channel assigned", "Setting Channel ID...", "Channel ID set",
+                  "Setting Radio Frequency...", "Radio Frequency set", "Setting Message Period...",
+                  "Message period assigned", "Opening channel...", "Chanel opened",
+                  "Enabling extended messages...", "Extended messages enabled"));
 
   // Three seconds of the strap: twelve messages at 8070/32768 s.
   for (int i = 0; i < 12; ++i) clock->AdvanceMs(250);
@@ -147,8 +150,8 @@ TEST_F(SimulatedStickChainTest, TheHeartRateChannelRunsItsChainAndDecodesTheStra
     EXPECT_GT(b, 50);
     EXPECT_LT(b, 120);
   }
-  EXPECT_THAT(queues.LogTexts(), ElementsAre("Detecting transmitter device type...",
-                                             "Current Device detected"));
+  EXPECT_THAT(queues.LogTexts(),
+              ElementsAre("Detecting transmitter device type...", "Current Device detected"));
 
   // The user closes the channel: closed event, then the decoder unassigns it.
   framer->SendCommand(test::Message(0x4C, {0}), 1, 0);
@@ -161,7 +164,8 @@ TEST_F(SimulatedStickChainTest, TheHeartRateChannelRunsItsChainAndDecodesTheStra
 TEST_F(SimulatedStickChainTest, AStrapThatIsNotThereTimesOutAndTheChannelIsUnassigned) {
   room->SetSearchTimeoutMs(1000);
   BringUp();
-  decoder = std::make_unique<CHRMDisplay>(DecoderSetup{.owner = receiver.get(), .deviceNumber = 777, .channelNumber = 2, .graphIds = {0, -1}});
+  decoder = std::make_unique<CHRMDisplay>(DecoderSetup{
+      .owner = receiver.get(), .deviceNumber = 777, .channelNumber = 2, .graphIds = {0, -1}});
   framer->SendCommand(test::Message(0x42, {2, 0, 0}), 3, 12);
   ASSERT_TRUE(TakeUntil(0x40, {0, 0x66}));  // that command names no channel
   queues.LogTexts();

@@ -1,13 +1,12 @@
 #include "ant/usb_device_handle_si.h"
 
 #include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <cerrno>
@@ -43,7 +42,9 @@ class PtyPeer {
   const std::string& Path() const { return path_; }
   int Fd() const { return master_; }
 
-  void Send(const Bytes& bytes) { ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size())); }
+  void Send(const Bytes& bytes) {
+    ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  }
   // What the handle wrote, waiting (within the test's wait bound) for `count` bytes.
   Bytes Receive(std::size_t count) {
     Bytes out;

@@ -103,8 +103,9 @@ TEST_F(PanelReadingsTest, NewBestIsReportedOnceAndKeptOnlyWhenTheServerTookIt) {
   Push(EventHeader::kSpeed, 1, 0, EventValue::Real(31.5));
   board->DrainEvents();
   ASSERT_EQ(server.Sent().size(), 2u);
-  EXPECT_EQ(server.LastSent(),
-            R"({"header":8,"rankingtype":0,"memberid":5,"membername":"kim","accountid":77,"score":31.5})");
+  EXPECT_EQ(
+      server.LastSent(),
+      R"({"header":8,"rankingtype":0,"memberid":5,"membername":"kim","accountid":77,"score":31.5})");
   EXPECT_EQ(roster.FindMember(5)->bestSpeed, 30.0) << "refused: the best stays";
 
   server.Answer(8, R"({"header":8,"result":true})");
@@ -115,10 +116,12 @@ TEST_F(PanelReadingsTest, NewBestIsReportedOnceAndKeptOnlyWhenTheServerTookIt) {
   Push(EventHeader::kCadence, 1, 2, EventValue::Integer(85), 122);
   board->DrainEvents();
   ASSERT_EQ(server.Sent().size(), 4u);
-  EXPECT_EQ(server.Sent()[2],
-            R"({"header":8,"rankingtype":0,"memberid":5,"membername":"kim","accountid":77,"score":32})");
-  EXPECT_EQ(server.Sent()[3],
-            R"({"header":8,"rankingtype":2,"memberid":5,"membername":"kim","accountid":77,"score":175})");
+  EXPECT_EQ(
+      server.Sent()[2],
+      R"({"header":8,"rankingtype":0,"memberid":5,"membername":"kim","accountid":77,"score":32})");
+  EXPECT_EQ(
+      server.Sent()[3],
+      R"({"header":8,"rankingtype":2,"memberid":5,"membername":"kim","accountid":77,"score":175})");
   EXPECT_EQ(roster.FindMember(5)->bestSpeed, 32.0);
   EXPECT_EQ(roster.FindMember(5)->bestHeartRate, 175);
   EXPECT_EQ(Text(1, PanelValue::kMaxHeartRate), "  175");

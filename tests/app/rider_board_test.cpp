@@ -28,7 +28,8 @@ TEST_F(RiderBoardTest, AMemberRidesInOnePanelAndEnablesTheBoxesOfItsSensors) {
   EXPECT_EQ(view.panels[3].selection, std::nullopt);
 
   board->SelectMember(4, EntryOf(6));
-  EXPECT_FALSE(board->BoxEnabled(4, SensorBox::kHeartRate)) << "an unknown sensor kind ends the set-up";
+  EXPECT_FALSE(board->BoxEnabled(4, SensorBox::kHeartRate))
+      << "an unknown sensor kind ends the set-up";
   EXPECT_EQ(view.panels[4].gearCount, (std::array<int, 2>{-1, -1}));
 }
 

@@ -24,11 +24,14 @@ std::string RoomMember(int k, const std::string& strapNumber = "") {
   std::string devices =
       DeviceJson(k * 10 + 0, strapNumber.empty() ? 12000 + nn : std::stoi(strapNumber), 120);
   if (k <= 4) {
-    devices += "," + DeviceJson(k * 10 + 1, 12100 + nn, 121) + "," + DeviceJson(k * 10 + 2, 1100 + nn, 11);
+    devices +=
+        "," + DeviceJson(k * 10 + 1, 12100 + nn, 121) + "," + DeviceJson(k * 10 + 2, 1100 + nn, 11);
   } else if (k <= 7) {
-    devices += "," + DeviceJson(k * 10 + 1, 12300 + nn, 123) + "," + DeviceJson(k * 10 + 2, 12200 + nn, 122);
+    devices += "," + DeviceJson(k * 10 + 1, 12300 + nn, 123) + "," +
+               DeviceJson(k * 10 + 2, 12200 + nn, 122);
   } else {
-    devices += "," + DeviceJson(k * 10 + 1, 12300 + nn, 123) + "," + DeviceJson(k * 10 + 2, 1100 + nn, 11);
+    devices +=
+        "," + DeviceJson(k * 10 + 1, 12300 + nn, 123) + "," + DeviceJson(k * 10 + 2, 1100 + nn, 11);
   }
   return R"({"id":)" + std::to_string(100 + k) + R"(,"name":"rider)" + (k < 10 ? "0" : "") +
          std::to_string(k) + R"(","device":[)" + devices +
@@ -109,8 +112,9 @@ TEST_F(RoomEndToEndTest, UnpluggingAStickClearsItsRidersWhileTheOthersGoOn) {
   std::vector<std::string> team;
   for (int k = 1; k <= 10; ++k) {
     // Straps only: eight on the first stick, two on the second.
-    team.push_back(R"({"id":)" + std::to_string(100 + k) + R"(,"name":"r)" + std::to_string(k + 10) +
-                   R"(","device":[)" + test::DeviceJson(k, 12000 + k, 120) + "]}");
+    team.push_back(R"({"id":)" + std::to_string(100 + k) + R"(,"name":"r)" +
+                   std::to_string(k + 10) + R"(","device":[)" +
+                   test::DeviceJson(k, 12000 + k, 120) + "]}");
   }
   LoadTeam(team);
   OpenSticks(2);

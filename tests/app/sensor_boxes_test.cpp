@@ -46,7 +46,10 @@ TEST_F(SensorBoxTest, ReleasedChannelOfATickedBoxIsAssignedAgainSilently) {
 TEST_F(SensorBoxTest, FailedRegistrationsShowTheirMessageAndUntick) {
   // Every channel of the only stick taken.
   for (int i = 0; i < 8; ++i) {
-    stick->PlaceDecoder([&](std::uint8_t c) { return MakeDecoder(120, DecoderSetup{.owner = stick, .deviceNumber = 1, .channelNumber = c, .uiid = 9}); });
+    stick->PlaceDecoder([&](std::uint8_t c) {
+      return MakeDecoder(
+          120, DecoderSetup{.owner = stick, .deviceNumber = 1, .channelNumber = c, .uiid = 9});
+    });
   }
   board->ClickSensorBox(0, SensorBox::kHeartRate);
   board->ClickSensorBox(0, SensorBox::kSpeed);
@@ -54,7 +57,8 @@ TEST_F(SensorBoxTest, FailedRegistrationsShowTheirMessageAndUntick) {
   EXPECT_THAT(messages.Texts(), ElementsAre("심박 센서 수신등록에 실패하였습니다.",
                                             "콤보 센서 수신등록에 실패하였습니다.",
                                             "파워미터 센서 수신등록에 실패하였습니다."));
-  for (auto box : {SensorBox::kSpeed, SensorBox::kCadence, SensorBox::kHeartRate, SensorBox::kPower}) {
+  for (auto box :
+       {SensorBox::kSpeed, SensorBox::kCadence, SensorBox::kHeartRate, SensorBox::kPower}) {
     EXPECT_FALSE(board->BoxChecked(0, box));
   }
   EXPECT_TRUE(view.panels[0].series.Size() == 0 ||

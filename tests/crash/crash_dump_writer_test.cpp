@@ -73,7 +73,9 @@ TEST_F(CrashDumpTest, SegfaultLeavesANamedCoreFileThatGdbReads) {
   std::ifstream in(c.dumps[0], std::ios::binary);
   char magic[4] = {};
   in.read(magic, 4);
-  EXPECT_EQ(std::string(magic, 4), "\x7F" "ELF");
+  EXPECT_EQ(std::string(magic, 4),
+            "\x7F"
+            "ELF");
   EXPECT_GT(fs::file_size(c.dumps[0]), 100000u) << "the process's memory is in it";
 
   if (!fs::exists("/usr/bin/gdb")) GTEST_SKIP() << "gdb not installed";

@@ -13,8 +13,14 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 std::vector<std::uint8_t> Crank(std::uint16_t revolutions, std::uint16_t time) {
-  return {0, 0, 0, 0, static_cast<std::uint8_t>(time & 0xFF), static_cast<std::uint8_t>(time >> 8),
-          static_cast<std::uint8_t>(revolutions & 0xFF), static_cast<std::uint8_t>(revolutions >> 8)};
+  return {0,
+          0,
+          0,
+          0,
+          static_cast<std::uint8_t>(time & 0xFF),
+          static_cast<std::uint8_t>(time >> 8),
+          static_cast<std::uint8_t>(revolutions & 0xFF),
+          static_cast<std::uint8_t>(revolutions >> 8)};
 }
 
 class BikeCadenceTest : public ::testing::Test {
@@ -47,10 +53,11 @@ TEST_F(BikeCadenceTest, EventPerMessageAndFarewell) {
     test::FeedUntilDecoded(d, Crank(100, 0));
     Feed(d, Crank(101, 768));
   }
-  EXPECT_THAT(queues.Events(),
-              ElementsAre(R"({"header":3,"uiid":3,"devicetype":122,"graphid":2,"cadence":0,"tick":100})",
-                          R"({"header":3,"uiid":3,"devicetype":122,"graphid":2,"cadence":80,"tick":100})",
-                          R"({"header":3,"uiid":3,"devicetype":122,"graphid":2,"cadence":-1,"tick":100})"));
+  EXPECT_THAT(
+      queues.Events(),
+      ElementsAre(R"({"header":3,"uiid":3,"devicetype":122,"graphid":2,"cadence":0,"tick":100})",
+                  R"({"header":3,"uiid":3,"devicetype":122,"graphid":2,"cadence":80,"tick":100})",
+                  R"({"header":3,"uiid":3,"devicetype":122,"graphid":2,"cadence":-1,"tick":100})"));
 }
 
 TEST_F(BikeCadenceTest, TwelfthStillMessageAcrossAllCadenceSensorsCarriesZero) {

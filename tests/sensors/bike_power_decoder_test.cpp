@@ -9,21 +9,32 @@
 namespace vel {
 namespace {
 
+using test::EventField;
+using test::EventsWithHeader;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
-using test::EventField;
-using test::EventsWithHeader;
 using Payload = std::vector<std::uint8_t>;
 
 Payload PowerOnly(std::uint16_t watts, std::uint8_t cadence, std::uint8_t events = 0) {
-  return {0x10, events, 0xFF, cadence, 0, 0, static_cast<std::uint8_t>(watts & 0xFF),
+  return {0x10,
+          events,
+          0xFF,
+          cadence,
+          0,
+          0,
+          static_cast<std::uint8_t>(watts & 0xFF),
           static_cast<std::uint8_t>(watts >> 8)};
 }
 Payload Torque(std::uint8_t page, std::uint8_t events, std::uint16_t period, std::uint16_t torque,
                std::uint8_t cadence = 90) {
-  return {page, events, events, cadence, static_cast<std::uint8_t>(period & 0xFF),
-          static_cast<std::uint8_t>(period >> 8), static_cast<std::uint8_t>(torque & 0xFF),
+  return {page,
+          events,
+          events,
+          cadence,
+          static_cast<std::uint8_t>(period & 0xFF),
+          static_cast<std::uint8_t>(period >> 8),
+          static_cast<std::uint8_t>(torque & 0xFF),
           static_cast<std::uint8_t>(torque >> 8)};
 }
 
@@ -41,7 +52,9 @@ class BikePowerTest : public ::testing::Test {
     return out;
   }
   // Lets the base settle with common pages, which publish nothing.
-  void Settle(CBikePowerDisplay& d) { test::FeedUntilDecoded(d, {0x50, 0xFF, 0xFF, 1, 0x20, 0, 7, 0}); }
+  void Settle(CBikePowerDisplay& d) {
+    test::FeedUntilDecoded(d, {0x50, 0xFF, 0xFF, 1, 0x20, 0, 7, 0});
+  }
 
   test::ManualTick tick{100};
   test::QueueCapture queues;
@@ -60,8 +73,10 @@ TEST_F(BikePowerTest, PowerOnlyMeterPublishesEveryPowerPage) {
   for (int i = 0; i < 20; ++i) Feed(meter, PowerOnly(250, 0));
   const auto events = queues.Events();
   ASSERT_EQ(events.size(), 48u);
-  EXPECT_EQ(events[6], R"({"header":4,"uiid":0,"devicetype":11,"graphid":0,"power":300,"tick":100})");
-  EXPECT_EQ(events[7], R"({"header":3,"uiid":0,"devicetype":11,"graphid":1,"cadence":95,"tick":100})");
+  EXPECT_EQ(events[6],
+            R"({"header":4,"uiid":0,"devicetype":11,"graphid":0,"power":300,"tick":100})");
+  EXPECT_EQ(events[7],
+            R"({"header":3,"uiid":0,"devicetype":11,"graphid":1,"cadence":95,"tick":100})");
   EXPECT_FALSE(meter.CrankStopped()) << "a power-only meter's cadence is never forced";
 }
 
@@ -169,8 +184,9 @@ TEST_F(BikePowerTest, OtherPagesAreKeptWithoutPublishing) {
 TEST_F(BikePowerTest, CadenceGraphTakenAwayLeavesOnlyPower) {
   Settle(meter);
   meter.SetGraphId(1, -1);
-  EXPECT_THAT(queues.Events(),
-              ElementsAre(R"({"uiid":0,"devicetype":11,"graphid":1,"header":3,"cadence":-1,"tick":100})"));
+  EXPECT_THAT(
+      queues.Events(),
+      ElementsAre(R"({"uiid":0,"devicetype":11,"graphid":1,"header":3,"cadence":-1,"tick":100})"));
   Feed(meter, PowerOnly(210, 80));
   EXPECT_THAT(queues.Events(), ElementsAre(HasSubstr(R"("header":4)")));
   meter.SetGraphId(0, -1);
@@ -181,9 +197,10 @@ TEST_F(BikePowerTest, CadenceGraphTakenAwayLeavesOnlyPower) {
 
 TEST_F(BikePowerTest, FarewellRetractsPowerThenCadence) {
   { CBikePowerDisplay d({.deviceNumber = 1, .uiid = 6, .graphIds = {2, 3}}); }
-  EXPECT_THAT(queues.Events(),
-              ElementsAre(R"({"header":4,"uiid":6,"devicetype":11,"graphid":2,"power":-1,"tick":100})",
-                          R"({"header":3,"uiid":6,"devicetype":11,"graphid":3,"cadence":-1,"tick":100})"));
+  EXPECT_THAT(
+      queues.Events(),
+      ElementsAre(R"({"header":4,"uiid":6,"devicetype":11,"graphid":2,"power":-1,"tick":100})",
+                  R"({"header":3,"uiid":6,"devicetype":11,"graphid":3,"cadence":-1,"tick":100})"));
   {
     CBikePowerDisplay d({.deviceNumber = 1, .uiid = 6, .graphIds = {-1, -1}});
     Settle(d);

@@ -12,17 +12,18 @@
 namespace vel {
 namespace {
 
+using test::EventField;
+using test::EventsWithHeader;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
-using test::EventField;
-using test::EventsWithHeader;
 
 std::vector<std::uint8_t> Combined(std::uint16_t crankR, std::uint16_t crankT, std::uint16_t wheelR,
                                    std::uint16_t wheelT) {
   auto lo = [](std::uint16_t v) { return static_cast<std::uint8_t>(v & 0xFF); };
   auto hi = [](std::uint16_t v) { return static_cast<std::uint8_t>(v >> 8); };
-  return {lo(crankT), hi(crankT), lo(crankR), hi(crankR), lo(wheelT), hi(wheelT), lo(wheelR), hi(wheelR)};
+  return {lo(crankT), hi(crankT), lo(crankR), hi(crankR),
+          lo(wheelT), hi(wheelT), lo(wheelR), hi(wheelR)};
 }
 
 class SpeedCadenceTest : public ::testing::Test {
@@ -37,9 +38,10 @@ class SpeedCadenceTest : public ::testing::Test {
 TEST_F(SpeedCadenceTest, FirstMessageIsStillForBothHalves) {
   CBikeSpdCadDisplay d({.deviceNumber = 1, .graphIds = {0, 1}});
   test::FeedUntilDecoded(d, Combined(10, 0, 10, 0));
-  EXPECT_THAT(queues.Events(),
-              ElementsAre(R"({"header":1,"uiid":0,"devicetype":121,"graphid":0,"speed":0.0,"tick":100})",
-                          R"({"header":3,"uiid":0,"devicetype":121,"graphid":1,"cadence":0,"tick":100})"));
+  EXPECT_THAT(
+      queues.Events(),
+      ElementsAre(R"({"header":1,"uiid":0,"devicetype":121,"graphid":0,"speed":0.0,"tick":100})",
+                  R"({"header":3,"uiid":0,"devicetype":121,"graphid":1,"cadence":0,"tick":100})"));
   Feed(d, Combined(11, 768, 12, 1024));
   const auto events = queues.Events();
   ASSERT_EQ(events.size(), 3u);
@@ -81,8 +83,9 @@ TEST_F(SpeedCadenceTest, CadenceGraphTakenAwayAndGivenBack) {
   test::FeedUntilDecoded(d, Combined(0, 0, 0, 0));
   queues.Events();
   d.SetGraphId(1, -1);
-  EXPECT_THAT(queues.Events(),
-              ElementsAre(R"({"uiid":0,"devicetype":121,"graphid":5,"header":3,"cadence":-1,"tick":100})"));
+  EXPECT_THAT(
+      queues.Events(),
+      ElementsAre(R"({"uiid":0,"devicetype":121,"graphid":5,"header":3,"cadence":-1,"tick":100})"));
   EXPECT_EQ(d.GetGraphId(1), -1);
   Feed(d, Combined(1, 768, 1, 1024));
   auto events = queues.Events();
@@ -104,16 +107,19 @@ TEST_F(SpeedCadenceTest, DetachingPushesEvenWhenTheGraphIsAlreadyGone) {
   CBikeSpdCadDisplay d({.deviceNumber = 1, .graphIds = {3, -1}});
   d.SetGraphId(1, -1);
   d.SetGraphId(0, -1);
-  EXPECT_THAT(queues.Events(),
-              ElementsAre(HasSubstr(R"("graphid":-1,"header":3,"cadence":-1)"),
-                          R"({"uiid":0,"devicetype":121,"graphid":3,"header":1,"speed":-1,"tick":100})"));
+  EXPECT_THAT(
+      queues.Events(),
+      ElementsAre(HasSubstr(R"("graphid":-1,"header":3,"cadence":-1)"),
+                  R"({"uiid":0,"devicetype":121,"graphid":3,"header":1,"speed":-1,"tick":100})"));
 }
 
 TEST_F(SpeedCadenceTest, FarewellsFollowTheGraphsStillHeld) {
   { CBikeSpdCadDisplay d({.deviceNumber = 1, .uiid = 2, .graphIds = {0, 1}}); }
-  EXPECT_THAT(queues.Events(), ElementsAre(HasSubstr(R"("header":1,"uiid":2,"devicetype":121,"graphid":0,"speed":-1)"),
-                                           HasSubstr(R"("header":2,"uiid":2,"devicetype":121,"distance":-1)"),
-                                           HasSubstr(R"("header":3,"uiid":2,"devicetype":121,"graphid":1,"cadence":-1)")));
+  EXPECT_THAT(
+      queues.Events(),
+      ElementsAre(HasSubstr(R"("header":1,"uiid":2,"devicetype":121,"graphid":0,"speed":-1)"),
+                  HasSubstr(R"("header":2,"uiid":2,"devicetype":121,"distance":-1)"),
+                  HasSubstr(R"("header":3,"uiid":2,"devicetype":121,"graphid":1,"cadence":-1)")));
   { CBikeSpdCadDisplay d({.deviceNumber = 1, .uiid = 2, .graphIds = {0, -1}}); }
   EXPECT_EQ(queues.Events().size(), 2u);
   { CBikeSpdCadDisplay d({.deviceNumber = 1, .uiid = -1, .graphIds = {0, 1}}); }
@@ -143,7 +149,8 @@ TEST_F(SpeedCadenceTest, GraphsChangeSafelyWhileMessagesAreDecoded) {
     for (int i = 0; !done; ++i) d.SetGraphId(1, i % 2 ? 1 : -1);
   });
   for (std::uint16_t i = 1; i < 2000; ++i) {
-    Feed(d, Combined(i, static_cast<std::uint16_t>(i * 768), i, static_cast<std::uint16_t>(i * 1024)));
+    Feed(d,
+         Combined(i, static_cast<std::uint16_t>(i * 768), i, static_cast<std::uint16_t>(i * 1024)));
   }
   done = true;
   ui.join();

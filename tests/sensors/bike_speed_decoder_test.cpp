@@ -11,16 +11,21 @@
 namespace vel {
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 using test::EventField;
 using test::EventHeaderOf;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 
 // A speed sensor payload: page byte, then event time and revolution count.
 std::vector<std::uint8_t> Speed(std::uint16_t revolutions, std::uint16_t time,
                                 std::uint8_t page = 0) {
-  return {page, 0, 0, 0, static_cast<std::uint8_t>(time & 0xFF),
-          static_cast<std::uint8_t>(time >> 8), static_cast<std::uint8_t>(revolutions & 0xFF),
+  return {page,
+          0,
+          0,
+          0,
+          static_cast<std::uint8_t>(time & 0xFF),
+          static_cast<std::uint8_t>(time >> 8),
+          static_cast<std::uint8_t>(revolutions & 0xFF),
           static_cast<std::uint8_t>(revolutions >> 8)};
 }
 
@@ -39,7 +44,8 @@ TEST_F(BikeSpeedTest, FirstMessageIsStillThenWheelMovementGivesSpeedAndDistance)
   test::FeedUntilDecoded(speed, Speed(1000, 2000));
   auto events = queues.Events();
   ASSERT_EQ(events.size(), 1u) << "a speed event and no distance";
-  EXPECT_EQ(events[0], R"({"header":1,"uiid":2,"devicetype":123,"graphid":7,"speed":0.0,"tick":100})");
+  EXPECT_EQ(events[0],
+            R"({"header":1,"uiid":2,"devicetype":123,"graphid":7,"speed":0.0,"tick":100})");
 
   Feed(speed, Speed(1002, 3024));
   events = queues.Events();
@@ -117,9 +123,10 @@ TEST_F(BikeSpeedTest, WithoutAGraphStateAdvancesButNothingIsPushed) {
 
 TEST_F(BikeSpeedTest, FarewellRetractsSpeedThenDistance) {
   { CBikeSpeedDisplay speed({.deviceNumber = 1, .uiid = 4, .graphIds = {3, -1}}); }
-  EXPECT_THAT(queues.Events(),
-              ElementsAre(R"({"header":1,"uiid":4,"devicetype":123,"graphid":3,"speed":-1,"tick":100})",
-                          R"({"header":2,"uiid":4,"devicetype":123,"distance":-1,"tick":100})"));
+  EXPECT_THAT(
+      queues.Events(),
+      ElementsAre(R"({"header":1,"uiid":4,"devicetype":123,"graphid":3,"speed":-1,"tick":100})",
+                  R"({"header":2,"uiid":4,"devicetype":123,"distance":-1,"tick":100})"));
   { CBikeSpeedDisplay speed({.deviceNumber = 1, .uiid = -1, .graphIds = {3, -1}}); }
   EXPECT_THAT(queues.Events(), IsEmpty());
 }

@@ -38,7 +38,8 @@ class ChannelChainTest : public ::testing::Test {
   test::FakeTransport transport;
   DSIFramerANT framer{&transport};
   AntReceiver receiver{&framer};
-  std::unique_ptr<CDisplay> decoder = std::make_unique<CHRMDisplay>(DecoderSetup{.owner = &receiver, .deviceNumber = 0x1234, .channelNumber = 3, .graphIds = {0, -1}});
+  std::unique_ptr<CDisplay> decoder = std::make_unique<CHRMDisplay>(DecoderSetup{
+      .owner = &receiver, .deviceNumber = 0x1234, .channelNumber = 3, .graphIds = {0, -1}});
 };
 
 TEST_F(ChannelChainTest, EachPositiveResponseSendsTheNextCommand) {
@@ -89,15 +90,17 @@ TEST_F(ChannelChainTest, UnsupportedFeaturesAreNamed) {
   Respond(0x66, 40);
   Respond(0x4D, 40);
   Respond(0x4D, 21);  // other request failures are silent
-  EXPECT_THAT(queues.LogTexts(), ElementsAre("Extended messages not supported in this ANT product",
-                                             "Requested message not supported in this ANT product"));
+  EXPECT_THAT(queues.LogTexts(),
+              ElementsAre("Extended messages not supported in this ANT product",
+                          "Requested message not supported in this ANT product"));
 }
 
 TEST_F(ChannelChainTest, ClosingAnAlreadyClosedChannelUnassignsLikeAClosedEvent) {
   Respond(0x4C, 0);
   EXPECT_THAT(queues.LogTexts(), IsEmpty());
   Respond(0x4C, 21);
-  EXPECT_THAT(queues.LogTexts(), ElementsAre("Channel is already closed", "Unassigning channel..."));
+  EXPECT_THAT(queues.LogTexts(),
+              ElementsAre("Channel is already closed", "Unassigning channel..."));
   EXPECT_THAT(Sent(), ElementsAre(Bytes{0x41, 3}));
 
   Respond(0x01, 7);  // RF event: channel closed

@@ -21,7 +21,8 @@ class HeartRateTest : public ::testing::Test {
  protected:
   std::int32_t Data(CDisplay& d, std::uint8_t toggle, std::uint8_t bpm) {
     return d.ProcessMessage(
-        test::Message(0x4E, {1, static_cast<std::uint8_t>(toggle << 7 | 4), 0, 0, 0, 0, 0, 0, bpm}), 9);
+        test::Message(0x4E, {1, static_cast<std::uint8_t>(toggle << 7 | 4), 0, 0, 0, 0, 0, 0, bpm}),
+        9);
   }
   test::ManualTick tick{5000};
   test::QueueCapture queues;

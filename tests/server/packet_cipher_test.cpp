@@ -1,9 +1,8 @@
 #include "server/packet_cipher.h"
 
+#include <cpprest/asyncrt_utils.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <cpprest/asyncrt_utils.h>
 
 #include <string>
 #include <thread>
@@ -42,8 +41,9 @@ TEST(PacketCipherTest, UsesTheProgramsKeyAndIv) {
   const std::string empty = utility::conversions::to_base64(*cipher.Encrypt(std::string_view()));
   EXPECT_EQ(empty, "FoGpOFCzHFw15lqruk22HQ==");
   EXPECT_EQ(empty.size(), 24u);
-  EXPECT_EQ(utility::conversions::to_base64(*cipher.Encrypt(std::string_view(R"({"result":true})"))),
-            "uI4yS8oqmLOvxEGIY5AGTg==");
+  EXPECT_EQ(
+      utility::conversions::to_base64(*cipher.Encrypt(std::string_view(R"({"result":true})"))),
+      "uI4yS8oqmLOvxEGIY5AGTg==");
   // Equal plaintexts give equal ciphertexts: one IV for every message.
   EXPECT_EQ(*cipher.Encrypt(std::string_view("abc")), *cipher.Encrypt(std::string_view("abc")));
 }
@@ -84,7 +84,8 @@ TEST(PacketCipherTest, CallsOnManyThreadsAtOnceStayApart) {
       for (int i = 0; i < 200; ++i) {
         const auto input = Bytes(static_cast<std::size_t>(i), static_cast<std::uint8_t>(t));
         const auto back = cipher.Decrypt(*cipher.Encrypt(input));
-        if (back && *back == input && !cipher.Decrypt(Bytes(17))) ++good[static_cast<std::size_t>(t)];
+        if (back && *back == input && !cipher.Decrypt(Bytes(17)))
+          ++good[static_cast<std::size_t>(t)];
       }
     });
   }

@@ -1,9 +1,8 @@
 #include "server/packet_envelope.h"
 
+#include <cpprest/asyncrt_utils.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <cpprest/asyncrt_utils.h>
 
 #include <string>
 

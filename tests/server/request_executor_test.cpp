@@ -1,10 +1,9 @@
 #include "server/request_executor.h"
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <cpprest/asyncrt_utils.h>
 #include <cpprest/uri_builder.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <openssl/evp.h>
 
 #include <atomic>
@@ -43,7 +42,8 @@ std::string BodyOfCipher(const std::vector<unsigned char>& cipher) {
 
 // The plaintext sealed with some other key, as a server with a stale key would.
 std::vector<unsigned char> SealedWithOtherKey(const std::string& plain) {
-  const unsigned char key[16] = {'a', 'n', 'o', 't', 'h', 'e', 'r', ' ', 'k', 'e', 'y', '!', '!', '!', '!', '!'};
+  const unsigned char key[16] = {'a', 'n', 'o', 't', 'h', 'e', 'r', ' ',
+                                 'k', 'e', 'y', '!', '!', '!', '!', '!'};
   const unsigned char iv[17] = "7302958164027381";
   std::vector<unsigned char> out(plain.size() + 16);
   EVP_CIPHER_CTX* context = EVP_CIPHER_CTX_new();
@@ -116,9 +116,9 @@ TEST_F(ExecutorTest, ResultFalseKeepsTheReplyReadable) {
 }
 
 TEST_F(ExecutorTest, AMissingNullOrNonBooleanResultCountsAsNo) {
-  for (const char* json : {R"({"header":1})", R"({"header":1,"result":null})",
-                           R"({"header":1,"result":"true"})", R"({"header":1,"result":1})",
-                           R"([true])"}) {
+  for (const char* json :
+       {R"({"header":1})", R"({"header":1,"result":null})", R"({"header":1,"result":"true"})",
+        R"({"header":1,"result":1})", R"([true])"}) {
     Answer(status_codes::OK, SealedBody(json));
     value reply;
     EXPECT_FALSE(executor_->SendPacket(Request(kLoadMembers), reply)) << json;
@@ -158,8 +158,8 @@ TEST_F(ExecutorTest, PlaintextIsReadUpToAZeroByte) {
 TEST_F(ExecutorTest, RepliesTheProgramCannotReadShowTheMessageOnce) {
   const std::vector<std::pair<std::string, std::string>> replies = {
       {SealedBody(R"({"result":true})"), "text/plain"},  // right packet, wrong type
-      {R"({"packet":"%%%%"})", "application/json"},       // bad Base64
-      {"{\"packet\":", "application/json"},               // body not JSON
+      {R"({"packet":"%%%%"})", "application/json"},      // bad Base64
+      {"{\"packet\":", "application/json"},              // body not JSON
   };
   for (const auto& [body, type] : replies) {
     Answer(status_codes::OK, body, type);
@@ -278,8 +278,8 @@ TEST_F(ExecutorTest, FetchJsonIgnoresResultButNeedsAJsonBody) {
   Answer(status_codes::OK, R"({"data":{}})", "text/html");
   EXPECT_FALSE(executor_->FetchJson(server_->Url(), "/", reply));
   NothingListens();
-  EXPECT_FALSE(executor_->FetchJson("http://127.0.0.1:" + std::to_string(test::LoopbackServer::FreePort()),
-                                    "/", reply));
+  EXPECT_FALSE(executor_->FetchJson(
+      "http://127.0.0.1:" + std::to_string(test::LoopbackServer::FreePort()), "/", reply));
   EXPECT_EQ(box_.Texts().size(), 2u);
 }
 
@@ -291,12 +291,12 @@ class DownloadTest : public ExecutorTest {
 TEST_F(DownloadTest, WritesTheWholeBodyOfAStatus200) {
   std::string archive("PK\3\4", 4);
   for (int i = 0; i < 70000; ++i) archive.push_back(static_cast<char>(i * 31));
-  server_ = std::make_unique<test::LoopbackServer>([&archive](http_request& request,
-                                                              const test::ReceivedRequest&) {
-    web::http::http_response response(status_codes::OK);
-    response.set_body(std::vector<unsigned char>(archive.begin(), archive.end()));
-    request.reply(response).wait();
-  });
+  server_ = std::make_unique<test::LoopbackServer>(
+      [&archive](http_request& request, const test::ReceivedRequest&) {
+        web::http::http_response response(status_codes::OK);
+        response.set_body(std::vector<unsigned char>(archive.begin(), archive.end()));
+        request.reply(response).wait();
+      });
   Endpoints endpoints;
   endpoints.patchUrl = server_->Url();
   executor_ = std::make_unique<RequestExecutor>(ServerConfig::BuiltIn(endpoints), box_);

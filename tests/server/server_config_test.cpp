@@ -119,12 +119,11 @@ TEST_F(ServerConfigTest, ReadsUpTo1024BytesAndRefusesLongerFiles) {
 
 TEST_F(ServerConfigTest, RefusesFilesThatDoNotDecryptOrLackAKey) {
   ServerConfig config;
-  {
-    std::ofstream(File(), std::ios::binary) << std::string(32, 'z');
-  }
+  { std::ofstream(File(), std::ios::binary) << std::string(32, 'z'); }
   testing::internal::CaptureStdout();
   EXPECT_FALSE(LoadConfig(config, File()));
-  EXPECT_THAT(testing::internal::GetCapturedStdout(), ::testing::StartsWith("ERR: EVP_DecryptFinal() - "));
+  EXPECT_THAT(testing::internal::GetCapturedStdout(),
+              ::testing::StartsWith("ERR: EVP_DecryptFinal() - "));
   EXPECT_EQ(ReadSealedFile(File()).status, SealedFileStatus::kNotDecrypted);
 
   value json = ServerConfig::BuiltIn(Endpoints{}).ToJson();
@@ -136,7 +135,8 @@ TEST_F(ServerConfigTest, RefusesFilesThatDoNotDecryptOrLackAKey) {
   {
     std::ofstream out(File(), std::ios::binary);
     const auto sealed = *PacketCipher().Encrypt(std::string_view(R"({"url":)"));
-    out.write(reinterpret_cast<const char*>(sealed.data()), static_cast<std::streamsize>(sealed.size()));
+    out.write(reinterpret_cast<const char*>(sealed.data()),
+              static_cast<std::streamsize>(sealed.size()));
   }
   EXPECT_EQ(ReadSealedFile(File()).status, SealedFileStatus::kNotJson);
   EXPECT_FALSE(LoadConfig(config, File()));

@@ -22,9 +22,9 @@ namespace vel {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ReadFile;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-using test::ReadFile;
 
 // The patch server the cycle runs against.
 using TestPatchServer = test::PatchServer;

@@ -31,7 +31,9 @@ void FeedBytes(DSIFramerANT& framer, const std::vector<std::uint8_t>& bytes) {
   for (std::uint8_t b : bytes) framer.OnByte(b);
 }
 
-std::string CaptureFile(const std::string& name) { return std::string(VEL_CAPTURE_DIR) + "/" + name; }
+std::string CaptureFile(const std::string& name) {
+  return std::string(VEL_CAPTURE_DIR) + "/" + name;
+}
 
 bool HaveCaptures() { return std::filesystem::is_directory(VEL_CAPTURE_DIR); }
 

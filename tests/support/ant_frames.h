@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "common/ant_message.h"
 #include "ant/framer.h"
+#include "common/ant_message.h"
 
 namespace vel::test {
 

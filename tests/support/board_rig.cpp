@@ -51,7 +51,8 @@ int BoardRig::EntryOf(std::uint64_t memberId) const {
 
 void BoardRig::Seat(int panel, std::uint64_t memberId) {
   board->SelectMember(panel, EntryOf(memberId));
-  for (auto box : {SensorBox::kSpeed, SensorBox::kCadence, SensorBox::kHeartRate, SensorBox::kPower}) {
+  for (auto box :
+       {SensorBox::kSpeed, SensorBox::kCadence, SensorBox::kHeartRate, SensorBox::kPower}) {
     if (board->BoxEnabled(panel, box) && !board->BoxChecked(panel, box)) {
       board->ClickSensorBox(panel, box);
     }

@@ -61,7 +61,8 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     posix_spawn_file_actions_addchdir_np(&actions, setup.workingDirectory.c_str());
   }
   pid_t pid = -1;
-  const int failed = posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+  const int failed =
+      posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   if (failed != 0) {
     error_ = "cannot start " + program + ": " + std::strerror(failed);

@@ -15,8 +15,8 @@ namespace vel::test {
 
 // How a program is started beyond its arguments.
 struct ProgramSetup {
-  std::string input;                     // its standard input
-  std::vector<std::string> environment;  // "NAME=value", set over the test's own
+  std::string input;                       // its standard input
+  std::vector<std::string> environment;    // "NAME=value", set over the test's own
   std::filesystem::path workingDirectory;  // empty: the test's own
 };
 

@@ -1,9 +1,9 @@
 #include "support/companion_server.h"
 
-#include <stdexcept>
-
 #include <cpprest/http_client.h>
 #include <cpprest/uri_builder.h>
+
+#include <stdexcept>
 
 #include "support/loopback_server.h"
 #include "support/wait_until.h"
@@ -16,9 +16,7 @@ using web::json::value;
 
 std::string Address(int port) { return "127.0.0.1:" + std::to_string(port); }
 
-std::string FormEscape(const std::string& text) {
-  return web::uri::encode_data_string(text);
-}
+std::string FormEscape(const std::string& text) { return web::uri::encode_data_string(text); }
 
 }  // namespace
 
@@ -114,8 +112,7 @@ std::string SignInDialogToken(const std::string& signInUrl, const std::string& u
   post.headers().set_content_type("application/x-www-form-urlencoded");
   const web::http::http_response response = client.request(post).get();
   if (response.status_code() != web::http::status_codes::Found) {
-    throw std::runtime_error("the sign-in form answered " +
-                             std::to_string(response.status_code()));
+    throw std::runtime_error("the sign-in form answered " + std::to_string(response.status_code()));
   }
   const std::string location = response.headers().find("Location")->second;
   const auto at = location.find("access_token=");

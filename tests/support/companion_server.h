@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "vel-server/companion_server.h"
 #include "server/json_fetcher.h"
 #include "server/packet_sender.h"
 #include "server/server_config.h"
 #include "support/scratch_folder.h"
+#include "vel-server/companion_server.h"
 
 namespace vel::test {
 

@@ -68,8 +68,8 @@ void LoopbackServer::Serve(web::http::http_request request) {
   }
 }
 
-void Reply(web::http::http_request& request, web::http::status_code status,
-           const std::string& body, const std::string& contentType) {
+void Reply(web::http::http_request& request, web::http::status_code status, const std::string& body,
+           const std::string& contentType) {
   web::http::http_response response(status);
   // Bytes, not text: the text overloads of set_body cast between stream
   // buffer types, which UBSan reports.

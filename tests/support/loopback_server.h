@@ -1,12 +1,12 @@
 #pragma once
 
+#include <cpprest/http_listener.h>
+
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
-
-#include <cpprest/http_listener.h>
 
 namespace vel::test {
 
@@ -50,7 +50,7 @@ class LoopbackServer {
 };
 
 // Replies with `status` and `body` under `contentType`.
-void Reply(web::http::http_request& request, web::http::status_code status,
-           const std::string& body, const std::string& contentType = "application/json");
+void Reply(web::http::http_request& request, web::http::status_code status, const std::string& body,
+           const std::string& contentType = "application/json");
 
 }  // namespace vel::test

@@ -12,7 +12,8 @@ namespace vel::test {
 class QueueCapture {
  public:
   QueueCapture()
-      : events_(QueueBinding::Role::kEvents, eventQueue_), log_(QueueBinding::Role::kLog, logQueue_) {}
+      : events_(QueueBinding::Role::kEvents, eventQueue_),
+        log_(QueueBinding::Role::kLog, logQueue_) {}
 
   std::vector<std::string> Events() { return Drain(eventQueue_); }
   // Log lines without their time stamp.

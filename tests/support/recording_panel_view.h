@@ -41,7 +41,8 @@ class RecordingPanelView : public RiderPanelView {
     if (!p.series.Remove(series)) ++p.removedUnknownSeries;
   }
   void PushSample(int panel, int series, int value) override {
-    if (Series* s = panels[static_cast<std::size_t>(panel)].series.Find(series)) s->samples.push_back(value);
+    if (Series* s = panels[static_cast<std::size_t>(panel)].series.Find(series))
+      s->samples.push_back(value);
   }
   void SetValueText(int panel, PanelValue value, const std::string& text) override {
     panels[static_cast<std::size_t>(panel)].texts[static_cast<std::size_t>(value)] = text;
@@ -53,7 +54,8 @@ class RecordingPanelView : public RiderPanelView {
     panels[static_cast<std::size_t>(panel)].gear[static_cast<std::size_t>(gear)] = index;
   }
   void SetSensorBox(int panel, SensorBox box, bool checked, bool enabled) override {
-    panels[static_cast<std::size_t>(panel)].boxes[static_cast<std::size_t>(box)] = {checked, enabled};
+    panels[static_cast<std::size_t>(panel)].boxes[static_cast<std::size_t>(box)] = {checked,
+                                                                                    enabled};
   }
   void SetStartButton(int panel, const std::string& text, bool enabled) override {
     panels[static_cast<std::size_t>(panel)].startText = text;

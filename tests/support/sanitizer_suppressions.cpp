@@ -8,9 +8,7 @@
 // has returned; when the process ends right after such an exchange, those
 // tasks are still in flight and LeakSanitizer reports them. They finish a
 // moment later in a running program.
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libcpprest.so\n";
-}
+extern "C" const char* __lsan_default_suppressions() { return "leak:libcpprest.so\n"; }
 
 // ThreadSanitizer does not see the atomics inside the library, so memory
 // that the library allocates or frees on one of its threads and hands to

@@ -1,10 +1,10 @@
 #pragma once
 
+#include <cpprest/json.h>
+
 #include <map>
 #include <string>
 #include <vector>
-
-#include <cpprest/json.h>
 
 #include "server/packet_sender.h"
 

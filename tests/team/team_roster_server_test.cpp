@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "app/rider_board.h"
-#include "sensors/sensor_event.h"
 #include "common/queues.h"
+#include "sensors/sensor_event.h"
 #include "server/request_executor.h"
 #include "support/companion_server.h"
 #include "support/queue_capture.h"
@@ -38,9 +38,7 @@ class RosterServerTest : public ::testing::Test {
     }
     return kNoId;
   }
-  std::uint64_t DeviceId(int type) {
-    return roster.SensorList(type).Entries().at(0).id;
-  }
+  std::uint64_t DeviceId(int type) { return roster.SensorList(type).Entries().at(0).id; }
 
   test::RunningCompanionServer server;
   test::RecordingMessageBox messages;
@@ -142,7 +140,8 @@ TEST_F(RosterServerTest, ANewMaximumIsReportedOnceAndBecomesTheBestOnlyWhenTheSe
     server.Server().Stop();  // the server goes away: the report fails
     speed(43.0);
     EXPECT_EQ(roster.FindMember(kim)->bestSpeed, 41.5);
-    EXPECT_THAT(messages.Texts(), ElementsAre("팀명이 등록 되었습니다.", "인터넷 상태를 체크해 주세요."));
+    EXPECT_THAT(messages.Texts(),
+                ElementsAre("팀명이 등록 되었습니다.", "인터넷 상태를 체크해 주세요."));
     server.Restart();
     speed(42.0);  // below the shown maximum: nothing is reported
     speed(44.0);

@@ -30,7 +30,10 @@ std::vector<std::string> RiderNames(const RiderLists& lists, int panel) {
 
 class TeamRosterTest : public ::testing::Test {
  protected:
-  TeamRosterTest() { login.accountId = 77; login.teamName = "old"; }
+  TeamRosterTest() {
+    login.accountId = 77;
+    login.teamName = "old";
+  }
 
   // The reply to every later request with this header.
   void Answer(RequestHeader header, const std::string& reply) {
@@ -233,8 +236,9 @@ TEST_F(TeamRosterTest, BicyclesAddToggleAndDelete) {
   EXPECT_THAT(Shown(roster.BicycleList()), ElementsAre("old*"));
   Answer(kAddBicycle, R"({"header":15,"result":true,"bicycleid":2})");
   ASSERT_TRUE(roster.AddBicycle("new", 7.5f, 0, 3, -1));
-  EXPECT_EQ(server.LastSent(),
-            R"({"header":15,"memberid":5,"name":"new","weight":7.5,"crank":null,"cassette":3,"tire":null})");
+  EXPECT_EQ(
+      server.LastSent(),
+      R"({"header":15,"memberid":5,"name":"new","weight":7.5,"crank":null,"cassette":3,"tire":null})");
   const BicycleRecord& added = roster.FindMember(5)->bicycles.back();
   EXPECT_EQ(added.crank, -1);
   EXPECT_EQ(added.cassette, 3);
@@ -262,8 +266,9 @@ TEST_F(TeamRosterTest, BodyDataIsSentWithNullsAndKeptOnSuccess) {
   LoadShown("[]");
   Answer(kSaveBodyInfo, R"({"header":12,"result":true})");
   ASSERT_TRUE(roster.SaveBodyInfo(ReadWholeAndTenths("175", ""), std::nullopt, 1));
-  EXPECT_EQ(server.LastSent(),
-            R"({"header":12,"accountid":77,"memberid":5,"height":175,"weight":null,"gender":1,"age":null})");
+  EXPECT_EQ(
+      server.LastSent(),
+      R"({"header":12,"accountid":77,"memberid":5,"height":175,"weight":null,"gender":1,"age":null})");
   EXPECT_EQ(roster.FindMember(5)->height, 175.0f);
   EXPECT_EQ(roster.FindMember(5)->gender, 1);
   Fail(kSaveBodyInfo);
@@ -296,7 +301,8 @@ TEST_F(TeamRosterTest, TeamNameMessagesFollowTheReplyAndTheWindow) {
 }
 
 TEST_F(TeamRosterTest, ActiveBicycleQueries) {
-  Load(R"([{"id":1,"name":"a","bicycle":[{"id":1,"active":false,"name":"x","crank":3,"cassette":2,"tire":1},
+  Load(
+      R"([{"id":1,"name":"a","bicycle":[{"id":1,"active":false,"name":"x","crank":3,"cassette":2,"tire":1},
                                           {"id":2,"active":true,"name":"y","crank":1,"cassette":1,"tire":0}]},
            {"id":2,"name":"b"},
            {"id":3,"name":"c","bicycle":[{"id":3,"active":true,"name":"z","crank":9,"cassette":0,"tire":1}]}])");

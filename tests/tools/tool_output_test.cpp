@@ -30,7 +30,8 @@ bool StampAt(const std::string& text, std::size_t at) {
   if (text.size() < at + kShape.size()) return false;
   for (std::size_t i = 0; i < kShape.size(); ++i) {
     const char c = text[at + i];
-    if (kShape[i] == '0' ? !std::isdigit(static_cast<unsigned char>(c)) : c != kShape[i]) return false;
+    if (kShape[i] == '0' ? !std::isdigit(static_cast<unsigned char>(c)) : c != kShape[i])
+      return false;
   }
   return true;
 }
@@ -85,7 +86,8 @@ TEST(ToolOutputTest, ReplaysOfRealRecordingsAreUnchanged) {
     bytes.insert(bytes.end(), frame.begin(), frame.end());
   }
   std::ofstream(scratch / "strap.raw", std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
   ExpectKept("replay_log_njcant_hrm1.txt",
              Replay({"--log", "--channel", "0:120", (scratch / "strap.raw").string()}));
 }

@@ -21,7 +21,8 @@ std::optional<MonitorOptions> Parse(std::initializer_list<const char*> args, std
 
 TEST(MonitorOptionsTest, SensorsRidersAndTheirChecks) {
   std::string error;
-  auto o = Parse({"--sensor", "0:120:12001", "--sensor", "0:11:1101", "--seconds", "2.5", "--log"}, error);
+  auto o = Parse({"--sensor", "0:120:12001", "--sensor", "0:11:1101", "--seconds", "2.5", "--log"},
+                 error);
   ASSERT_TRUE(o) << error;
   ASSERT_EQ(o->sensors.size(), 2u);
   EXPECT_EQ(o->sensors[1].deviceType, 11);
@@ -77,7 +78,8 @@ TEST(VelMonitorToolTest, ShowsAStrapOfTheSimulatedRoomOnPanelZero) {
   ASSERT_TRUE(monitor.Started()) << monitor.Error();
   EXPECT_TRUE(test::WaitUntil([&] {
     return monitor.Out().find(R"({"panel":0,"control":"heartrate","text":")") != std::string::npos;
-  })) << monitor.Out() << monitor.Err();
+  })) << monitor.Out()
+      << monitor.Err();
   monitor.Signal(SIGINT);
   const auto end = monitor.WaitForEnd();
   ASSERT_TRUE(end);

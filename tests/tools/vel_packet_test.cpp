@@ -31,7 +31,8 @@ class VelPacketTest : public ::testing::Test {
     return test::RunProgram(VEL_PACKET_EXE, arguments, setup);
   }
   // openssl's AES-128-CBC with the program's key and IV.
-  static ProgramRun OpenSsl(const std::vector<std::string>& options, const std::string& input = "") {
+  static ProgramRun OpenSsl(const std::vector<std::string>& options,
+                            const std::string& input = "") {
     std::vector<std::string> arguments = {"enc", "-aes-128-cbc", "-K", kKeyHex, "-iv", kIvHex};
     arguments.insert(arguments.end(), options.begin(), options.end());
     test::ProgramSetup setup;

@@ -21,7 +21,8 @@ std::vector<std::string> Args(std::initializer_list<const char*> a) { return {a.
 
 TEST(ReplayOptionsTest, AcceptsChannelsFlagsAndInput) {
   std::string error;
-  auto o = ParseReplayOptions(Args({"--hex", "--channel", "0:120", "--channel=2:123:2.1", "--log", "-"}), error);
+  auto o = ParseReplayOptions(
+      Args({"--hex", "--channel", "0:120", "--channel=2:123:2.1", "--log", "-"}), error);
   ASSERT_TRUE(o) << error;
   EXPECT_TRUE(o->hex);
   EXPECT_TRUE(o->log);
@@ -71,7 +72,9 @@ std::string WithoutTick(const std::string& event) {
 
 TEST_F(CaptureReplayTest, DecodesOnlyTheWatchedChannelAndEndsWithTheFarewell) {
   std::vector<std::uint8_t> bytes;
-  auto add = [&](const std::vector<std::uint8_t>& f) { bytes.insert(bytes.end(), f.begin(), f.end()); };
+  auto add = [&](const std::vector<std::uint8_t>& f) {
+    bytes.insert(bytes.end(), f.begin(), f.end());
+  };
   add(test::BroadcastFrame(1, {0x04, 0, 0, 0, 0, 0, 0, 90}));
   add(test::BroadcastFrame(0, {0x04, 0, 0, 0, 0, 0, 0, 60}));
   add(test::BroadcastFrame(0, {0x84, 0, 0, 0, 0, 0, 0, 61}));
@@ -131,7 +134,8 @@ TEST_F(CaptureReplayTest, ScanModeMessagesGoOnlyToTheDecoderOfTheirDeviceType) {
 }
 
 // Every number a replay printed for one device type and value key.
-std::vector<double> Values(const std::vector<std::string>& lines, int type, const std::string& key) {
+std::vector<double> Values(const std::vector<std::string>& lines, int type,
+                           const std::string& key) {
   std::vector<double> out;
   for (const auto& line : lines) {
     if (test::EventField(line, "devicetype") != type) continue;
@@ -180,13 +184,13 @@ TEST_F(CaptureReplayTest, SpeedAndCadenceSensorsFromHandMadeStreams) {
     const std::uint8_t toggle = (i / 4) % 2 ? 0x80 : 0;
     const auto wheelTime = static_cast<std::uint16_t>(i * 256);
     const auto wheel = static_cast<std::uint16_t>(i);
-    auto s = test::BroadcastFrame(1, {toggle, 0, 0, 0, static_cast<std::uint8_t>(wheelTime & 0xFF),
-                                      static_cast<std::uint8_t>(wheelTime >> 8),
-                                      static_cast<std::uint8_t>(wheel), 0});
+    auto s = test::BroadcastFrame(
+        1, {toggle, 0, 0, 0, static_cast<std::uint8_t>(wheelTime & 0xFF),
+            static_cast<std::uint8_t>(wheelTime >> 8), static_cast<std::uint8_t>(wheel), 0});
     const auto crankTime = static_cast<std::uint16_t>(i * 683);
-    auto c = test::BroadcastFrame(2, {toggle, 0, 0, 0, static_cast<std::uint8_t>(crankTime & 0xFF),
-                                      static_cast<std::uint8_t>(crankTime >> 8),
-                                      static_cast<std::uint8_t>(i), 0});
+    auto c = test::BroadcastFrame(
+        2, {toggle, 0, 0, 0, static_cast<std::uint8_t>(crankTime & 0xFF),
+            static_cast<std::uint8_t>(crankTime >> 8), static_cast<std::uint8_t>(i), 0});
     bytes.insert(bytes.end(), s.begin(), s.end());
     bytes.insert(bytes.end(), c.begin(), c.end());
   }
@@ -205,7 +209,8 @@ TEST_F(CaptureReplayTest, SpeedAndCadenceSensorsFromHandMadeStreams) {
 }
 
 // The built tool, end to end: exit status and error lines.
-test::ProgramRun RunReplay(const std::vector<std::string>& arguments, const std::string& input = "") {
+test::ProgramRun RunReplay(const std::vector<std::string>& arguments,
+                           const std::string& input = "") {
   test::ProgramSetup setup;
   setup.input = input;
   return test::RunProgram(VEL_REPLAY_EXE, arguments, setup);

@@ -19,7 +19,8 @@ std::vector<std::string> Args(std::initializer_list<const char*> a) { return {a.
 
 TEST(SimRecordOptionsTest, TakesASensorOfTheRoomSecondsAndAnOutput) {
   std::string error;
-  auto o = ParseSimRecordOptions(Args({"--sensor", "120:12001", "--seconds", "2.5", "--out", "x"}), error);
+  auto o = ParseSimRecordOptions(Args({"--sensor", "120:12001", "--seconds", "2.5", "--out", "x"}),
+                                 error);
   ASSERT_TRUE(o) << error;
   EXPECT_EQ(o->deviceType, 120);
   EXPECT_EQ(o->deviceNumber, 12001);
@@ -43,9 +44,9 @@ std::vector<std::string> Replay(const std::vector<std::uint8_t>& bytes,
   std::vector<std::string> out;
   std::vector<std::string> err;
   {
-    CaptureReplay replay({ChannelSpec{0, 120, 2.096f}}, false,
-                         [&](std::string_view l) { out.emplace_back(l); },
-                         [&](std::string_view l) { err.emplace_back(l); });
+    CaptureReplay replay(
+        {ChannelSpec{0, 120, 2.096f}}, false, [&](std::string_view l) { out.emplace_back(l); },
+        [&](std::string_view l) { err.emplace_back(l); });
     replay.Feed(bytes.data(), bytes.size());
   }
   if (errors != nullptr) *errors = err;

@@ -40,7 +40,7 @@ class JsonLineView : public RiderPanelView, public MessageBox {
   void EmitIndex(int panel, const std::string& control, int index);
 
   LineSink out_;
-  std::map<std::pair<int, std::string>, std::string> shown_;  // only changes are written
+  std::map<std::pair<int, std::string>, std::string> shown_;   // only changes are written
   std::array<SlotTable<std::uint32_t>, kRiderPanels> series_;  // the colours of the graphs' series
 };
 

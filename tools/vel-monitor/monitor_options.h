@@ -22,7 +22,7 @@ struct MonitorOptions {
   std::string server;  // base URL of the application server
   std::optional<std::uint64_t> account;
   std::vector<Rider> riders;
-  bool allRiders = false;  // the team's members on panels 0, 1, ... in list order
+  bool allRiders = false;         // the team's members on panels 0, 1, ... in list order
   std::optional<double> seconds;  // none: until interrupted
   bool log = false;
 };

@@ -85,7 +85,8 @@ void RoomMonitor::Seat(int panel, std::uint64_t memberId) {
     if (entries[i].memberId != memberId) continue;
     board_->SelectMember(panel, static_cast<int>(i));
     // Every box the member's sensors allow, as the user would tick them.
-    for (auto box : {SensorBox::kSpeed, SensorBox::kCadence, SensorBox::kHeartRate, SensorBox::kPower}) {
+    for (auto box :
+         {SensorBox::kSpeed, SensorBox::kCadence, SensorBox::kHeartRate, SensorBox::kPower}) {
       if (board_->BoxEnabled(panel, box) && !board_->BoxChecked(panel, box)) {
         board_->ClickSensorBox(panel, box);
       }
@@ -100,8 +101,7 @@ void RoomMonitor::Run(const std::atomic<bool>& stop) {
   BoardTimers timers(*board_, start);
   while (!stop.load()) {
     const auto now = Clock::now();
-    if (options_.seconds &&
-        now - start >= std::chrono::duration<double>(*options_.seconds)) {
+    if (options_.seconds && now - start >= std::chrono::duration<double>(*options_.seconds)) {
       break;
     }
     timers.Poll(now);

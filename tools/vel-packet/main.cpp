@@ -1,5 +1,6 @@
 // vel-packet: seals and opens the application server's packets and the
 // program's sealed local files, for looking inside the traffic.
+#include <cpprest/json.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -11,8 +12,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <cpprest/json.h>
 
 #include "server/packet_cipher.h"
 #include "server/packet_envelope.h"
@@ -37,8 +36,8 @@ FILE* g_result = stdout;
 // The JSON parser's and the cipher's texts may hold line breaks; the
 // failure stays one line.
 int Fail(std::string message) {
-  std::replace_if(message.begin(), message.end(), [](char c) { return c == '\n' || c == '\r'; },
-                  ' ');
+  std::replace_if(
+      message.begin(), message.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
   return vel::tools::Fail(kTool, message);
 }
 
@@ -93,19 +92,14 @@ int SealFile(const std::string& path) {
 int OpenFile(const std::string& path) {
   const vel::SealedFile file = vel::ReadSealedFile(path);
   switch (file.status) {
-    case vel::SealedFileStatus::kOk:
-      return Print(file.value.serialize());
-    case vel::SealedFileStatus::kCannotOpen:
-      return Fail("cannot open '" + path + "'");
+    case vel::SealedFileStatus::kOk: return Print(file.value.serialize());
+    case vel::SealedFileStatus::kCannotOpen: return Fail("cannot open '" + path + "'");
     case vel::SealedFileStatus::kTooLong:
       return Fail("'" + path + "' is longer than " + std::to_string(vel::kMaxSealedFileBytes) +
                   " bytes");
-    case vel::SealedFileStatus::kUnreadable:
-      return Fail("cannot read '" + path + "'");
-    case vel::SealedFileStatus::kNotDecrypted:
-      return Fail("'" + path + "' does not decrypt");
-    case vel::SealedFileStatus::kNotJson:
-      return Fail("'" + path + "' does not hold JSON text");
+    case vel::SealedFileStatus::kUnreadable: return Fail("cannot read '" + path + "'");
+    case vel::SealedFileStatus::kNotDecrypted: return Fail("'" + path + "' does not decrypt");
+    case vel::SealedFileStatus::kNotJson: return Fail("'" + path + "' does not hold JSON text");
   }
   return Fail("cannot open '" + path + "'");
 }

@@ -16,31 +16,29 @@ std::string DescribeFramerError(const AntMessage& report) {
       return "framer error 03: message longer than 41 data bytes dropped";
     case DSIFramerANT::kStatusSerialError: {
       const std::uint8_t code = report.data[0];
-      const char* what = code == serial_error::kBadChecksum ? "bad checksum, frame dropped"
-                         : code == serial_error::kDeviceGone ? "device gone"
+      const char* what = code == serial_error::kBadChecksum   ? "bad checksum, frame dropped"
+                         : code == serial_error::kDeviceGone  ? "device gone"
                          : code == serial_error::kWriteFailed ? "write failed"
-                         : code == serial_error::kReadFailed ? "read failed"
-                                                             : "serial error";
+                         : code == serial_error::kReadFailed  ? "read failed"
+                                                              : "serial error";
       return StringPrintf("framer error 02 %02X: %s", code, what);
     }
-    default:
-      return StringPrintf("framer error %02X", report.id);
+    default: return StringPrintf("framer error %02X", report.id);
   }
 }
 
 }  // namespace
 
 std::optional<std::uint8_t> ExtendedDeviceType(const AntMessage& message, std::uint16_t length) {
-  const bool data = message.id == ant_id::kBroadcastData ||
-                    message.id == ant_id::kAcknowledgedData;
+  const bool data = message.id == ant_id::kBroadcastData || message.id == ant_id::kAcknowledgedData;
   // Channel, 8 payload bytes, flag byte, then device number, type, transmission type.
   constexpr std::uint16_t kFlag = 9;
   if (!data || length < kFlag + 5 || (message.data[kFlag] & 0x80) == 0) return std::nullopt;
   return message.data[kFlag + 3];
 }
 
-CaptureReplay::CaptureReplay(const std::vector<ChannelSpec>& channels, bool withLog,
-                             LineSink out, LineSink errors)
+CaptureReplay::CaptureReplay(const std::vector<ChannelSpec>& channels, bool withLog, LineSink out,
+                             LineSink errors)
     : out_(std::move(out)),
       errors_(std::move(errors)),
       eventBinding_(QueueBinding::Role::kEvents, lines_),

@@ -11,9 +11,9 @@
 
 #include "ant/ant_receiver.h"
 #include "ant/framer.h"
+#include "common/queues.h"
 #include "replay_options.h"
 #include "sensors/channel_decoder.h"
-#include "common/queues.h"
 
 namespace vel {
 

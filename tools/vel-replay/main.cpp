@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "tools/common/command_line.h"
 #include "capture_replay.h"
 #include "replay_options.h"
+#include "tools/common/command_line.h"
 
 namespace {
 
@@ -41,7 +41,9 @@ int Replay(const vel::ReplayOptions& options) {
 
   vel::CaptureReplay replay(
       options.channels, options.log,
-      [](std::string_view line) { std::printf("%.*s\n", static_cast<int>(line.size()), line.data()); },
+      [](std::string_view line) {
+        std::printf("%.*s\n", static_cast<int>(line.size()), line.data());
+      },
       [](std::string_view line) { vel::tools::Tell(kTool, line); });
   replay.Feed(bytes.data(), bytes.size());
   replay.Finish();

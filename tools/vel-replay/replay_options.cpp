@@ -37,8 +37,8 @@ std::optional<ChannelSpec> ParseChannelSpec(std::string_view text, std::string& 
     return std::nullopt;
   }
   if (!IsDecodedDeviceType(static_cast<int>(type))) {
-    error = "bad --channel '" + shown + "': device type " + std::to_string(type) +
-            " has no decoder";
+    error =
+        "bad --channel '" + shown + "': device type " + std::to_string(type) + " has no decoder";
     return std::nullopt;
   }
   ChannelSpec spec;
@@ -46,7 +46,8 @@ std::optional<ChannelSpec> ParseChannelSpec(std::string_view text, std::string& 
   spec.deviceType = static_cast<std::uint8_t>(type);
   if (parts.size() == 3) {
     if (!FindSensorKind(static_cast<int>(type))->usesWheel) {
-      error = "bad --channel '" + shown + "': a wheel circumference applies to types 121, 123 and 11";
+      error =
+          "bad --channel '" + shown + "': a wheel circumference applies to types 121, 123 and 11";
       return std::nullopt;
     }
     float metres = 0;

@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "sensors/sensor_kinds.h"
 #include "common/message_box.h"
+#include "sensors/sensor_kinds.h"
 #include "server/request_catalogue.h"
 #include "server/request_executor.h"
 #include "server/server_config.h"

@@ -8,13 +8,13 @@ namespace vel {
 
 struct LoadResult {
   long requests = 0;
-  long refused = 0;        // replies with "result" false
-  long broken = 0;         // exchanges that failed (the program's message box)
+  long refused = 0;  // replies with "result" false
+  long broken = 0;   // exchanges that failed (the program's message box)
   double seconds = 0;
   double p50Ms = 0;
   double p99Ms = 0;
-  long lost = 0;           // acknowledged members, devices or scores missing at the end
-  std::string firstLoss;   // what the first one was
+  long lost = 0;          // acknowledged members, devices or scores missing at the end
+  std::string firstLoss;  // what the first one was
 };
 
 // N clients, each with the program's own executor and an account of its

@@ -27,7 +27,8 @@ int FreeLoopbackPort() {
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   socklen_t length = sizeof address;
-  const bool ok = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+  const bool ok = fd >= 0 &&
+                  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
                   ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0;
   if (fd >= 0) ::close(fd);
   if (!ok) throw std::runtime_error("no free port");

@@ -12,8 +12,8 @@ namespace vel::companion {
 // What the application server answers to one POST body, and what the log
 // says about it.
 struct AppAnswer {
-  int status = 200;      // 400 only when the reply cannot be sealed at all
-  std::string body;      // {"packet": ...}, application/json
+  int status = 200;  // 400 only when the reply cannot be sealed at all
+  std::string body;  // {"packet": ...}, application/json
   std::optional<int> header;
   bool result = false;
   int errcode = 0;

@@ -147,8 +147,8 @@ value ReportScore(const AppRequest& r) {
   const std::uint64_t account = r.fields.Id("accountid");
   if (!type) return BadValue(r.header, "\"rankingtype\" is not 0, 1 or 2");
   // Cadence and heart rate are whole numbers.
-  const double score = *type == RankingType::kSpeed ? r.fields.Number("score")
-                                                    : r.fields.Int("score");
+  const double score =
+      *type == RankingType::kSpeed ? r.fields.Number("score") : r.fields.Int("score");
   return Answer(r.header, r.store.ReportScore(account, member, *type, score));
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <string>
-
 #include <cpprest/json.h>
+
+#include <string>
 
 #include "team_store.h"
 #include "token_store.h"

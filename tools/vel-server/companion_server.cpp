@@ -136,8 +136,8 @@ void CompanionServer::Start() {
   listeners_ = std::move(opened);
   shared_ = std::move(shared);
   workers_ = std::move(workers);
-  log_->Note("application server on " + urls[0] + ", patch server on " + urls[1] +
-             " (folder " + options_.patches.string() + "), sign-in on " + urls[2]);
+  log_->Note("application server on " + urls[0] + ", patch server on " + urls[1] + " (folder " +
+             options_.patches.string() + "), sign-in on " + urls[2]);
 }
 
 void CompanionServer::Stop() {
@@ -195,33 +195,33 @@ void CompanionServer::Serve(const std::shared_ptr<Shared>& shared,
     return;
   }
 
-  request.extract_vector().then([shared, workers, which, name, request,
-                                 finish](pplx::task<std::vector<unsigned char>> read) {
-    std::string body;
-    try {
-      const std::vector<unsigned char> bytes = read.get();
-      body.assign(bytes.begin(), bytes.end());
-    } catch (const std::exception&) {
-      shared->log->Write(name, request.method(), Printable(request.request_uri().path()),
-                         "the body could not be read");
-      shared->Leave();
-      return;
-    }
-    const bool posted = workers->Post([shared, which, request, finish, body = std::move(body)] {
-      try {
-        Respond(*shared, which, request, body, finish);
-      } catch (const std::exception& failure) {
+  request.extract_vector().then(
+      [shared, workers, which, name, request, finish](pplx::task<std::vector<unsigned char>> read) {
+        std::string body;
         try {
-          finish(request.request_uri().path(), std::string("500 ") + failure.what(),
-                 HttpAnswer{500, "text/plain", "the server failed\n", {}});
+          const std::vector<unsigned char> bytes = read.get();
+          body.assign(bytes.begin(), bytes.end());
         } catch (const std::exception&) {
+          shared->log->Write(name, request.method(), Printable(request.request_uri().path()),
+                             "the body could not be read");
           shared->Leave();
+          return;
         }
-      }
-    });
-    // Stopping: the request goes unanswered with its connection.
-    if (!posted) shared->Leave();
-  });
+        const bool posted = workers->Post([shared, which, request, finish, body = std::move(body)] {
+          try {
+            Respond(*shared, which, request, body, finish);
+          } catch (const std::exception& failure) {
+            try {
+              finish(request.request_uri().path(), std::string("500 ") + failure.what(),
+                     HttpAnswer{500, "text/plain", "the server failed\n", {}});
+            } catch (const std::exception&) {
+              shared->Leave();
+            }
+          }
+        });
+        // Stopping: the request goes unanswered with its connection.
+        if (!posted) shared->Leave();
+      });
 }
 
 void CompanionServer::Respond(Shared& shared, Listener which, const http_request& request,
@@ -241,7 +241,7 @@ void CompanionServer::Respond(Shared& shared, Listener which, const http_request
         const std::string what = answer.header ? "header " + std::to_string(*answer.header) : "-";
         const std::string result = answer.status != 200 ? std::to_string(answer.status)
                                    : answer.result      ? "result true"
-                                                        : "errcode " + std::to_string(answer.errcode);
+                                                   : "errcode " + std::to_string(answer.errcode);
         finish(what, result, HttpAnswer{answer.status, "application/json", answer.body, {}});
       }
       break;

@@ -1,11 +1,11 @@
 #pragma once
 
+#include <cpprest/http_listener.h>
+
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <cpprest/http_listener.h>
 
 #include "http_answer.h"
 #include "request_log.h"

@@ -7,7 +7,7 @@
 
 namespace vel::companion {
 
-inline constexpr char kDemoUser[] = "demo";      // the development sign-in's user name
+inline constexpr char kDemoUser[] = "demo";  // the development sign-in's user name
 inline constexpr char kDemoTeam[] = "데모팀";
 inline constexpr int kDemoRiders = 10;
 

@@ -23,8 +23,8 @@ DeviceState StateOf(SqliteTransaction& tx, std::int64_t device) {
 }
 
 bool DeviceRegistered(SqliteTransaction& tx, std::int64_t member, int number, int type) {
-  auto statement = tx.Prepare(
-      "SELECT 1 FROM devices WHERE member_id = ?1 AND number = ?2 AND type = ?3");
+  auto statement =
+      tx.Prepare("SELECT 1 FROM devices WHERE member_id = ?1 AND number = ?2 AND type = ?3");
   statement.Bind(1, member).Bind(2, std::int64_t{number}).Bind(3, std::int64_t{type});
   return statement.Step();
 }
@@ -78,9 +78,10 @@ Done DeviceStore::Activate(std::uint64_t memberId, std::uint64_t deviceId) {
     activate.Bind(1, *device);
     activate.Run();
     const SensorKind* kind = FindSensorKind(state.type);
-    for (const std::uint8_t type : kind != nullptr ? kind->SwitchesOff() : std::span<const std::uint8_t>{}) {
-      auto off = tx.Prepare(
-          "UPDATE devices SET active = 0 WHERE member_id = ?1 AND type = ?2 AND active");
+    for (const std::uint8_t type :
+         kind != nullptr ? kind->SwitchesOff() : std::span<const std::uint8_t>{}) {
+      auto off =
+          tx.Prepare("UPDATE devices SET active = 0 WHERE member_id = ?1 AND type = ?2 AND active");
       off.Bind(1, *member).Bind(2, static_cast<std::int64_t>(type));
       off.Run();
     }

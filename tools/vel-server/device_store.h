@@ -19,7 +19,8 @@ class DeviceStore : public MemberItemStore {
   // A member registers a type and number once.
   Outcome<std::uint64_t> Add(std::uint64_t memberId, int number, int type);
   // The device becomes the member's one active device of its type and, if
-  // it was not active yet, switches off the kinds its sensor kind names (a member rides one sensor per measure).
+  // it was not active yet, switches off the kinds its sensor kind names (a member rides one sensor
+  // per measure).
   Done Activate(std::uint64_t memberId, std::uint64_t deviceId);
 
   // Adds a device (one UsableDevice allows) with its active flag as given;

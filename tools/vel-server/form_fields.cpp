@@ -27,8 +27,7 @@ std::optional<std::string> PercentDecode(std::string_view text, PlusSign plus) {
   return out;
 }
 
-std::optional<std::string> FormValue(std::string_view body, std::string_view name,
-                                     PlusSign plus) {
+std::optional<std::string> FormValue(std::string_view body, std::string_view name, PlusSign plus) {
   std::size_t start = 0;
   while (start <= body.size()) {
     std::size_t end = body.find('&', start);

@@ -49,8 +49,7 @@ int main(int argc, char** argv) {
   }
   int received = 0;
   sigwait(&stops, &received);
-  WriteLine(std::string(kTool) + ": " + (received == SIGINT ? "SIGINT" : "SIGTERM") +
-            ", stopping");
+  WriteLine(std::string(kTool) + ": " + (received == SIGINT ? "SIGINT" : "SIGTERM") + ", stopping");
   server.Stop();
   return 0;
 }

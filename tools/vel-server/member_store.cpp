@@ -52,9 +52,8 @@ Outcome<std::vector<MemberRecord>> MemberStore::Load(std::uint64_t accountId) {
   bicycle.Bind(1, *account);
   while (bicycle.Step()) {
     members[index.at(bicycle.Int64(1))].bicycles.push_back(
-        {WireId(bicycle.Int64(0)), bicycle.Int(2) != 0, bicycle.Text(3),
-         bicycle.OptionalDouble(4), bicycle.OptionalInt(5), bicycle.OptionalInt(6),
-         bicycle.OptionalInt(7)});
+        {WireId(bicycle.Int64(0)), bicycle.Int(2) != 0, bicycle.Text(3), bicycle.OptionalDouble(4),
+         bicycle.OptionalInt(5), bicycle.OptionalInt(6), bicycle.OptionalInt(7)});
   }
   return {0, std::move(members)};
 }

@@ -1,12 +1,12 @@
 #include "patch_folder.h"
 
+#include <cpprest/json.h>
+
 #include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <limits>
 #include <system_error>
-
-#include <cpprest/json.h>
 
 namespace vel::companion {
 namespace {
@@ -147,12 +147,9 @@ HttpAnswer PatchFolder::Answer(std::string_view method, std::string_view path,
     if (given == query.end()) return Text(404, "no file named");
     fs::path found;
     switch (Resolve(given->second, found)) {
-      case Lookup::kRefused:
-        return Text(403, "refused: the path leaves the patch folder");
-      case Lookup::kMissing:
-        return Text(404, "no such file");
-      case Lookup::kFound:
-        break;
+      case Lookup::kRefused: return Text(403, "refused: the path leaves the patch folder");
+      case Lookup::kMissing: return Text(404, "no such file");
+      case Lookup::kFound: break;
     }
     std::ifstream in(found, std::ios::binary);
     if (!in.is_open()) return Text(404, "the file cannot be read");

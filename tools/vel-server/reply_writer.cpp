@@ -41,9 +41,7 @@ void Write(const value& json, std::string& out) {
       out += text;
       break;
     }
-    default:
-      out += json.serialize();
-      break;
+    default: out += json.serialize(); break;
   }
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 
+#include <cpprest/json.h>
+
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
-
-#include <cpprest/json.h>
 
 namespace vel::companion {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <vector>
-
 #include <cpprest/json.h>
+
+#include <vector>
 
 #include "server/request_catalogue.h"
 #include "team_store.h"

@@ -20,8 +20,8 @@ const char* BestColumn(RankingType type) {
 
 }  // namespace
 
-Outcome<bool> ScoreStore::Report(std::uint64_t accountId, std::uint64_t memberId,
-                                 RankingType type, double score) {
+Outcome<bool> ScoreStore::Report(std::uint64_t accountId, std::uint64_t memberId, RankingType type,
+                                 double score) {
   const auto member = RowId(memberId);
   if (!std::isfinite(score) || score < 0) return Refused<bool>(errcode::kBadValue);
   SqliteTransaction tx(database_, Kind::kWrite);
@@ -29,8 +29,8 @@ Outcome<bool> ScoreStore::Report(std::uint64_t accountId, std::uint64_t memberId
     return Refused<bool>(code);
   }
   const std::string column = BestColumn(type);
-  auto update = tx.Prepare("UPDATE members SET " + column + " = ?1 WHERE id = ?2 AND " + column +
-                           " < ?1");
+  auto update =
+      tx.Prepare("UPDATE members SET " + column + " = ?1 WHERE id = ?2 AND " + column + " < ?1");
   if (type == RankingType::kSpeed) {
     update.Bind(1, score);
   } else {

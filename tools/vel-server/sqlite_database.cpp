@@ -1,6 +1,5 @@
 #include "sqlite_database.h"
 
-
 namespace vel::companion {
 namespace {
 
@@ -102,8 +101,8 @@ std::optional<int> SqliteStatement::OptionalInt(int column) const {
 }
 
 SqliteDatabase::SqliteDatabase(const std::filesystem::path& file) {
-  const int code = sqlite3_open_v2(file.c_str(), &db_,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  const int code =
+      sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   if (code != SQLITE_OK) {
     const std::string text = db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(code);
     sqlite3_close(db_);

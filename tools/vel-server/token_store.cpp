@@ -35,8 +35,8 @@ std::int64_t SystemSeconds() {
 std::string SignInUserId(std::string_view userName) {
   std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
   unsigned int length = 0;
-  if (EVP_Digest(userName.data(), userName.size(), digest.data(), &length, EVP_sha256(),
-                 nullptr) != 1) {
+  if (EVP_Digest(userName.data(), userName.size(), digest.data(), &length, EVP_sha256(), nullptr) !=
+      1) {
     throw std::runtime_error("SHA-256 failed");
   }
   std::uint64_t value = 0;
@@ -55,7 +55,8 @@ std::string TokenStore::AppAccessToken() {
   if (find.Step()) return find.Text(0);
   const std::string token = "VELAPP" + RandomHex(24);
   auto insert = tx.Prepare(
-      "INSERT INTO tokens (token, kind, app_id, issued_at, expires_at) VALUES (?1, 'app', ?2, ?3, 0)");
+      "INSERT INTO tokens (token, kind, app_id, issued_at, expires_at) VALUES (?1, 'app', ?2, ?3, "
+      "0)");
   insert.Bind(1, std::string_view(token)).Bind(2, std::string_view(kAppId)).Bind(3, clock_());
   insert.Run();
   tx.Commit();
@@ -87,8 +88,8 @@ std::optional<TokenInfo> TokenStore::Find(std::string_view token) {
       "FROM tokens WHERE token = ?1");
   find.Bind(1, token);
   if (!find.Step()) return std::nullopt;
-  TokenInfo info{find.Text(0) == "user", find.Text(1), find.Text(2), find.Text(3), find.Int64(4),
-                 find.Int64(5)};
+  TokenInfo info{find.Text(0) == "user", find.Text(1),  find.Text(2),
+                 find.Text(3),           find.Int64(4), find.Int64(5)};
   if (info.expiresAt != 0 && info.expiresAt <= clock_()) return std::nullopt;
   return info;
 }

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/common/command_line.h"
 #include "sim_recorder.h"
+#include "tools/common/command_line.h"
 
 namespace {
 

@@ -54,7 +54,8 @@ std::optional<SimRecordOptions> ParseSimRecordOptions(const std::vector<std::str
       const std::size_t colon = value.find(':');
       unsigned type = 0;
       unsigned number = 0;
-      if (colon == std::string::npos || !ParseNumber(std::string_view(value).substr(0, colon), type) ||
+      if (colon == std::string::npos ||
+          !ParseNumber(std::string_view(value).substr(0, colon), type) ||
           !ParseNumber(std::string_view(value).substr(colon + 1), number) || type > 255 ||
           number > 65535) {
         error = "bad --sensor '" + value + "': expected TYPE:NUMBER";
@@ -138,7 +139,8 @@ std::vector<std::uint8_t> RecordSimulatedSensor(const SimRecordOptions& options,
     drain();
   }
 
-  for (const AntCommand& command : {ant_command::CloseChannel(0), ant_command::UnassignChannel(0)}) {
+  for (const AntCommand& command :
+       {ant_command::CloseChannel(0), ant_command::UnassignChannel(0)}) {
     framer.WriteMessage(command.message, command.length);
   }
   drain();

@@ -24,8 +24,8 @@ constexpr std::uint16_t kShortestPeriod = 32;
 constexpr std::uint8_t kTransmitChannelBit = 0x10;
 
 // Capabilities: channels, networks, standard options, advanced options 1 and 2, SensRcore channels.
-constexpr std::uint8_t kCapabilities[] = {SimulatedStick::kChannels, SimulatedStick::kNetworks,
-                                          0x00, 0xBA, 0x36, 0x00};
+constexpr std::uint8_t kCapabilities[] = {
+    SimulatedStick::kChannels, SimulatedStick::kNetworks, 0x00, 0xBA, 0x36, 0x00};
 
 // Minimum data length of each command; unknown ids have none.
 int MinimumLength(std::uint8_t id) {
@@ -99,7 +99,8 @@ std::optional<std::uint64_t> SimulatedStick::NextDueUs() const {
   };
   for (const Delayed& d : delayed_) consider(d.due);
   for (const Channel& c : channels_) {
-    if (c.state == ChannelState::kSearching || c.state == ChannelState::kTracking) consider(c.nextDue);
+    if (c.state == ChannelState::kSearching || c.state == ChannelState::kTracking)
+      consider(c.nextDue);
     if (c.state == ChannelState::kSearching && c.searchDeadline) consider(*c.searchDeadline);
   }
   if (!next) return std::nullopt;
@@ -223,8 +224,7 @@ void SimulatedStick::HandleCommand(std::uint8_t id, const std::uint8_t* data, st
       c.searchDeadline.reset();
       Respond(first, id, kOk);
       return RfEvent(first, ant_code::kChannelClosed);
-    default:
-      break;
+    default: break;
   }
   // Channel settings: the channel must be assigned.
   if (c.state == ChannelState::kUnassigned) return Respond(first, id, kWrongState);
@@ -249,10 +249,8 @@ void SimulatedStick::HandleCommand(std::uint8_t id, const std::uint8_t* data, st
       c.infiniteSearch = data[1] == 255;
       c.searchTimeoutMs = data[1] * 2500u;
       return Respond(first, id, kOk);
-    case ant_id::kLowPrioritySearchTimeout:
-      return Respond(first, id, kOk);
-    default:
-      return Respond(first, id, kInvalidMessage);
+    case ant_id::kLowPrioritySearchTimeout: return Respond(first, id, kOk);
+    default: return Respond(first, id, kInvalidMessage);
   }
 }
 
@@ -280,8 +278,7 @@ void SimulatedStick::Request(std::uint8_t channel, std::uint8_t what) {
                                    id.transmissionType};
       return Send(ant_id::kChannelId, data, sizeof data);
     }
-    default:
-      return Respond(channel, ant_id::kRequestMessage, kInvalidMessage);
+    default: return Respond(channel, ant_id::kRequestMessage, kInvalidMessage);
   }
 }
 
@@ -377,9 +374,7 @@ void SimulatedStick::PumpLocked(std::uint64_t now) {
         Output(late.bytes.data(), late.bytes.size(), late.frames);
         break;
       }
-      case What::kTick:
-        ChannelTick(channel, when);
-        break;
+      case What::kTick: ChannelTick(channel, when); break;
       case What::kDeadline: {
         Channel& c = channels_[which];
         c.state = ChannelState::kAssigned;
@@ -388,8 +383,7 @@ void SimulatedStick::PumpLocked(std::uint64_t now) {
         RfEvent(channel, ant_code::kChannelClosed);
         break;
       }
-      case What::kNothing:
-        return;
+      case What::kNothing: return;
     }
   }
 }

@@ -82,7 +82,12 @@ class SimulatedStick {
   std::uint64_t FramesDelivered() const;
 
  private:
-  enum class ChannelState : std::uint8_t { kUnassigned = 0, kAssigned = 1, kSearching = 2, kTracking = 3 };
+  enum class ChannelState : std::uint8_t {
+    kUnassigned = 0,
+    kAssigned = 1,
+    kSearching = 2,
+    kTracking = 3
+  };
 
   struct Channel {
     ChannelState state = ChannelState::kUnassigned;
@@ -91,11 +96,11 @@ class SimulatedStick {
     std::uint16_t deviceNumber = 0;
     std::uint8_t deviceType = 0;
     std::uint8_t transmissionType = 0;
-    std::uint8_t rfFrequency = 66;   // a stick's default, 2466 MHz
-    std::uint16_t period = 8192;     // a stick's default, 4 Hz
+    std::uint8_t rfFrequency = 66;                 // a stick's default, 2466 MHz
+    std::uint16_t period = 8192;                   // a stick's default, 4 Hz
     std::optional<std::uint32_t> searchTimeoutMs;  // none: the room's default
     bool infiniteSearch = false;
-    std::uint64_t nextDue = 0;       // ticks
+    std::uint64_t nextDue = 0;  // ticks
     std::optional<std::uint64_t> searchDeadline;
     const VirtualSensor* sensor = nullptr;
   };

@@ -26,8 +26,8 @@ Payload VirtualPowerMeter::Build(std::uint64_t n, double seconds, double dt,
   torqueEvents_ = crank_.Events();
   if (newEvents > 0 && rider.cadenceRpm > 0) {
     const double torqueNm = rider.powerW / (2 * std::numbers::pi * rider.cadenceRpm / 60.0);
-    accumulatedTorque32_ = std::fmod(
-        accumulatedTorque32_ + static_cast<double>(newEvents) * torqueNm * 32.0, 65536.0);
+    accumulatedTorque32_ =
+        std::fmod(accumulatedTorque32_ + static_cast<double>(newEvents) * torqueNm * 32.0, 65536.0);
   }
 
   const SensorInfo& info = Info();

@@ -20,8 +20,7 @@ std::unique_ptr<VirtualSensor> MakeSensor(const RoomSensor& entry, const RiderTr
                                                      entry.variant == SensorVariant::kLegacy);
     case device_type::kBikeSpeed:
       return std::make_unique<VirtualSpeedSensor>(id, info, rider.wheelCircumferenceM);
-    case device_type::kBikeCadence:
-      return std::make_unique<VirtualCadenceSensor>(id, info);
+    case device_type::kBikeCadence: return std::make_unique<VirtualCadenceSensor>(id, info);
     case device_type::kBikeSpeedCadence:
       return std::make_unique<VirtualSpeedCadenceSensor>(id, info, rider.wheelCircumferenceM);
     case device_type::kBikePower:
@@ -29,15 +28,15 @@ std::unique_ptr<VirtualSensor> MakeSensor(const RoomSensor& entry, const RiderTr
                                                  entry.variant == SensorVariant::kCrankTorque
                                                      ? VirtualPowerMeter::Kind::kCrankTorque
                                                      : VirtualPowerMeter::Kind::kPowerOnly);
-    default:
-      return nullptr;
+    default: return nullptr;
   }
 }
 
 }  // namespace
 
 VirtualRoom::VirtualRoom(std::shared_ptr<SimClock> clock) : clock_(std::move(clock)) {
-  for (int k = 1; k <= kRiderPanels; ++k) riders_.push_back(std::make_unique<VirtualRider>(RiderTraitsFor(k)));
+  for (int k = 1; k <= kRiderPanels; ++k)
+    riders_.push_back(std::make_unique<VirtualRider>(RiderTraitsFor(k)));
   for (const RoomSensor& entry : RoomSensorTable()) {
     VirtualRider& rider = *riders_[static_cast<std::size_t>(entry.rider - 1)];
     std::unique_ptr<VirtualSensor> sensor = MakeSensor(entry, rider.Traits());
@@ -45,7 +44,8 @@ VirtualRoom::VirtualRoom(std::shared_ptr<SimClock> clock) : clock_(std::move(clo
     sensors_.push_back(sensor.get());
     rider.AddSensor(std::move(sensor));
   }
-  for (int i = 0; i < kMaxSticks; ++i) sticks_[static_cast<std::size_t>(i)] = std::make_unique<SimulatedStick>(*this, i);
+  for (int i = 0; i < kMaxSticks; ++i)
+    sticks_[static_cast<std::size_t>(i)] = std::make_unique<SimulatedStick>(*this, i);
   listenerId_ = clock_->AddListener([this] { PumpSticks(); });
 }
 
@@ -57,9 +57,7 @@ std::shared_ptr<VirtualRoom> VirtualRoom::Shared() {
   return room;
 }
 
-std::uint64_t VirtualRoom::NowTicks() const {
-  return clock_->NowUs() * kTicksPerSecond / 1000000;
-}
+std::uint64_t VirtualRoom::NowTicks() const { return clock_->NowUs() * kTicksPerSecond / 1000000; }
 
 std::uint64_t VirtualRoom::TicksAfterMs(std::uint64_t ms) const {
   return (clock_->NowUs() + ms * 1000) * kTicksPerSecond / 1000000;

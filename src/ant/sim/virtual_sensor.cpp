@@ -17,8 +17,8 @@ void RevolutionCounter::Advance(double perSecond, double end, double dt) {
 }
 
 std::uint16_t RollingTime(double seconds, double unitsPerSecond) {
-  return static_cast<std::uint16_t>(static_cast<std::uint64_t>(std::llround(seconds * unitsPerSecond)) &
-                                    0xFFFF);
+  return static_cast<std::uint16_t>(
+      static_cast<std::uint64_t>(std::llround(seconds * unitsPerSecond)) & 0xFFFF);
 }
 
 VirtualSensor::VirtualSensor(SensorIdentity identity, std::uint16_t period, SensorInfo info)
@@ -65,8 +65,7 @@ void VirtualSensor::FillBackground(Payload& p, std::uint8_t page, double seconds
       p[2] = info_.softwareVersion;
       p[3] = static_cast<std::uint8_t>(info_.modelNumber);
       return;
-    default:
-      p[1] = p[2] = p[3] = 0xFF;
+    default: p[1] = p[2] = p[3] = 0xFF;
   }
 }
 

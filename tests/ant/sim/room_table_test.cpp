@@ -41,15 +41,19 @@ TEST(RoomTableTest, TheReadmeTableIsTheRoomTable) {
     int numbers[5] = {};
     std::string cell;
     std::istringstream cells(line);
-    if (line.rfind("| ", 0) != 0 || !std::getline(cells, cell, '|') || !std::getline(cells, cell, '|')) continue;
+    if (line.rfind("| ", 0) != 0 || !std::getline(cells, cell, '|') ||
+        !std::getline(cells, cell, '|'))
+      continue;
     if (std::sscanf(cell.c_str(), "%d", &rider) != 1) continue;
     bool ok = true;
-    for (int& n : numbers) ok = ok && std::getline(cells, cell, '|') && std::sscanf(cell.c_str(), "%d", &n) == 1;
+    for (int& n : numbers)
+      ok = ok && std::getline(cells, cell, '|') && std::sscanf(cell.c_str(), "%d", &n) == 1;
     if (!ok) continue;
     for (int i = 0; i < 5; ++i) documented.insert({rider, types[i], numbers[i]});
   }
   std::set<std::tuple<int, int, int>> coded;
-  for (const RoomSensor& s : RoomSensorTable()) coded.insert({s.rider, s.deviceType, s.deviceNumber});
+  for (const RoomSensor& s : RoomSensorTable())
+    coded.insert({s.rider, s.deviceType, s.deviceNumber});
   EXPECT_EQ(documented, coded);
 }
 

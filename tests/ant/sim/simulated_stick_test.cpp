@@ -8,9 +8,9 @@
 namespace vel::sim {
 namespace {
 
+using test::Msg;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-using test::Msg;
 
 class SimulatedStickTest : public ::testing::Test {
  protected:
@@ -27,43 +27,41 @@ TEST_F(SimulatedStickTest, ResetKeyVersionAndCapabilitiesAnswerAsARealStick) {
                           Msg(0x3E, {'A', 'P', '2', '-', 'S', 'I', 'M', '1', '.', '0', 0}),
                           Msg(0x54, {8, 3, 0x00, 0xBA, 0x36, 0x00})));
   host.Command(0x46, {3, 1, 2, 3, 4, 5, 6, 7, 8});  // only networks 0 to 2
-  host.Command(0x46, {0, 1, 2});                     // short key
-  host.Command(0x4D, {0, 0x99});                     // nothing to report
-  host.Command(0x47, {0, 3});                        // a command the stick does not know
+  host.Command(0x46, {0, 1, 2});                    // short key
+  host.Command(0x4D, {0, 0x99});                    // nothing to report
+  host.Command(0x47, {0, 3});                       // a command the stick does not know
   EXPECT_THAT(host.Take(), ElementsAre(Msg(0x40, {3, 0x46, 41}), Msg(0x40, {0, 0x46, 40}),
                                        Msg(0x40, {0, 0x4D, 40}), Msg(0x40, {0, 0x47, 40})));
 }
 
 TEST_F(SimulatedStickTest, ChannelCommandsInTheWrongStateGetCode21) {
-  host.Command(0x4B, {2});             // open an unassigned channel
-  host.Command(0x4C, {2});             // close it
-  host.Command(0x41, {2});             // unassign it
+  host.Command(0x4B, {2});  // open an unassigned channel
+  host.Command(0x4C, {2});  // close it
+  host.Command(0x41, {2});  // unassign it
   host.Command(0x51, {2, 0, 0, 120, 0});
   host.Command(0x42, {2, 0, 0});
-  host.Command(0x42, {2, 0, 0});       // assign an assigned channel
-  host.Command(0x42, {9, 0, 0});       // no channel 9
-  host.Command(0x42, {3, 0, 5});       // no network 5
-  host.Command(0x43, {2, 0, 0});       // period 0
-  host.Command(0x45, {2, 200});        // no such frequency
-  EXPECT_THAT(host.Take(),
-              ElementsAre(Msg(0x40, {2, 0x4B, 21}), Msg(0x40, {2, 0x4C, 21}),
-                          Msg(0x40, {2, 0x41, 21}), Msg(0x40, {2, 0x51, 21}),
-                          Msg(0x40, {2, 0x42, 0}), Msg(0x40, {2, 0x42, 21}),
-                          Msg(0x40, {9, 0x42, 40}), Msg(0x40, {3, 0x42, 41}),
-                          Msg(0x40, {2, 0x43, 40}), Msg(0x40, {2, 0x45, 40})));
+  host.Command(0x42, {2, 0, 0});  // assign an assigned channel
+  host.Command(0x42, {9, 0, 0});  // no channel 9
+  host.Command(0x42, {3, 0, 5});  // no network 5
+  host.Command(0x43, {2, 0, 0});  // period 0
+  host.Command(0x45, {2, 200});   // no such frequency
+  EXPECT_THAT(host.Take(), ElementsAre(Msg(0x40, {2, 0x4B, 21}), Msg(0x40, {2, 0x4C, 21}),
+                                       Msg(0x40, {2, 0x41, 21}), Msg(0x40, {2, 0x51, 21}),
+                                       Msg(0x40, {2, 0x42, 0}), Msg(0x40, {2, 0x42, 21}),
+                                       Msg(0x40, {9, 0x42, 40}), Msg(0x40, {3, 0x42, 41}),
+                                       Msg(0x40, {2, 0x43, 40}), Msg(0x40, {2, 0x45, 40})));
 
   host.Command(0x4B, {2});
-  host.Command(0x4B, {2});  // open an open channel
-  host.Command(0x41, {2});  // unassign an open channel
+  host.Command(0x4B, {2});                          // open an open channel
+  host.Command(0x41, {2});                          // unassign an open channel
   host.Command(0x46, {0, 1, 2, 3, 4, 5, 6, 7, 8});  // key of a network in use
   host.Command(0x4C, {2});
   host.Command(0x4C, {2});  // close a closed channel
   host.Command(0x41, {2});
-  EXPECT_THAT(host.Take(),
-              ElementsAre(Msg(0x40, {2, 0x4B, 0}), Msg(0x40, {2, 0x4B, 21}),
-                          Msg(0x40, {2, 0x41, 21}), Msg(0x40, {0, 0x46, 25}),
-                          Msg(0x40, {2, 0x4C, 0}), Msg(0x40, {2, 0x01, 7}),
-                          Msg(0x40, {2, 0x4C, 21}), Msg(0x40, {2, 0x41, 0})));
+  EXPECT_THAT(host.Take(), ElementsAre(Msg(0x40, {2, 0x4B, 0}), Msg(0x40, {2, 0x4B, 21}),
+                                       Msg(0x40, {2, 0x41, 21}), Msg(0x40, {0, 0x46, 25}),
+                                       Msg(0x40, {2, 0x4C, 0}), Msg(0x40, {2, 0x01, 7}),
+                                       Msg(0x40, {2, 0x4C, 21}), Msg(0x40, {2, 0x41, 0})));
 }
 
 TEST_F(SimulatedStickTest, AnOpenChannelSendsTheMatchingSensorAtItsPeriod) {
@@ -161,7 +159,8 @@ TEST_F(SimulatedStickTest, FaultHooksGarbleInjectDelayAndUnplug) {
   host.Command(0x4D, {0, 0x54});
   // The broken checksum reaches the framer as its error; the junk is
   // skipped while it hunts for the next sync byte.
-  EXPECT_THAT(host.Take(), ElementsAre(Msg(0xFF, {2, 4}), Msg(0x54, {8, 3, 0x00, 0xBA, 0x36, 0x00})));
+  EXPECT_THAT(host.Take(),
+              ElementsAre(Msg(0xFF, {2, 4}), Msg(0x54, {8, 3, 0x00, 0xBA, 0x36, 0x00})));
   EXPECT_EQ(host.stick().BadFramesReceived(), 0u);
 
   host.stick().DelayNextResponse(50);
@@ -186,16 +185,19 @@ TEST_F(SimulatedStickTest, FaultHooksGarbleInjectDelayAndUnplug) {
 TEST_F(SimulatedStickTest, EveryStickHearsTheSameSensorTheSame) {
   class Second : public StickSink {
    public:
-    void OnStickBytes(const std::uint8_t* b, std::size_t n) override { bytes.insert(bytes.end(), b, b + n); }
+    void OnStickBytes(const std::uint8_t* b, std::size_t n) override {
+      bytes.insert(bytes.end(), b, b + n);
+    }
     void OnStickGone() override {}
     std::vector<std::uint8_t> bytes;
   } second;
   ASSERT_TRUE(host.room->Stick(1).Attach(&second));
   EXPECT_FALSE(host.room->Stick(1).Attach(&second));  // already taken
   host.OpenChannel(0, 12301, 123, 8118);
-  for (const auto& f : {test::Frame(0x42, {0, 0, 0}), test::Frame(0x51, {0, 12301 & 0xFF, 12301 >> 8, 123, 0}),
-                        test::Frame(0x45, {0, 57}), test::Frame(0x43, {0, 8118 & 0xFF, 8118 >> 8}),
-                        test::Frame(0x4B, {0})}) {
+  for (const auto& f :
+       {test::Frame(0x42, {0, 0, 0}), test::Frame(0x51, {0, 12301 & 0xFF, 12301 >> 8, 123, 0}),
+        test::Frame(0x45, {0, 57}), test::Frame(0x43, {0, 8118 & 0xFF, 8118 >> 8}),
+        test::Frame(0x4B, {0})}) {
     host.room->Stick(1).Receive(f.data(), f.size());
   }
   host.Take();

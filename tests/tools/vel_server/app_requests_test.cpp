@@ -35,17 +35,17 @@ class AppServerTest : public ::testing::Test {
 };
 
 TEST_F(AppServerTest, SignInFindsOrMakesTheAccountOfASignInUser) {
-  const test::SignedInUser first = test::SignInUser(server_, session_.Executor(),
-                                                    session_.Executor(), "kim");
+  const test::SignedInUser first =
+      test::SignInUser(server_, session_.Executor(), session_.Executor(), "kim");
   EXPECT_EQ(first.userId.size(), 15u);
   EXPECT_EQ(first.teamName, "");
-  const test::SignedInUser again = test::SignInUser(server_, session_.Executor(),
-                                                    session_.Executor(), "kim");
+  const test::SignedInUser again =
+      test::SignInUser(server_, session_.Executor(), session_.Executor(), "kim");
   EXPECT_EQ(again.userId, first.userId);
   EXPECT_EQ(again.accountId, first.accountId);
   EXPECT_NE(again.accessToken, first.accessToken);
-  const test::SignedInUser other = test::SignInUser(server_, session_.Executor(),
-                                                    session_.Executor(), "lee");
+  const test::SignedInUser other =
+      test::SignInUser(server_, session_.Executor(), session_.Executor(), "lee");
   EXPECT_NE(other.accountId, first.accountId);
 
   // The token of header -1 is one value for every asker.
@@ -115,11 +115,10 @@ TEST_F(AppServerTest, MembersDevicesAndBicyclesLoadWithTheProgramsNumberKinds) {
   EXPECT_EQ(bare.at("name").as_string(), "민수");
 
   const std::uint64_t strap = session_.AddDevice(member, 12001, 120);
-  const std::uint64_t bicycle = session_.AddBicycle(member, "로드", value::number(8.0),
-                                                    value::number(2), value::number(13),
-                                                    value::number(1));
-  const std::uint64_t plain = session_.AddBicycle(member, "출퇴근", value::null(),
-                                                  value::number(0), value::null(), value::null());
+  const std::uint64_t bicycle = session_.AddBicycle(
+      member, "로드", value::number(8.0), value::number(2), value::number(13), value::number(1));
+  const std::uint64_t plain = session_.AddBicycle(member, "출퇴근", value::null(), value::number(0),
+                                                  value::null(), value::null());
   ASSERT_TRUE(session_
                   .Ask(Packet(kSaveBodyInfo, {{"accountid", U64(account)},
                                               {"memberid", U64(member)},
@@ -293,9 +292,9 @@ TEST_F(AppServerTest, DeletingAMemberTakesItsDevicesAndBicyclesAndIdsAreNeverReu
   // The highest ids were deleted; new ones still go past them.
   EXPECT_GT(session_.AddMember(account, "new"), gone);
   EXPECT_GT(session_.AddDevice(keep, 9, 123), device);
-  EXPECT_GT(session_.AddBicycle(keep, "c", value::null(), value::null(), value::null(),
-                                value::null()),
-            bicycle);
+  EXPECT_GT(
+      session_.AddBicycle(keep, "c", value::null(), value::null(), value::null(), value::null()),
+      bicycle);
 
   ASSERT_TRUE(session_
                   .Ask(Packet(kDeleteDevice, {{"accountid", U64(account)},
@@ -315,7 +314,7 @@ TEST_F(AppServerTest, DeletingAMemberTakesItsDevicesAndBicyclesAndIdsAreNeverReu
 struct ActivationCase {
   const char* name;
   std::vector<std::pair<RequestHeader, int>> steps;  // (kOn or kOff, index into kSensors)
-  std::set<int> active;                    // indexes into kSensors
+  std::set<int> active;                              // indexes into kSensors
 };
 
 // The sensors of every case: two straps, one of every other type.
@@ -487,8 +486,8 @@ TEST_F(AppServerTest, RankingsListEveryTeamsBestsBestFirst) {
 }
 
 TEST_F(AppServerTest, ARestartKeepsEverythingAnswered) {
-  const test::SignedInUser user = test::SignInUser(server_, session_.Executor(),
-                                                   session_.Executor(), "park");
+  const test::SignedInUser user =
+      test::SignInUser(server_, session_.Executor(), session_.Executor(), "park");
   ASSERT_TRUE(session_
                   .Ask(Packet(kChangeTeamName, {{"accountid", U64(user.accountId)},
                                                 {"teamname", value::string("지속팀")}}))
@@ -507,8 +506,8 @@ TEST_F(AppServerTest, ARestartKeepsEverythingAnswered) {
   // The same client, its connection gone with the old listener.
   EXPECT_EQ(session_.Members(user.accountId), before);
   EXPECT_EQ(session_.Ranking(RankingType::kSpeed), rankingBefore);
-  const test::SignedInUser again = test::SignInUser(server_, session_.Executor(),
-                                                    session_.Executor(), "park");
+  const test::SignedInUser again =
+      test::SignInUser(server_, session_.Executor(), session_.Executor(), "park");
   EXPECT_EQ(again.accountId, user.accountId);
   EXPECT_EQ(again.teamName, "지속팀");
   EXPECT_THAT(session_.Box().Texts(), testing::IsEmpty());

@@ -2,14 +2,13 @@
 
 // Requests of the program's catalogue sent through the program's own
 // executor to an in-process companion server, for the server's tests.
+#include <cpprest/json.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <utility>
-
-#include <cpprest/json.h>
 
 #include "server/request_catalogue.h"
 #include "server/request_executor.h"
@@ -67,8 +66,8 @@ class AppSession {
                                                  {"devicetype", value::number(type)}}),
               "deviceid");
   }
-  std::uint64_t AddBicycle(std::uint64_t member, const std::string& name, value weight,
-                           value crank, value cassette, value tire) {
+  std::uint64_t AddBicycle(std::uint64_t member, const std::string& name, value weight, value crank,
+                           value cassette, value tire) {
     return Id(Packet(RequestHeader::kAddBicycle, {{"memberid", U64(member)},
                                                   {"name", value::string(name)},
                                                   {"weight", weight},

@@ -1,8 +1,7 @@
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <cpprest/asyncrt_utils.h>
 #include <cpprest/http_client.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -39,8 +38,8 @@ class BadPacketTest : public ::testing::Test {
     answer.contentType = response.headers().content_type();
     const std::vector<unsigned char> bytes = response.extract_vector().get();
     if (answer.status == 200) {
-      answer.opened = OpenReply(value::parse(std::string(bytes.begin(), bytes.end())),
-                                answer.reply);
+      answer.opened =
+          OpenReply(value::parse(std::string(bytes.begin(), bytes.end())), answer.reply);
     }
     return answer;
   }
@@ -80,8 +79,7 @@ TEST_F(BadPacketTest, BodiesThatCarryNoPacketAreAnsweredWithTheirErrcode) {
 TEST_F(BadPacketTest, PacketsThatAreNotARequestObjectAreAnsweredWithTheirErrcode) {
   testing::internal::CaptureStdout();  // the cipher's line for the other key
   // Damaged in the block before the last: the padding no longer checks.
-  std::vector<unsigned char> other =
-      *PacketCipher().Encrypt(std::string(R"({"header":-1,"x":1})"));
+  std::vector<unsigned char> other = *PacketCipher().Encrypt(std::string(R"({"header":-1,"x":1})"));
   ASSERT_EQ(other.size(), 32u);
   other[15] ^= 0x55;
   ExpectRefused("packet=" + utility::conversions::to_base64(other), errcode::kBadPacket);

@@ -1,3 +1,5 @@
+#include "vel-server/demo_seed.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -6,7 +8,6 @@
 
 #include "ant/sim/room_table.h"
 #include "tools/vel_server/app_session.h"
-#include "vel-server/demo_seed.h"
 #include "vel-server/schema_migrations.h"
 
 namespace vel {

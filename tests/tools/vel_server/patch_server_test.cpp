@@ -1,8 +1,7 @@
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <cpprest/http_client.h>
 #include <cpprest/uri_builder.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
@@ -70,8 +69,8 @@ class PatchServerTest : public ::testing::Test {
 };
 
 TEST_F(PatchServerTest, ListsEveryFileOfTheNewerVersionFoldersInNumericOrder) {
-  EXPECT_THAT(Listed("0"), ElementsAre("1/old.zip", "2/a.zip", "2/b.zip", "10/VEL.zip",
-                                       "201902170/big.zip"));
+  EXPECT_THAT(Listed("0"),
+              ElementsAre("1/old.zip", "2/a.zip", "2/b.zip", "10/VEL.zip", "201902170/big.zip"));
   EXPECT_THAT(Listed("2"), ElementsAre("10/VEL.zip", "201902170/big.zip"));
   EXPECT_THAT(Listed("9"), ElementsAre("10/VEL.zip", "201902170/big.zip"));
   EXPECT_THAT(Listed("000000010"), ElementsAre("201902170/big.zip"));

@@ -5,7 +5,6 @@
 
 #include "server/request_catalogue.h"
 
-
 namespace vel {
 namespace {
 

@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-
 namespace vel {
 namespace {
 
@@ -28,9 +27,13 @@ TEST(ServerOptionsTest, DefaultsAndEveryOption) {
   EXPECT_TRUE(given->demo);
 
   for (const std::vector<std::string>& bad :
-       std::vector<std::vector<std::string>>{{"--port"}, {"--db"}, {"--app", "3000"},
-                                             {"--app", "host:0"}, {"--app", "host:65536"},
-                                             {"--app", "a/b:1"}, {"--patches", ""}}) {
+       std::vector<std::vector<std::string>>{{"--port"},
+                                             {"--db"},
+                                             {"--app", "3000"},
+                                             {"--app", "host:0"},
+                                             {"--app", "host:65536"},
+                                             {"--app", "a/b:1"},
+                                             {"--patches", ""}}) {
     EXPECT_FALSE(companion::ParseServerOptions(bad, error)) << bad[0];
     EXPECT_FALSE(error.empty());
   }

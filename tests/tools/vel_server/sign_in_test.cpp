@@ -1,8 +1,7 @@
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <cpprest/http_client.h>
 #include <cpprest/uri_builder.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include "server/request_executor.h"
 #include "support/companion_server.h"
@@ -60,8 +59,8 @@ class SignInTest : public ::testing::Test {
 
 TEST_F(SignInTest, TheDialogServesAFormWhoseRedirectCarriesTheToken) {
   // The program puts the redirect address into the query as it is.
-  const auto page = Get("/v2.8/dialog/oauth?client_id=1234567890123456&redirect_uri=" +
-                        Redirect() + "&display=popup&response_type=token");
+  const auto page = Get("/v2.8/dialog/oauth?client_id=1234567890123456&redirect_uri=" + Redirect() +
+                        "&display=popup&response_type=token");
   EXPECT_EQ(page.status_code(), 200);
   EXPECT_THAT(page.headers().content_type(), StartsWith("text/html"));
   const std::string html = page.extract_utf8string(true).get();
@@ -69,9 +68,9 @@ TEST_F(SignInTest, TheDialogServesAFormWhoseRedirectCarriesTheToken) {
   EXPECT_THAT(html, HasSubstr("value=\"" + Redirect() + "\""));
 
   // A browser posts the form with the name in form encoding.
-  const auto redirected = PostForm("client_id=1234567890123456&redirect_uri=" +
-                                   web::uri::encode_data_string(Redirect()) +
-                                   "&response_type=token&name=%EA%B9%80+%EC%B2%A0%EC%88%98");
+  const auto redirected = PostForm(
+      "client_id=1234567890123456&redirect_uri=" + web::uri::encode_data_string(Redirect()) +
+      "&response_type=token&name=%EA%B9%80+%EC%B2%A0%EC%88%98");
   ASSERT_EQ(redirected.status_code(), 302);
   const std::string location = redirected.headers().find("Location")->second;
   EXPECT_THAT(location, StartsWith(Redirect() + "#access_token="));

@@ -1,3 +1,5 @@
+#include "vel-server/team_store.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -7,7 +9,6 @@
 #include "server/request_catalogue.h"
 #include "support/scratch_folder.h"
 #include "vel-server/schema_migrations.h"
-#include "vel-server/team_store.h"
 
 namespace vel {
 namespace {
@@ -27,11 +28,12 @@ TEST_F(TeamStoreTest, RankingsStopAtAHundredRowsWithTiesInOrderOfJoining) {
   std::vector<std::uint64_t> members;
   for (int i = 0; i < 105; ++i) {
     members.push_back(store_.AddMember(account, "m" + std::to_string(i)).value);
-    ASSERT_TRUE(store_.ReportScore(account, members.back(), RankingType::kCadence, 100 + i % 3).Ok());
+    ASSERT_TRUE(
+        store_.ReportScore(account, members.back(), RankingType::kCadence, 100 + i % 3).Ok());
   }
   const auto rows = store_.LoadRanking(RankingType::kCadence);
   ASSERT_EQ(rows.size(), 100u);
-  EXPECT_EQ(rows.front().memberName, "m2");   // the first of the 102s
+  EXPECT_EQ(rows.front().memberName, "m2");  // the first of the 102s
   EXPECT_EQ(rows[1].memberName, "m5");
   EXPECT_EQ(rows.back().score, 100);
   EXPECT_TRUE(rows.front().teamName.empty());  // a team without a name yet
@@ -46,8 +48,7 @@ TEST_F(TeamStoreTest, ScoreReportsSayWhetherTheyRaisedTheBest) {
   EXPECT_FALSE(store_.ReportScore(account, member, RankingType::kSpeed, 12).value);
   EXPECT_TRUE(store_.ReportScore(account, member, RankingType::kSpeed, 30.5).value);
   EXPECT_DOUBLE_EQ(store_.LoadMembers(account).value.at(0).bestSpeed, 30.5);
-  EXPECT_EQ(store_.ReportScore(account, member, RankingType::kSpeed,
-                                flt::infinity()).errcode,
+  EXPECT_EQ(store_.ReportScore(account, member, RankingType::kSpeed, flt::infinity()).errcode,
             errcode::kBadValue);
 }
 

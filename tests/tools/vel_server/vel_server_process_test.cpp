@@ -23,7 +23,8 @@ using web::json::value;
 // vel-server as a process of its own.
 class ServerProcess : public test::ChildProcess {
  public:
-  explicit ServerProcess(const std::vector<std::string>& args) : ChildProcess(VEL_SERVER_EXE, args) {}
+  explicit ServerProcess(const std::vector<std::string>& args)
+      : ChildProcess(VEL_SERVER_EXE, args) {}
 
   // Waits for the text on standard output.
   bool WaitFor(const std::string& text) const {
@@ -41,10 +42,10 @@ class VelServerProcessTest : public ::testing::Test {
  protected:
   std::vector<std::string> Args() {
     app_ = "127.0.0.1:" + std::to_string(test::LoopbackServer::FreePort());
-    return {"--app", app_,
-            "--patch", "127.0.0.1:" + std::to_string(test::LoopbackServer::FreePort()),
+    return {"--app",     app_,
+            "--patch",   "127.0.0.1:" + std::to_string(test::LoopbackServer::FreePort()),
             "--sign-in", "127.0.0.1:" + std::to_string(test::LoopbackServer::FreePort()),
-            "--db", (dir_ / "server.db").string(),
+            "--db",      (dir_ / "server.db").string(),
             "--patches", (dir_ / "patches").string()};
   }
 
