@@ -6,6 +6,7 @@
 #include "ant/serial_generic.h"
 #include "common/queues.h"
 #include "common/string_printf.h"
+#include "crash/thread_signal_stack.h"
 #include "sensors/channel_decoder.h"
 #include "sensors/sensor_event.h"
 
@@ -98,6 +99,7 @@ std::unique_ptr<AntReceiver> AntReceiver::OpenReceiver(std::uint8_t usbDeviceNum
 }
 
 void AntReceiver::ReceiveLoop() {
+  InstallThreadSignalStack();
   AntMessage message;
   while (!stop_.load()) {
     const std::uint16_t waiting = framer_->AwaitMessage(kAwaitMs);
