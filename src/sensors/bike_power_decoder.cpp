@@ -52,8 +52,10 @@ std::int32_t CBikePowerDisplay::ProcessMessage(const AntMessage& message, std::u
                                   EventValue::Integer(pages_->InstantaneousPower()), tick));
     }
     const std::int32_t cadenceGraph = graphs_.Get(1);
-    if (cadenceGraph >= 0) {
-      const int cadence = crankStopped_ != 0 ? 0 : pages_->InstantaneousCadence();
+    const std::uint8_t cadence = crankStopped_ != 0 ? 0 : pages_->InstantaneousCadence();
+    // A meter without a cadence reading says so with 0xFF: no cadence then,
+    // rather than 255 rpm on the panel and in the rider's bests.
+    if (cadenceGraph >= 0 && cadence != PowerPages::kCadenceNotAvailable) {
       PushEvent(BuildReadingEvent(EventHeader::kCadence, Uiid(), DeviceType(), cadenceGraph,
                                   EventValue::Integer(cadence), tick));
     }

@@ -133,6 +133,19 @@ TEST_F(BikePowerTest, TwoTorqueMetersStayIndependent) {
   EXPECT_THAT(theirs, testing::Each(91));
 }
 
+// 0xFF is the power-only page's "no cadence": the panel gets no cadence,
+// never 255 rpm, while power goes on.
+TEST_F(BikePowerTest, CadenceNotAvailablePublishesNoCadence) {
+  Settle(meter);
+  Feed(meter, PowerOnly(240, 0xFF));
+  Feed(meter, PowerOnly(250, 0xFF));
+  const auto events = queues.Events();
+  EXPECT_THAT(EventsWithHeader(events, 3), IsEmpty());
+  EXPECT_EQ(EventsWithHeader(events, 4).size(), 2u);
+  Feed(meter, PowerOnly(250, 84));
+  EXPECT_THAT(Cadences(), ElementsAre(84));
+}
+
 TEST_F(BikePowerTest, CrankEventWithoutPeriodChangeIsAStoppedCrank) {
   Settle(meter);
   Feed(meter, Torque(0x12, 1, 500, 0));
