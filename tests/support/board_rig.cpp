@@ -86,32 +86,45 @@ void SimulatedRoomRig::OpenSticks(int count) {
   settings.discovery.simulatedSticks = count;
   settings.discovery.room = room;
   settings.resetWait = std::chrono::milliseconds(0);
+  settings.rescanPeriod = std::chrono::milliseconds(0);
   board->OpenSticks(settings);
-  if (board->Sticks().Count() != static_cast<std::size_t>(count)) {
+  int plugged = 0;
+  for (int i = 0; i < count; ++i) plugged += room->Stick(i).IsPluggedIn() ? 1 : 0;
+  if (board->Sticks().LiveCount() != static_cast<std::size_t>(plugged)) {
     throw std::runtime_error("not every simulated stick opened");
   }
   const bool sized = WaitFor([&] {
-    for (std::size_t r = 0; r < board->Sticks().Count(); ++r) {
-      if (board->Sticks().At(r).ChannelCount() != sim::SimulatedStick::kChannels) return false;
+    for (int i = 0; i < count; ++i) {
+      AntReceiver* r = ReceiverOf(i);
+      if (r != nullptr && r->ChannelCount() != sim::SimulatedStick::kChannels) return false;
     }
     return true;
   });
   if (!sized) throw std::runtime_error("a stick did not report its channels");
 }
 
+AntReceiver* SimulatedRoomRig::ReceiverOf(int stick) {
+  const std::string key = "sim:" + std::to_string(stick);
+  for (std::size_t r = 0; r < board->Sticks().Count(); ++r) {
+    AntReceiver* receiver = board->Sticks().Find(r);
+    if (receiver != nullptr && receiver->StickKey() == key) return receiver;
+  }
+  return nullptr;
+}
+
 std::uint64_t SimulatedRoomRig::Delivered() {
   std::uint64_t frames = 0;
-  for (std::size_t r = 0; r < board->Sticks().Count(); ++r) {
-    frames += room->Stick(static_cast<int>(r)).FramesDelivered();
-  }
+  for (int i = 0; i < sim::VirtualRoom::kMaxSticks; ++i) frames += room->Stick(i).FramesDelivered();
   return frames;
 }
 
 void SimulatedRoomRig::Settle() {
   const bool caughtUp = WaitUntil([&] {
-    for (std::size_t r = 0; r < board->Sticks().Count(); ++r) {
-      if (board->Sticks().At(r).MessagesHandled() !=
-          room->Stick(static_cast<int>(r)).FramesDelivered()) {
+    for (int i = 0; i < sim::VirtualRoom::kMaxSticks; ++i) {
+      // A lost stick's loop has ended; what it left unread is gone with it.
+      AntReceiver* r = ReceiverOf(i);
+      if (r != nullptr && !r->IsLost() &&
+          r->MessagesHandled() != room->Stick(i).FramesDelivered()) {
         return false;
       }
     }
@@ -131,6 +144,30 @@ bool SimulatedRoomRig::WaitFor(const std::function<bool()>& done) {
     Settle();
     if (Delivered() == before) return done();
   }
+}
+
+void SimulatedRoomRig::Unplug(int stick) {
+  AntReceiver* receiver = ReceiverOf(stick);
+  room->Stick(stick).Unplug();
+  if (receiver == nullptr) return;
+  if (!WaitUntil([&] { return receiver->IsLost(); })) {
+    throw std::runtime_error("the loss of a stick went unnoticed");
+  }
+  if (!WaitFor([&] { return ReceiverOf(stick) == nullptr; })) {
+    throw std::runtime_error("a lost stick stayed in the plan");
+  }
+}
+
+void SimulatedRoomRig::Replug(int stick) {
+  room->Stick(stick).Replug();
+  board->Sticks().ScanForSticks();
+  const bool up = WaitFor([&] {
+    AntReceiver* r = ReceiverOf(stick);
+    return r != nullptr && r->ChannelCount() == sim::SimulatedStick::kChannels;
+  });
+  if (!up) throw std::runtime_error("a stick plugged in was not brought up");
+  // The drain after the bring-up gives it the sensors that wait.
+  WaitFor([] { return false; });
 }
 
 void SimulatedRoomRig::Ride(std::uint64_t ms, std::uint64_t stepMs) {

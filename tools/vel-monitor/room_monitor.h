@@ -35,6 +35,7 @@ class RoomMonitor {
 
  private:
   void Seat(int panel, std::uint64_t memberId);
+  void WaitForBringUp();
   void DrainLog();
 
   MonitorOptions options_;
