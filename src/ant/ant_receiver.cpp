@@ -178,7 +178,11 @@ void AntReceiver::HandleMessage(const AntMessage& message, std::uint16_t length)
   Entry* entry = EntryOf(data[0]);
   if (entry == nullptr) return;
   if (CDisplay* decoder = entry->decoder.load(std::memory_order_acquire)) {
-    entry->lastHeardMs.store(TickCount64(), std::memory_order_relaxed);
+    // The answer to enabling extended messages is the stick's, sent as
+    // channel 0's: it says nothing about channel 0 being alive.
+    const bool stickWide = message.id == ant_id::kChannelResponse && length >= 2 &&
+                           data[1] == ant_id::kEnableExtendedMessages;
+    if (!stickWide) entry->lastHeardMs.store(TickCount64(), std::memory_order_relaxed);
     decoder->ProcessMessage(message, length);
   }
 }
