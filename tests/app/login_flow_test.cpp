@@ -9,6 +9,7 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <vector>
 
 #include "server/login_rules.h"
 #include "server/request_executor.h"
@@ -42,9 +43,13 @@ class FormFillingBrowser : public Browser {
         page.scheme() + "://" + page.host() + ":" + std::to_string(page.port()), config);
     web::http::http_request post(web::http::methods::POST);
     post.set_request_uri(page.path());
-    post.set_body("client_id=" + query.at("client_id") + "&response_type=token&redirect_uri=" +
-                      web::uri::encode_data_string(query.at("redirect_uri")) + "&name=" + userName_,
-                  "application/x-www-form-urlencoded");
+    const std::string form = "client_id=" + query.at("client_id") +
+                             "&response_type=token&redirect_uri=" +
+                             web::uri::encode_data_string(query.at("redirect_uri")) +
+                             "&name=" + userName_;
+    // Bytes, as everywhere else: the text overload trips UBSan inside cpprestsdk.
+    post.set_body(std::vector<unsigned char>(form.begin(), form.end()));
+    post.headers().set_content_type("application/x-www-form-urlencoded");
     const auto response = client.request(post).get();
     const auto location = response.headers().find("Location");
     redirect_ = location == response.headers().end() ? address : location->second;
