@@ -137,6 +137,13 @@ CMemberDlg::CMemberDlg(TeamRoster& roster, RiderLists& riderLists, PacketSender&
   ShowBicycles();
 }
 
+CMemberDlg::~CMemberDlg() {
+  // Qt deletes the lists after this window's own members are gone; a
+  // selection change they report meanwhile must not reach the form.
+  disconnect(members_, nullptr, this, nullptr);
+  disconnect(bicycles_, nullptr, this, nullptr);
+}
+
 QWidget* CMemberDlg::BuildMembers() {
   auto* group = new QGroupBox(QStringLiteral("멤버"), this);
   members_ = Named(new QListWidget(group), kMembersId);

@@ -68,6 +68,7 @@ class CMemberDlg : public QDialog {
 
   CMemberDlg(TeamRoster& roster, RiderLists& riderLists, PacketSender& server, LoginValues& login,
              MessageBox* messages = nullptr, QWidget* parent = nullptr);
+  ~CMemberDlg() override;
 
  private:
   QWidget* BuildMembers();
