@@ -43,16 +43,16 @@ class RequestExecutor : public PacketSender, public PatchSource, public JsonFetc
 
   bool FetchPatchInfo(const std::string& pathAndQuery, web::json::value& reply) override;
   bool DownloadPatchFile(const std::string& file, const std::filesystem::path& local) override;
-  bool FetchJson(const std::string& baseUrl, const std::string& pathAndQuery,
-                 web::json::value& reply) override;
+  Answer FetchJsonAnswer(const std::string& baseUrl, const std::string& pathAndQuery,
+                         web::json::value& reply) override;
 
   // How many application-server clients were made (one at most).
   int MainClientsMade() const { return mainClientsMade_.load(); }
 
  private:
   web::http::client::http_client& MainClient();
-  bool GetJson(const std::string& baseUrl, const std::string& pathAndQuery,
-               web::json::value& reply);
+  Answer GetJson(const std::string& baseUrl, const std::string& pathAndQuery,
+                 web::json::value& reply);
 
   const ServerConfig config_;
   MessageBox& messageBox_;

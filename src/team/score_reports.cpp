@@ -28,8 +28,12 @@ bool ScoreReports::Report(const MemberRecord& member, RankingType type, double s
   // whole numbers.
   request["score"] = type == RankingType::kSpeed ? value::number(score)
                                                  : value::number(static_cast<std::int32_t>(score));
+  if (reporting_) return false;
+  reporting_ = true;
   value reply;
-  if (!server_.SendPacket(request, reply)) return false;
+  const bool taken = server_.SendPacket(request, reply);
+  reporting_ = false;
+  if (!taken) return false;
   roster_.RecordBest(member.id, type, score);
   return true;
 }

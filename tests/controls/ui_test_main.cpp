@@ -4,9 +4,12 @@
 
 #include <QApplication>
 
+#include "ui/web_browser.h"
+
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   ::testing::InitGoogleTest(&argc, argv);
+  vel::PrepareWebEngine();
   QApplication app(argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -49,7 +49,8 @@ std::string Printable(std::string text) {
 // and the count of requests not answered yet.
 struct CompanionServer::Shared {
   Shared(const ServerOptions& options, std::shared_ptr<RequestLog> requestLog)
-      : log(std::move(requestLog)), services(options.database, options.patches) {}
+      : log(std::move(requestLog)), services(options.database, options.patches,
+                 SignInPages::Site{UrlOf(options.signInAddress), options.demo}) {}
 
   void Enter() {
     std::lock_guard lock(mutex);
