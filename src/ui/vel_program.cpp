@@ -46,14 +46,14 @@ bool CVELApp::RunLogin() {
                                config_.FacebookFile(),
                                [this] { return GetMacAddress(messages_); }};
   CLoginDlg login(*server_, *server_, login_, std::move(settings));
-  if (DemoRideRequested()) login.PressEnterInFirstPage();
+  if (DemoSwitch("VEL_DEMO_SIGN_IN")) login.PressEnterInFirstPage();
   return login.exec() == QDialog::Accepted;
 }
 
 void CVELApp::RunMainWindow() {
   const char* shots = std::getenv("VEL_DEMO_SHOTS");
   CVELDlg window(*server_, login_,
-                 {ReceiverSettings::FromEnvironment(), DemoRideRequested(),
+                 {ReceiverSettings::FromEnvironment(), DemoSwitch("VEL_DEMO_RIDE"),
                   shots != nullptr ? shots : "", {}});
   window.showMaximized();
   window.exec();
@@ -67,8 +67,8 @@ void CVELApp::Log(const std::string& line) {
   PushLog(line);
 }
 
-bool DemoRideRequested() {
-  const char* value = std::getenv("VEL_DEMO_RIDE");
+bool DemoSwitch(const char* name) {
+  const char* value = std::getenv(name);
   return value != nullptr && std::string(value) == "1";
 }
 

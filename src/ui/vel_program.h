@@ -40,11 +40,12 @@ class CVELApp : public ProgramSteps {
   LoginValues login_;
 };
 
-// The environment switch of the demo (an argument would not survive the
-// updater's restart with "N"): VEL_DEMO_RIDE=1 presses Enter in the
-// sign-in page, seats the team on the panels and starts their clocks as
-// soon as the main window opens. VEL_DEMO_SHOTS=FOLDER saves a picture of
-// the main window there every 10 s.
-bool DemoRideRequested();
+// The demo's switches, in the environment because an argument would not
+// survive the updater's restart with "N": VEL_DEMO_SIGN_IN=1 presses Enter
+// in the sign-in page; VEL_DEMO_RIDE=1 seats the team on the panels, ticks
+// their boxes and starts their clocks as the main window opens;
+// VEL_DEMO_SHOTS=FOLDER saves a picture of the main window there every
+// 10 s. True when the switch `name` is "1".
+bool DemoSwitch(const char* name);
 
 }  // namespace vel
