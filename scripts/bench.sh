@@ -10,3 +10,5 @@ for b in build/bench/bench/bench_*; do
   echo "== $(basename "$b")"
   "$b" "$@"
 done
+echo "== program_cost (the whole program, one minute)"
+bench/program_cost.sh build/bench

@@ -17,6 +17,7 @@
 #include "support/queue_capture.h"
 #include "support/recording_message_box.h"
 #include "support/room_pipeline.h"
+#include "ui/about_box.h"
 #include "ui/window_controls.h"
 #include "vel-server/demo_seed.h"
 
@@ -125,6 +126,8 @@ TEST_F(MainWindowTest, TheTeamRidingOnTheScreensOfTheStudio) {
     EXPECT_LE(window->minimumSizeHint().height(), height);
     test::Shoot(*window, QStringLiteral("main_window_%1x%2.png").arg(width).arg(height));
   }
+  CAboutDlg about(window.get());
+  test::Shoot(about, QStringLiteral("about_box.png"));
 }
 
 }  // namespace
