@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include "common/queues.h"
 #include "server/endpoints.h"
 #include "server/login_rules.h"
@@ -55,6 +58,11 @@ void CVELApp::RunMainWindow() {
   CVELDlg window(*server_, login_,
                  {ReceiverSettings::FromEnvironment(), DemoSwitch("VEL_DEMO_RIDE"),
                   shots != nullptr ? shots : "", {}});
+  // The whole screen first: without a window manager (a bare X server)
+  // maximising alone does nothing.
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    window.setGeometry(screen->availableGeometry());
+  }
   window.showMaximized();
   window.exec();
 }
