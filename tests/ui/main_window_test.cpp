@@ -5,7 +5,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <iterator>
+
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QTest>
 
@@ -40,7 +44,14 @@ int PixelsOf(QWidget& widget, QColor colour) {
 
 class MainWindowTest : public ::testing::Test {
  protected:
+  static int ThreadCount() {
+    return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                                          std::filesystem::directory_iterator()));
+  }
+
   void Open(int sticks) {
+    QApplication::processEvents();
+    threadsBefore = ThreadCount();
     window = std::make_unique<CVELDlg>(
         executor, login,
         CVELDlg::Options{room.Sticks(sticks), false, "", [this] { ++captionCloses; }},
@@ -70,6 +81,7 @@ class MainWindowTest : public ::testing::Test {
   test::RoomPipeline room;
   std::unique_ptr<CVELDlg> window;
   int captionCloses = 0;
+  int threadsBefore = 0;
 };
 
 TEST_F(MainWindowTest, ARiderChosenAndTickedRidesInThePanelUntilTheSticksGo) {
@@ -95,6 +107,12 @@ TEST_F(MainWindowTest, ARiderChosenAndTickedRidesInThePanelUntilTheSticksGo) {
   test::ManualTick::Advance(RiderBoard::kWatchdogPeriodMs * 2);
   window->Board().ClearStaleValues();
   EXPECT_EQ(Value(PanelValue::kHeartRate), "");
+
+  // Escape ends the window; its end stops every thread the sticks started.
+  QTest::keyClick(window.get(), Qt::Key_Escape);
+  EXPECT_EQ(window->result(), QDialog::Rejected);
+  window.reset();
+  EXPECT_EQ(ThreadCount(), threadsBefore);
 }
 
 TEST_F(MainWindowTest, WithoutASticksTheMessageShowsAndTheWindowOpensAndEscapeEndsIt) {
