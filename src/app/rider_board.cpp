@@ -132,6 +132,29 @@ void RiderBoard::ClickStart(int panel) { clocks_.ClickStart(panel, TickCount32()
 
 void RiderBoard::ClickSensorBox(int panel, SensorBox box) { boxes_.Click(panel, box); }
 
+bool RiderBoard::SeatMember(int panel, std::uint64_t memberId) {
+  const auto& entries = riderLists_.Entries(panel);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i].memberId != memberId) continue;
+    SelectMember(panel, static_cast<int>(i));
+    for (auto box :
+         {SensorBox::kSpeed, SensorBox::kCadence, SensorBox::kHeartRate, SensorBox::kPower}) {
+      if (BoxEnabled(panel, box) && !BoxChecked(panel, box)) ClickSensorBox(panel, box);
+    }
+    return true;
+  }
+  return false;
+}
+
+int RiderBoard::SeatTeam() {
+  int panel = 0;
+  for (const MemberRecord* member : roster_.Members()) {
+    if (panel == kPanels) break;
+    if (SeatMember(panel, member->id)) ++panel;
+  }
+  return panel;
+}
+
 const std::vector<DeviceRecord>& RiderBoard::SensorsOf(int panel) const {
   const MemberRecord* member = MemberOf(panel);
   return member != nullptr ? member->devices : ownSensors_.at(static_cast<std::size_t>(panel));

@@ -63,6 +63,13 @@ class RiderBoard {
   void ClickSensorBox(int panel, SensorBox box);
   void ClickStart(int panel);
 
+  // Seats a member on a panel and ticks every box its sensors allow, as
+  // the user would by clicking; false when the panel's list lacks it.
+  bool SeatMember(int panel, std::uint64_t memberId);
+  // Seats the team's members on the panels in roster order, one each; the
+  // number of panels seated.
+  int SeatTeam();
+
   // For a panel without a member (tools): the sensors its boxes use, as if
   // they were a member's active sensors; the boxes they need are enabled.
   void UseSensors(int panel, const std::vector<DeviceRecord>& sensors);

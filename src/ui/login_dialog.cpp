@@ -1,5 +1,8 @@
 #include "ui/login_dialog.h"
 
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "controls/object_names.h"
@@ -8,6 +11,8 @@
 namespace vel {
 
 namespace {
+// The page's own script puts the focus in its field after it loads.
+constexpr int kFocusSettleMs = 500;
 // 440 x 259 dialog units with the browser at (7, 7), in pixels of a 9-point
 // dialog font: 1.5 pixels across and 1.625 down per unit.
 constexpr QSize kDialogSize(660, 421);
@@ -31,6 +36,21 @@ CLoginDlg::CLoginDlg(PacketSender& server, JsonFetcher& graph, LoginValues& logi
   for (std::size_t id = 0; id < timers_.size(); ++id) {
     connect(&timers_[id], &QTimer::timeout, this, [this, id] { flow_.OnTimer(int(id)); });
   }
+}
+
+void CLoginDlg::PressEnterInFirstPage() {
+  auto once = std::make_shared<QMetaObject::Connection>();
+  *once = connect(browser_, &QWebEngineView::loadFinished, this, [this, once](bool ok) {
+    disconnect(*once);
+    if (!ok) return;
+    QTimer::singleShot(kFocusSettleMs, this, [this] {
+      QWidget* page = browser_->focusProxy() != nullptr ? browser_->focusProxy() : browser_;
+      for (auto type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent key(type, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QCoreApplication::sendEvent(page, &key);
+      }
+    });
+  });
 }
 
 int CLoginDlg::exec() {

@@ -28,6 +28,9 @@ class CLoginDlg : public QDialog, private LoginFlow::Window {
   void done(int result) override;
 
   WebBrowser& Browser() { return *browser_; }
+  // Presses Enter in the first page once it has loaded, for a demo that
+  // signs in with the name the page offers and nobody at the keyboard.
+  void PressEnterInFirstPage();
 
  private:
   void StartTimer(int id, int periodMs) override;

@@ -79,103 +79,10 @@ SimulatedRoomRig::SimulatedRoomRig() : BoardRig(1) {}
 // The sticks go before the room they are plugged into.
 SimulatedRoomRig::~SimulatedRoomRig() { board.reset(); }
 
-void SimulatedRoomRig::OpenSticks(int count) {
-  ReceiverSettings settings;
-  settings.discovery.sysfsRoot = "/nonexistent";
-  settings.discovery.libusbLibrary = "libvel-no-such-libusb.so.0";
-  settings.discovery.simulatedSticks = count;
-  settings.discovery.room = room;
-  settings.resetWait = std::chrono::milliseconds(0);
-  settings.rescanPeriod = std::chrono::milliseconds(0);
-  board->OpenSticks(settings);
-  int plugged = 0;
-  for (int i = 0; i < count; ++i) plugged += room->Stick(i).IsPluggedIn() ? 1 : 0;
-  if (board->Sticks().LiveCount() != static_cast<std::size_t>(plugged)) {
-    throw std::runtime_error("not every simulated stick opened");
-  }
-  const bool sized = WaitFor([&] {
-    for (int i = 0; i < count; ++i) {
-      AntReceiver* r = ReceiverOf(i);
-      if (r != nullptr && r->ChannelCount() != sim::SimulatedStick::kChannels) return false;
-    }
-    return true;
-  });
-  if (!sized) throw std::runtime_error("a stick did not report its channels");
-}
+void SimulatedRoomRig::Unplug(int stick) { pipeline.Unplug(*board, stick); }
 
-AntReceiver* SimulatedRoomRig::ReceiverOf(int stick) {
-  const std::string key = "sim:" + std::to_string(stick);
-  for (std::size_t r = 0; r < board->Sticks().Count(); ++r) {
-    AntReceiver* receiver = board->Sticks().Find(r);
-    if (receiver != nullptr && receiver->StickKey() == key) return receiver;
-  }
-  return nullptr;
-}
+void SimulatedRoomRig::Replug(int stick) { pipeline.Replug(*board, stick); }
 
-std::uint64_t SimulatedRoomRig::Delivered() {
-  std::uint64_t frames = 0;
-  for (int i = 0; i < sim::VirtualRoom::kMaxSticks; ++i) frames += room->Stick(i).FramesDelivered();
-  return frames;
-}
-
-void SimulatedRoomRig::Settle() {
-  const bool caughtUp = WaitUntil([&] {
-    for (int i = 0; i < sim::VirtualRoom::kMaxSticks; ++i) {
-      // A lost stick's loop has ended; what it left unread is gone with it.
-      AntReceiver* r = ReceiverOf(i);
-      if (r != nullptr && !r->IsLost() &&
-          r->MessagesHandled() != room->Stick(i).FramesDelivered()) {
-        return false;
-      }
-    }
-    return true;
-  });
-  if (!caughtUp) throw std::runtime_error("the receive loops did not catch up with the sticks");
-}
-
-bool SimulatedRoomRig::WaitFor(const std::function<bool()>& done) {
-  for (;;) {
-    Settle();
-    const std::uint64_t before = Delivered();
-    board->DrainEvents();
-    if (done()) return true;
-    // What the drain started (a channel assigned again) runs on the sticks'
-    // threads; when it sent nothing, nothing more will come.
-    Settle();
-    if (Delivered() == before) return done();
-  }
-}
-
-void SimulatedRoomRig::Unplug(int stick) {
-  AntReceiver* receiver = ReceiverOf(stick);
-  room->Stick(stick).Unplug();
-  if (receiver == nullptr) return;
-  if (!WaitUntil([&] { return receiver->IsLost(); })) {
-    throw std::runtime_error("the loss of a stick went unnoticed");
-  }
-  if (!WaitFor([&] { return ReceiverOf(stick) == nullptr; })) {
-    throw std::runtime_error("a lost stick stayed in the plan");
-  }
-}
-
-void SimulatedRoomRig::Replug(int stick) {
-  room->Stick(stick).Replug();
-  board->Sticks().ScanForSticks();
-  const bool up = WaitFor([&] {
-    AntReceiver* r = ReceiverOf(stick);
-    return r != nullptr && r->ChannelCount() == sim::SimulatedStick::kChannels;
-  });
-  if (!up) throw std::runtime_error("a stick plugged in was not brought up");
-  // The drain after the bring-up gives it the sensors that wait.
-  WaitFor([] { return false; });
-}
-
-void SimulatedRoomRig::Ride(std::uint64_t ms, std::uint64_t stepMs) {
-  for (std::uint64_t t = 0; t < ms; t += stepMs) {
-    clock->AdvanceMs(stepMs);
-    ManualTick::Advance(stepMs);
-    WaitFor([] { return false; });
-  }
-}
+AntReceiver* SimulatedRoomRig::ReceiverOf(int stick) { return pipeline.ReceiverOf(*board, stick); }
 
 }  // namespace vel::test

@@ -16,6 +16,7 @@
 #include "support/queue_capture.h"
 #include "support/recording_message_box.h"
 #include "support/recording_panel_view.h"
+#include "support/room_pipeline.h"
 #include "support/scripted_packet_sender.h"
 
 namespace vel::test {
@@ -88,15 +89,17 @@ class SimulatedRoomRig : public BoardRig {
 
   // Opens the simulated sticks 0 to count - 1 that are plugged in and waits
   // until each reported its channels.
-  void OpenSticks(int count);
+  void OpenSticks(int count) { pipeline.OpenSticks(*board, count); }
   // Until every frame the sticks sent has been handled by their receive loops.
-  void Settle();
+  void Settle() { pipeline.Settle(*board); }
   // Settles and drains (as the 100 ms timer would) until `done` holds or
   // the pipeline is idle without it; false then.
-  bool WaitFor(const std::function<bool()>& done);
+  bool WaitFor(const std::function<bool()>& done) { return pipeline.WaitFor(*board, done); }
   // Moves the room and the program's clock on together, in steps, letting
   // the pipeline catch up and draining after each.
-  void Ride(std::uint64_t ms, std::uint64_t stepMs = 250);
+  void Ride(std::uint64_t ms, std::uint64_t stepMs = 250) {
+    pipeline.Ride(*board, ms, stepMs, ManualTick::Advance);
+  }
 
   // Pulls a stick out and waits until the board has noticed and let it go.
   void Unplug(int stick);
@@ -107,11 +110,9 @@ class SimulatedRoomRig : public BoardRig {
   AntReceiver* ReceiverOf(int stick);
 
   ManualTick tick{1000};
-  std::shared_ptr<sim::ManualSimClock> clock = std::make_shared<sim::ManualSimClock>();
-  std::shared_ptr<sim::VirtualRoom> room = std::make_shared<sim::VirtualRoom>(clock);
-
- private:
-  std::uint64_t Delivered();
+  RoomPipeline pipeline;
+  std::shared_ptr<sim::ManualSimClock> clock = pipeline.clock;
+  std::shared_ptr<sim::VirtualRoom> room = pipeline.room;
 };
 
 }  // namespace vel::test

@@ -3,6 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
 #include <QListWidget>
 #include <QTest>
 #include <QWidget>
@@ -53,6 +60,47 @@ inline QStringList Entries(const QWidget& window, int id, int colourRole) {
     out << item->text() + (item->data(colourRole).toInt() != 0 ? QStringLiteral("*") : QString());
   }
   return out;
+}
+
+// The controls of a shown window that are narrower or lower than they need
+// to be to show their text: labels, buttons, edits and drop-down lists
+// (with their longest entry), and table columns beyond their table.
+inline QStringList Squeezed(const QWidget& window) {
+  QStringList out;
+  for (QWidget* child : window.findChildren<QWidget*>()) {
+    if (!child->isVisibleTo(&window)) continue;
+    QSize need;
+    if (qobject_cast<QComboBox*>(child) != nullptr) {
+      need = child->sizeHint();
+    } else if (qobject_cast<QLabel*>(child) || qobject_cast<QAbstractButton*>(child) ||
+               qobject_cast<QLineEdit*>(child) || qobject_cast<QGroupBox*>(child)) {
+      need = child->minimumSizeHint();
+    } else if (auto* table = qobject_cast<QTableWidget*>(child)) {
+      if (table->horizontalHeader()->length() > table->viewport()->width()) {
+        out << child->objectName() + QStringLiteral(" columns");
+      }
+      continue;
+    } else {
+      continue;
+    }
+    if (child->width() < need.width() || child->height() < need.height()) {
+      out << QStringLiteral("%1 %2 %3x%4 < %5x%6")
+                 .arg(QString::fromUtf8(child->metaObject()->className()), child->objectName())
+                 .arg(child->width())
+                 .arg(child->height())
+                 .arg(need.width())
+                 .arg(need.height());
+    }
+  }
+  return out;
+}
+
+inline void Shoot(QWidget& window, const QString& file) {
+  window.show();
+  EXPECT_EQ(Squeezed(window), QStringList()) << file.toStdString();
+  const QString folder = QStringLiteral(VEL_WINDOW_SHOTS_DIR);
+  ASSERT_TRUE(QDir().mkpath(folder));
+  EXPECT_TRUE(window.grab().save(folder + QLatin1Char('/') + file)) << file.toStdString();
 }
 
 }  // namespace vel::test

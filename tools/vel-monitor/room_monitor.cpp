@@ -68,14 +68,8 @@ bool RoomMonitor::Start(const ReceiverSettings& sticks, std::string& error) {
       if (!board_->BoxChecked(panel, box)) board_->ClickSensorBox(panel, box);
     }
   }
-  for (const auto& rider : options_.riders) Seat(rider.panel, rider.memberId);
-  if (options_.allRiders) {
-    int panel = 0;
-    for (const MemberRecord* member : roster_.Members()) {
-      if (panel == kRiderPanels) break;
-      Seat(panel++, member->id);
-    }
-  }
+  for (const auto& rider : options_.riders) board_->SeatMember(rider.panel, rider.memberId);
+  if (options_.allRiders) board_->SeatTeam();
   DrainLog();
   return true;
 }
@@ -96,22 +90,6 @@ void RoomMonitor::WaitForBringUp() {
     }
     if (ready) return;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-}
-
-void RoomMonitor::Seat(int panel, std::uint64_t memberId) {
-  const auto& entries = lists_.Entries(panel);
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (entries[i].memberId != memberId) continue;
-    board_->SelectMember(panel, static_cast<int>(i));
-    // Every box the member's sensors allow, as the user would tick them.
-    for (auto box :
-         {SensorBox::kSpeed, SensorBox::kCadence, SensorBox::kHeartRate, SensorBox::kPower}) {
-      if (board_->BoxEnabled(panel, box) && !board_->BoxChecked(panel, box)) {
-        board_->ClickSensorBox(panel, box);
-      }
-    }
-    return;
   }
 }
 
