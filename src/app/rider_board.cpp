@@ -38,6 +38,7 @@ void RiderBoard::OpenSticks(const ReceiverSettings& settings) {
 }
 
 void RiderBoard::DrainEvents() {
+  scores_.BeginDrain();
   std::string text;
   while (events_.TryPop(text)) {
     const auto e = ReadSensorEvent(text);
