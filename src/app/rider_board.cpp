@@ -38,6 +38,7 @@ void RiderBoard::OpenSticks(const ReceiverSettings& settings) {
 }
 
 void RiderBoard::DrainEvents() {
+  scores_.BeginDrain();
   // Sticks lost before this drain: every event their loops pushed is queued
   // by now, so they are all read before the sensors move on.
   const std::vector<std::size_t> lost = sticks_.LostSticks();
