@@ -39,6 +39,10 @@ void RiderBoard::OpenSticks(const ReceiverSettings& settings) {
 
 void RiderBoard::DrainEvents() {
   scores_.BeginDrain();
+  // Sticks lost before this drain: every event their loops pushed is queued
+  // by now, so they are all read before the sensors move on.
+  const std::vector<std::size_t> lost = sticks_.LostSticks();
+  bool channelsFreed = !lost.empty();
   std::string text;
   while (events_.TryPop(text)) {
     const auto e = ReadSensorEvent(text);
@@ -51,10 +55,26 @@ void RiderBoard::DrainEvents() {
       case EventHeader::kCadence:
       case EventHeader::kPower: readings_.OnReading(*e); break;
       case EventHeader::kDistance: readings_.OnDistance(*e); break;
-      case EventHeader::kChannelReleased: boxes_.OnChannelReleased(e->uiid, e->deviceType); break;
+      case EventHeader::kChannelReleased:
+        sticks_.ReleaseSeen(e->receiver, e->channel);
+        boxes_.OnChannelReleased(e->uiid, e->deviceType, e->receiver, e->channel);
+        channelsFreed = true;
+        break;
       default: break;  // other headers are dropped
     }
   }
+  KeepSticksUp(lost, channelsFreed);
+}
+
+void RiderBoard::KeepSticksUp(const std::vector<std::size_t>& lost, bool channelsFreed) {
+  for (std::size_t r : lost) {
+    boxes_.OnStickLost(static_cast<int>(r));
+    sticks_.Retire(r);
+  }
+  sticks_.AdoptFound();
+  const bool ready = !sticks_.NewlyReady().empty();
+  if ((ready || channelsFreed) && boxes_.AnyWaiting()) boxes_.PlaceWaiting();
+  sticks_.CheckChannels(TickCount64());
 }
 
 void RiderBoard::UpdateClocks() { clocks_.Update(TickCount32()); }

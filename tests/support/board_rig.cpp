@@ -79,4 +79,10 @@ SimulatedRoomRig::SimulatedRoomRig() : BoardRig(1) {}
 // The sticks go before the room they are plugged into.
 SimulatedRoomRig::~SimulatedRoomRig() { board.reset(); }
 
+void SimulatedRoomRig::Unplug(int stick) { pipeline.Unplug(*board, stick); }
+
+void SimulatedRoomRig::Replug(int stick) { pipeline.Replug(*board, stick); }
+
+AntReceiver* SimulatedRoomRig::ReceiverOf(int stick) { return pipeline.ReceiverOf(*board, stick); }
+
 }  // namespace vel::test

@@ -81,12 +81,14 @@ class BoardRig {
 // the test moves by hand. The pipeline runs on its own threads; the rig
 // waits for it to catch up with what the sticks sent (every frame handled)
 // before it looks, so nothing depends on how fast those threads run.
+// Sticks are listed again only when the rig says so (no rescan thread).
 class SimulatedRoomRig : public BoardRig {
  public:
   SimulatedRoomRig();
   ~SimulatedRoomRig() override;
 
-  // Opens `count` simulated sticks and waits until each reported its channels.
+  // Opens the simulated sticks 0 to count - 1 that are plugged in and waits
+  // until each reported its channels.
   void OpenSticks(int count) { pipeline.OpenSticks(*board, count); }
   // Until every frame the sticks sent has been handled by their receive loops.
   void Settle() { pipeline.Settle(*board); }
@@ -98,6 +100,14 @@ class SimulatedRoomRig : public BoardRig {
   void Ride(std::uint64_t ms, std::uint64_t stepMs = 250) {
     pipeline.Ride(*board, ms, stepMs, ManualTick::Advance);
   }
+
+  // Pulls a stick out and waits until the board has noticed and let it go.
+  void Unplug(int stick);
+  // Plugs a stick in (again), lists the sticks and waits until the board has
+  // taken it into the plan, brought up.
+  void Replug(int stick);
+  // The receiver that has simulated stick `stick` open; nullptr when none.
+  AntReceiver* ReceiverOf(int stick);
 
   ManualTick tick{1000};
   RoomPipeline pipeline;

@@ -20,9 +20,11 @@ class RoomPipeline {
   RoomPipeline();
 
   // Settings that open `count` simulated sticks of this room, and nothing
-  // else, at once.
+  // else, at once. Sticks are listed again only when the pipeline says so
+  // (no rescan thread).
   ReceiverSettings Sticks(int count) const;
-  // Opens them on the board and waits until each reported its channels.
+  // Opens those of them that are plugged in on the board and waits until
+  // each reported its channels.
   void OpenSticks(RiderBoard& board, int count);
   // Until every frame the sticks sent has been handled by their loops.
   void Settle(RiderBoard& board);
@@ -34,11 +36,19 @@ class RoomPipeline {
   void Ride(RiderBoard& board, std::uint64_t ms, std::uint64_t stepMs,
             const std::function<void(std::uint64_t)>& advanceTick);
 
+  // Pulls a stick out and waits until the board has noticed and let it go.
+  void Unplug(RiderBoard& board, int stick);
+  // Plugs a stick in (again), lists the sticks and waits until the board
+  // has taken it into the plan, brought up.
+  void Replug(RiderBoard& board, int stick);
+  // The receiver that has simulated stick `stick` open; nullptr when none.
+  AntReceiver* ReceiverOf(RiderBoard& board, int stick) const;
+
   std::shared_ptr<sim::ManualSimClock> clock = std::make_shared<sim::ManualSimClock>();
   std::shared_ptr<sim::VirtualRoom> room = std::make_shared<sim::VirtualRoom>(clock);
 
  private:
-  std::uint64_t Delivered(RiderBoard& board) const;
+  std::uint64_t Delivered() const;
 };
 
 }  // namespace vel::test

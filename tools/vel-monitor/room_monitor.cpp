@@ -53,6 +53,7 @@ bool RoomMonitor::Start(const ReceiverSettings& sticks, std::string& error) {
     }
   }
   board_->OpenSticks(sticks);
+  WaitForBringUp();
   DrainLog();
 
   std::map<int, std::vector<DeviceRecord>> bare;
@@ -71,6 +72,25 @@ bool RoomMonitor::Start(const ReceiverSettings& sticks, std::string& error) {
   if (options_.allRiders) board_->SeatTeam();
   DrainLog();
   return true;
+}
+
+void RoomMonitor::WaitForBringUp() {
+  // The sticks finish their bring-up on their own threads, from the
+  // sticks' answers; a box ticked before a stick reported its channels
+  // would find none free. A stick that never answers is waited for a while.
+  constexpr auto kLongest = std::chrono::seconds(5);
+  const auto end = std::chrono::steady_clock::now() + kLongest;
+  const ReceiverList& sticks = board_->Sticks();
+  while (std::chrono::steady_clock::now() < end) {
+    bool ready = true;
+    for (std::size_t r = 0; r < sticks.Count(); ++r) {
+      const AntReceiver* receiver = sticks.Find(r);
+      if (receiver != nullptr && !receiver->IsLost() && receiver->ChannelCount() == 0)
+        ready = false;
+    }
+    if (ready) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
 }
 
 void RoomMonitor::Run(const std::atomic<bool>& stop) {

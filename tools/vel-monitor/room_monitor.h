@@ -34,6 +34,7 @@ class RoomMonitor {
   RiderBoard& Board() { return *board_; }
 
  private:
+  void WaitForBringUp();
   void DrainLog();
 
   MonitorOptions options_;
