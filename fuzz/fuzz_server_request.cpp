@@ -30,7 +30,8 @@ std::filesystem::path PatchRoot() {
 // The server's own services over a database in memory, with the demo
 // team's members, devices and bicycles for requests to name.
 CompanionServices& Server() {
-  static CompanionServices services(":memory:", PatchRoot());
+  static CompanionServices services(":memory:", PatchRoot(),
+                                    SignInPages::Site{"http://127.0.0.1:3001", false});
   static const bool seeded = (SeedDemo(services.store), true);
   (void)seeded;
   return services;

@@ -10,3 +10,7 @@ for b in build/bench/bench/bench_*; do
   echo "== $(basename "$b")"
   "$b" "$@"
 done
+echo "== bench_score_reports with the server 100 ms away"
+build/bench/bench/bench_score_reports 60 100
+echo "== program_cost (the whole program, one minute)"
+bench/program_cost.sh build/bench

@@ -2,10 +2,13 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "ant/serial_generic.h"
+#include "ant/usb_device.h"
 #include "common/queues.h"
 #include "common/string_printf.h"
+#include "common/tick_clock.h"
 #include "crash/thread_signal_stack.h"
 #include "sensors/channel_decoder.h"
 #include "sensors/sensor_event.h"
@@ -15,18 +18,9 @@ namespace {
 
 constexpr std::uint32_t kBaudRate = 57600;
 constexpr std::uint32_t kAwaitMs = 1000;
-
-// The program's own network key. Real ANT+ sensors answer only on the
-// ANT+ network, whose key ANT+ adopters obtain from the ANT+ alliance; the
-// studio sets it with VEL_ANT_NETWORK_KEY.
-constexpr std::array<std::uint8_t, 8> kOwnNetworkKey = {'V', 'E', 'L', '-', 'R', 'O', 'O', 'M'};
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
+// The stick answers a key it cannot take while channels are open with this
+// code; the key it had stays set.
+constexpr std::uint8_t kCloseAllChannels = 25;
 
 const char* StatusName(std::uint8_t state) {
   switch (state & 3) {
@@ -37,23 +31,20 @@ const char* StatusName(std::uint8_t state) {
   }
 }
 
-}  // namespace
-
-std::array<std::uint8_t, 8> NetworkKeyFrom(const char* hexText) {
-  if (hexText == nullptr || std::string(hexText).size() != 16) return kOwnNetworkKey;
-  std::array<std::uint8_t, 8> key{};
-  for (std::size_t i = 0; i < key.size(); ++i) {
-    const int hi = HexValue(hexText[2 * i]);
-    const int lo = HexValue(hexText[2 * i + 1]);
-    if (hi < 0 || lo < 0) return kOwnNetworkKey;
-    key[i] = static_cast<std::uint8_t>(hi * 16 + lo);
-  }
-  return key;
+// A framer error that means the stick is gone: it vanished, reading from it
+// failed, or it took no command.
+bool IsLoss(const AntMessage& error) {
+  if (error.id != DSIFramerANT::kStatusSerialError) return false;
+  const std::uint8_t code = error.data[0];
+  return code == serial_error::kDeviceGone || code == serial_error::kReadFailed ||
+         code == serial_error::kWriteFailed;
 }
+
+}  // namespace
 
 ReceiverSettings ReceiverSettings::FromEnvironment() {
   ReceiverSettings settings;
-  settings.networkKey = NetworkKeyFrom(std::getenv("VEL_ANT_NETWORK_KEY"));
+  settings.networkKey = ReadNetworkKey(std::getenv("VEL_ANT_NETWORK_KEY"));
   return settings;
 }
 
@@ -80,38 +71,71 @@ std::unique_ptr<AntReceiver> AntReceiver::OpenReceiver(std::uint8_t usbDeviceNum
 std::unique_ptr<AntReceiver> AntReceiver::OpenReceiver(std::uint8_t usbDeviceNumber,
                                                        std::unique_ptr<DSISerial> transport,
                                                        const ReceiverSettings& settings) {
-  if (!transport || !transport->Init(kBaudRate, usbDeviceNumber)) return nullptr;
+  if (!transport) return nullptr;
+  return Start(std::unique_ptr<AntReceiver>(new AntReceiver(usbDeviceNumber, std::move(transport))),
+               usbDeviceNumber, settings);
+}
+
+std::unique_ptr<AntReceiver> AntReceiver::OpenStick(std::uint8_t usbDeviceNumber,
+                                                    std::shared_ptr<const USBDevice> stick,
+                                                    const ReceiverSettings& settings) {
+  if (!stick) return nullptr;
+  // A transport that knows only this stick: it opens it, or nothing, even
+  // when other sticks came or went since it was listed.
+  auto transport = std::make_unique<DSISerialGeneric>(DSISerialGeneric::DeviceEnumerator([stick] {
+    USBDeviceList<USBDevice> list;
+    list.Add(std::shared_ptr<USBDevice>(stick->Clone()));
+    return list;
+  }));
   std::unique_ptr<AntReceiver> receiver(new AntReceiver(usbDeviceNumber, std::move(transport)));
+  receiver->stickKey_ = stick->Key();
+  receiver->stickName_ = stick->Describe();
+  receiver->stickType_ = stick->GetDeviceType();
+  return Start(std::move(receiver), 0, settings);
+}
+
+std::unique_ptr<AntReceiver> AntReceiver::Start(std::unique_ptr<AntReceiver> receiver,
+                                                std::uint8_t transportPort,
+                                                const ReceiverSettings& settings) {
+  if (!receiver->transport_->Init(kBaudRate, transportPort)) return nullptr;
+  receiver->networkKey_ = settings.networkKey.key;
   receiver->transport_->SetCallback(receiver->framer_);
   if (!receiver->transport_->Open()) return nullptr;
+  receiver->hasLoop_ = true;
   receiver->receiveThread_ = std::thread(&AntReceiver::ReceiveLoop, receiver.get());
 
-  PushLog(StringPrintf("USB device( %d ) initialisation was successful!", usbDeviceNumber));
+  PushLog(
+      StringPrintf("USB device( %d ) initialisation was successful!", receiver->usbDeviceNumber_));
   PushLog("Resetting module...");
   receiver->framer_->ResetSystem();
   std::this_thread::sleep_for(settings.resetWait);
-
-  PushLog("Setting network key...");
   // The answer drives the rest of the bring-up in the receive loop.
-  receiver->SendChannelCommand(ant_command::SetNetworkKey(kRoomNetwork, settings.networkKey),
-                               kCommandResponseWaitMs);
+  receiver->SetNetworkKey();
   return receiver;
 }
 
 void AntReceiver::ReceiveLoop() {
   InstallThreadSignalStack();
   AntMessage message;
+  bool gone = false;
   while (!stop_.load()) {
     const std::uint16_t waiting = framer_->AwaitMessage(kAwaitMs);
     if (waiting == DSIFramerANT::kResultTimeout) continue;
     const std::uint16_t length = framer_->TakeMessage(message, 0);
     if (stop_.load()) break;
     // A framer error is cleared by the take that reported it; the stick's
-    // next message is handled as usual rather than thrown away.
+    // next message is handled as usual rather than thrown away. Only the
+    // stick's loss ends the loop: nothing more will come.
+    if (length == DSIFramerANT::kResultError && IsLoss(message)) {
+      gone = true;
+      break;
+    }
     if (length == DSIFramerANT::kResultError || length == DSIFramerANT::kResultTimeout) continue;
     if (length != 0) HandleMessage(message, length);
     messagesHandled_.fetch_add(1, std::memory_order_release);
   }
+  // Last: whoever sees the loss sees every event this loop pushed before it.
+  if (gone) lost_.store(true, std::memory_order_release);
 }
 
 void AntReceiver::HandleMessage(const AntMessage& message, std::uint16_t length) {
@@ -124,7 +148,7 @@ void AntReceiver::HandleMessage(const AntMessage& message, std::uint16_t length)
         version += static_cast<char>(data[i]);
       }
       PushLog("VERSION: " + version);
-      Request(ant_id::kCapabilities);
+      Request(0, ant_id::kCapabilities);
       return;
     }
     case ant_id::kCapabilities: OnCapabilities(message, length); return;
@@ -132,15 +156,11 @@ void AntReceiver::HandleMessage(const AntMessage& message, std::uint16_t length)
       if (length < 2) return;
       PushLog("Got Status");
       PushLog(StringPrintf("STATUS: %s", StatusName(data[1])));
+      OnChannelStatus(data[0], data[1]);
       return;
     case ant_id::kChannelResponse:
       if (length >= 3 && data[1] == ant_id::kNetworkKey) {
-        if (data[2] == ant_code::RESPONSE_NO_ERROR) {
-          PushLog("Network key set.");
-          Request(ant_id::kVersion);
-        } else {
-          PushLog(StringPrintf("Error configuring network key: Code 0%d", data[2]));
-        }
+        OnNetworkKeyResponse(data[2]);
         return;
       }
       if (length >= 3 && data[1] == ant_id::kUnassignChannel) {
@@ -157,9 +177,14 @@ void AntReceiver::HandleMessage(const AntMessage& message, std::uint16_t length)
   }
   // Everything else belongs to the channel in data byte 0, if it has a
   // decoder; a channel beyond the table is dropped.
-  const std::size_t channel = data[0];
-  if (channel >= ChannelCount()) return;
-  if (CDisplay* decoder = table_[channel].load(std::memory_order_acquire)) {
+  Entry* entry = EntryOf(data[0]);
+  if (entry == nullptr) return;
+  if (CDisplay* decoder = entry->decoder.load(std::memory_order_acquire)) {
+    // The answer to enabling extended messages is the stick's, sent as
+    // channel 0's: it says nothing about channel 0 being alive.
+    const bool stickWide = message.id == ant_id::kChannelResponse && length >= 2 &&
+                           data[1] == ant_id::kEnableExtendedMessages;
+    if (!stickWide) entry->lastHeardMs.store(TickCount64(), std::memory_order_relaxed);
     decoder->ProcessMessage(message, length);
   }
 }
@@ -173,45 +198,159 @@ void AntReceiver::OnStartup(std::uint8_t reason) {
   if (reason & 0x02) line += "RESET_WDT";
   if (reason & 0x01) line += "RESET_RST";
   PushLog(line);
+  // The start-up message of our own reset comes before the key is set; one
+  // after it means the stick reset by itself and forgot its channels.
+  if (keySet_.load()) {
+    PushLog(StringPrintf("USB device( %d ) reset itself; setting it up again", usbDeviceNumber_));
+    BringUpAgain();
+  }
+}
+
+void AntReceiver::OnNetworkKeyResponse(std::uint8_t code) {
+  if (code == ant_code::RESPONSE_NO_ERROR) {
+    PushLog("Network key set.");
+  } else {
+    PushLog(StringPrintf("Error configuring network key: Code 0%d", code));
+    // Refused while channels are open: the stick did not reset after all,
+    // and the key it had is still set.
+    if (code != kCloseAllChannels || !assignAgain_) return;
+  }
+  keySet_.store(true);
+  Request(0, ant_id::kVersion);
 }
 
 void AntReceiver::OnCapabilities(const AntMessage& message, std::uint16_t length) {
   if (length < 2) return;
   PushLog(StringPrintf("Max ANT Channels: %d", message.data[0]));
   PushLog(StringPrintf("Max ANT Networks: %d", message.data[1]));
-  std::lock_guard lock(tableMutex_);
-  if (channelCount_.load() != 0) return;  // sized once
-  const std::size_t channels = message.data[0];
-  table_ = std::make_unique<std::atomic<CDisplay*>[]>(channels);
-  for (std::size_t i = 0; i < channels; ++i) table_[i].store(nullptr);
-  channelCount_.store(channels, std::memory_order_release);
+  {
+    std::lock_guard lock(tableMutex_);
+    if (channelCount_.load() == 0) {  // sized once
+      const std::size_t channels = message.data[0];
+      table_ = std::make_unique<Entry[]>(channels);
+      channelCount_.store(channels, std::memory_order_release);
+    }
+  }
+  if (!keySet_.load()) return;
+  broughtUp_.store(true);
+  if (assignAgain_) {
+    assignAgain_ = false;
+    AssignChannelsAgain();
+  }
+}
+
+void AntReceiver::OnChannelStatus(std::uint8_t channel, std::uint8_t status) {
+  Entry* entry = EntryOf(channel);
+  // Only an answer to a question about a silent channel is acted on.
+  if (entry == nullptr || entry->decoder.load() == nullptr || !entry->asked.exchange(false)) return;
+  const bool closing = entry->closing.load();
+  switch (status & 3) {
+    case 0:
+      // Unassigned: a closing channel whose unassignment went unanswered is
+      // gone; any other means the stick reset without a word.
+      if (closing) {
+        ReleaseChannel(channel);
+      } else if (!assignAgain_) {
+        PushLog(StringPrintf("USB device( %d ) forgot its channels; setting it up again",
+                             usbDeviceNumber_));
+        BringUpAgain();
+      }
+      return;
+    case 1: {
+      // Assigned but not open: a step of the set-up or of the closing went
+      // unanswered. Unassigning releases the channel, and a sensor still
+      // wanted is registered again.
+      PushLog("Unassigning channel...");
+      const AntCommand unassign = ant_command::UnassignChannel(channel);
+      SendChannelCommand(unassign, kCommandResponseWaitMs);
+      return;
+    }
+    default:
+      if (closing) {
+        const AntCommand close = ant_command::CloseChannel(channel);
+        SendChannelCommand(close, 0);
+      }
+      return;
+  }
+}
+
+void AntReceiver::SetNetworkKey() {
+  keySentMs_.store(TickCount64());
+  PushLog("Setting network key...");
+  SendChannelCommand(ant_command::SetNetworkKey(kRoomNetwork, networkKey_), kCommandResponseWaitMs);
+}
+
+void AntReceiver::BringUpAgain() {
+  keySet_.store(false);
+  broughtUp_.store(false);
+  assignAgain_ = true;
+  SetNetworkKey();
+}
+
+void AntReceiver::AssignChannelsAgain() {
+  std::vector<std::uint8_t> closing;
+  std::vector<std::uint8_t> wanted;
+  {
+    std::lock_guard lock(tableMutex_);
+    for (std::size_t c = 0; c < ChannelCount(); ++c) {
+      if (table_[c].decoder.load() == nullptr) continue;
+      (table_[c].closing.load() ? closing : wanted).push_back(static_cast<std::uint8_t>(c));
+    }
+  }
+  // A channel the user closed is not set up again: it is simply released.
+  for (std::uint8_t c : closing) ReleaseChannel(c);
+  for (std::uint8_t c : wanted) {
+    PushLog("Assigning Channel...");
+    table_[c].lastHeardMs.store(TickCount64());
+    // The decoder takes the chain on from the stick's answer, as at first.
+    SendChannelCommand(ant_command::AssignChannel(c, kReceiveChannelType, kRoomNetwork),
+                       kCommandResponseWaitMs);
+  }
 }
 
 void AntReceiver::ReleaseChannel(std::uint8_t channel) {
-  if (channel >= ChannelCount()) return;
+  Entry* entry = EntryOf(channel);
+  if (entry == nullptr) return;
   int uiid = 0;
   int deviceNumber = 0;
   int deviceType = 0;
   {
     std::lock_guard lock(tableMutex_);
-    CDisplay* decoder = table_[channel].load();
+    CDisplay* decoder = entry->decoder.load();
     if (decoder == nullptr) return;
     uiid = decoder->Uiid();
     deviceNumber = decoder->DeviceNumber();
     deviceType = decoder->DeviceType();
-    table_[channel].store(nullptr);
+    entry->released.store(true);
+    entry->decoder.store(nullptr);
     delete decoder;  // its farewell events go first
   }
-  PushEvent(BuildReleasedEvent(uiid, deviceNumber, deviceType));
+  PushEvent(BuildReleasedEvent(uiid, deviceNumber, deviceType, Index(), channel));
 }
 
-void AntReceiver::Request(std::uint8_t what) {
-  const AntCommand request = ant_command::RequestMessage(0, what);
+void AntReceiver::ReleaseSeen(std::size_t channel) {
+  if (Entry* entry = EntryOf(channel)) entry->released.store(false);
+}
+
+void AntReceiver::Request(std::uint8_t channel, std::uint8_t what) {
+  const AntCommand request = ant_command::RequestMessage(channel, what);
   framer_->WriteMessage(request.message, request.length);
 }
 
 void AntReceiver::SendChannelCommand(const AntCommand& command, std::uint32_t responseWaitMs) {
-  if (framer_ != nullptr) framer_->SendCommand(command.message, command.length, responseWaitMs);
+  WriteChannelCommand(command, responseWaitMs);
+}
+
+bool AntReceiver::WriteChannelCommand(const AntCommand& command, std::uint32_t responseWaitMs) {
+  if (framer_ == nullptr) return false;
+  bool written = false;
+  framer_->SendCommand(command.message, command.length, responseWaitMs, &written);
+  return written;
+}
+
+AntReceiver::Entry* AntReceiver::EntryOf(std::size_t channel) const {
+  // The table is sized once, before the count is published.
+  return channel < ChannelCount() ? &table_[channel] : nullptr;
 }
 
 int AntReceiver::PlaceDecoder(
@@ -219,17 +358,26 @@ int AntReceiver::PlaceDecoder(
   std::lock_guard lock(tableMutex_);
   const std::size_t count = ChannelCount();
   for (std::size_t c = 0; c < count; ++c) {
-    if (table_[c].load() != nullptr) continue;
+    Entry& entry = table_[c];
+    if (entry.decoder.load() != nullptr || entry.released.load()) continue;
     std::unique_ptr<CDisplay> decoder = make(static_cast<std::uint8_t>(c));
     if (!decoder) return -1;
-    table_[c].store(decoder.release(), std::memory_order_release);
+    entry.closing.store(false);
+    entry.asked.store(false);
+    entry.lastHeardMs.store(TickCount64());
+    entry.decoder.store(decoder.release(), std::memory_order_release);
     return static_cast<int>(c);
   }
   return -1;
 }
 
 bool AntReceiver::ChannelInUse(std::size_t channel) const {
-  return channel < ChannelCount() && table_[channel].load() != nullptr;
+  const Entry* entry = EntryOf(channel);
+  return entry != nullptr && entry->decoder.load() != nullptr;
+}
+
+void AntReceiver::MarkClosing(std::size_t channel) {
+  if (Entry* entry = EntryOf(channel)) entry->closing.store(true);
 }
 
 void AntReceiver::ForEachDecoder(
@@ -237,7 +385,28 @@ void AntReceiver::ForEachDecoder(
   std::lock_guard lock(tableMutex_);
   const std::size_t count = ChannelCount();
   for (std::size_t c = 0; c < count; ++c) {
-    if (CDisplay* decoder = table_[c].load()) visit(c, *decoder);
+    if (CDisplay* decoder = table_[c].decoder.load()) visit(c, *decoder);
+  }
+}
+
+void AntReceiver::CheckChannels(std::uint64_t nowMs) {
+  if (!hasLoop_ || IsLost()) return;
+  if (!broughtUp_.load()) {
+    if (nowMs >= keySentMs_.load() + kBringUpAnswerMs) {
+      PushLog(StringPrintf("USB device( %d ) left its set-up unanswered; setting it up again",
+                           usbDeviceNumber_));
+      SetNetworkKey();
+    }
+    return;
+  }
+  const std::size_t count = ChannelCount();
+  for (std::size_t c = 0; c < count; ++c) {
+    Entry& entry = table_[c];
+    if (entry.decoder.load() == nullptr) continue;
+    if (nowMs < entry.lastHeardMs.load() + kQuietChannelMs) continue;
+    entry.asked.store(true);
+    entry.lastHeardMs.store(nowMs);
+    Request(static_cast<std::uint8_t>(c), ant_id::kChannelStatus);
   }
 }
 
@@ -253,7 +422,18 @@ void AntReceiver::CloseTransport() {
 void AntReceiver::DestroyDecoders() {
   std::lock_guard lock(tableMutex_);
   const std::size_t count = ChannelCount();
-  for (std::size_t c = 0; c < count; ++c) delete table_[c].exchange(nullptr);
+  for (std::size_t c = 0; c < count; ++c) delete table_[c].decoder.exchange(nullptr);
+}
+
+void AntReceiver::DropDecoders() {
+  std::lock_guard lock(tableMutex_);
+  const std::size_t count = ChannelCount();
+  for (std::size_t c = 0; c < count; ++c) {
+    if (CDisplay* decoder = table_[c].decoder.exchange(nullptr)) {
+      decoder->ForgetPanel();
+      delete decoder;
+    }
+  }
 }
 
 }  // namespace vel

@@ -137,7 +137,8 @@ USBDeviceList<USBDeviceSI> ListTtySticks(const DiscoverySettings& settings) {
   return list;
 }
 
-USBDeviceList<USBDeviceLibusb> ListLibusbSticks(const DiscoverySettings& settings) {
+USBDeviceList<USBDeviceLibusb> ListLibusbSticks(
+    const DiscoverySettings& settings, const std::function<bool(const std::string& key)>& held) {
   USBDeviceList<USBDeviceLibusb> list;
   std::shared_ptr<LibusbLibrary> lib;
   try {
@@ -159,6 +160,7 @@ USBDeviceList<USBDeviceLibusb> ListLibusbSticks(const DiscoverySettings& setting
     id.pid = descriptor.idProduct;
     id.busNumber = lib->get_bus_number(devices[i]);
     id.deviceAddress = lib->get_device_address(devices[i]);
+    if (held && held(USBDeviceLibusb(settings.libusbLibrary, id).Key())) continue;
     // The strings need the device opened; without permission they stay empty.
     libusb_device_handle* handle = nullptr;
     if (lib->open(devices[i], &handle) == 0) {
@@ -208,11 +210,12 @@ USBDeviceList<USBDeviceSim> ListSimulatedSticks(const DiscoverySettings& setting
   return list;
 }
 
-USBDeviceList<USBDevice> DiscoverAntSticks(const DiscoverySettings& settings) {
+USBDeviceList<USBDevice> DiscoverAntSticks(const DiscoverySettings& settings,
+                                           const RescanFilter& filter) {
   USBDeviceList<USBDevice> all;
   const USBDeviceList<USBDeviceSI> ttys = ListTtySticks(settings);
   all.Append(ttys);
-  all.Append(DropTtyBoundSticks(ListLibusbSticks(settings), ttys));
+  if (filter.libusb) all.Append(DropTtyBoundSticks(ListLibusbSticks(settings, filter.held), ttys));
   all.Append(ListSimulatedSticks(settings));
   return all;
 }

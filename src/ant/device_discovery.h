@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,15 +39,26 @@ inline constexpr std::uint16_t kNordicVendorId = 0x1915;  // sticks on Nordic ch
 // A VEL_ANT_SIM value as a stick count: one digit 0 to 9; anything else is 0.
 int ParseSimulatedStickCount(const char* text);
 
+// What a rescan for newly plugged sticks leaves out: the sticks the room
+// already holds (a libusb stick is then not opened to read its strings),
+// and libusb altogether between hot-plug arrivals.
+struct RescanFilter {
+  std::function<bool(const std::string& key)> held;
+  bool libusb = true;
+};
+
 // Every ANT stick, in port order: tty sticks (sysfs ttyUSBn of vendor
 // 0x0FCF, then VEL_ANT_TTY paths), libusb sticks not already listed as a
 // tty, then simulated sticks.
-USBDeviceList<USBDevice> DiscoverAntSticks(const DiscoverySettings& settings);
+USBDeviceList<USBDevice> DiscoverAntSticks(const DiscoverySettings& settings,
+                                           const RescanFilter& filter = {});
 
 USBDeviceList<USBDeviceSI> ListTtySticks(const DiscoverySettings& settings);
-// Sticks of vendor 0x0FCF or 0x1915 that libusb sees; none when the library
-// cannot be loaded.
-USBDeviceList<USBDeviceLibusb> ListLibusbSticks(const DiscoverySettings& settings);
+// Sticks of vendor 0x0FCF or 0x1915 that libusb sees, but those `held`
+// names; none when the library cannot be loaded.
+USBDeviceList<USBDeviceLibusb> ListLibusbSticks(
+    const DiscoverySettings& settings,
+    const std::function<bool(const std::string& key)>& held = {});
 // A stick bound to the kernel's tty driver shows up to libusb as well; the
 // tty record (same bus number and address) is the one that stays.
 USBDeviceList<USBDeviceLibusb> DropTtyBoundSticks(const USBDeviceList<USBDeviceLibusb>& usb,

@@ -166,8 +166,13 @@ bool DSIFramerANT::WriteMessage(const AntMessage& message, std::uint16_t length)
 }
 
 bool DSIFramerANT::SendCommand(const AntMessage& message, std::uint16_t length,
-                               std::uint32_t timeoutMs) {
-  if (timeoutMs == 0) return WriteMessage(message, length);
+                               std::uint32_t timeoutMs, bool* written) {
+  if (written != nullptr) *written = false;
+  if (timeoutMs == 0) {
+    const bool ok = WriteMessage(message, length);
+    if (written != nullptr) *written = ok;
+    return ok;
+  }
 
   ResponseWaiter waiter;
   waiter.expectedId = ant_id::kChannelResponse;
@@ -186,6 +191,7 @@ bool DSIFramerANT::SendCommand(const AntMessage& message, std::uint16_t length,
     RemoveWaiter(&waiter);
     return false;
   }
+  if (written != nullptr) *written = true;
   std::unique_lock lock(responseMutex_);
   waiter.signal.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                          [&waiter] { return waiter.completed; });

@@ -68,8 +68,10 @@ class DSIFramerANT : public DSIFramer {
 
   // Writes the command and, with a time-out, waits for the stick's channel
   // response to it. True only for a response with RESPONSE_NO_ERROR. The
-  // response is queued for TakeMessage as well.
-  bool SendCommand(const AntMessage& message, std::uint16_t length, std::uint32_t timeoutMs);
+  // response is queued for TakeMessage as well. `written`, when given, tells
+  // whether the command left at all (a stick that takes no command is gone).
+  bool SendCommand(const AntMessage& message, std::uint16_t length, std::uint32_t timeoutMs,
+                   bool* written = nullptr);
   bool UnassignChannel(std::uint8_t channel);
   bool ResetSystem();
 

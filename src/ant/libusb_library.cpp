@@ -42,6 +42,16 @@ LibusbLibrary::LibusbLibrary(const std::string& name) {
     module_ = nullptr;
     throw LibusbError::kEntryPointMissing;
   }
+  Resolve(module_, "libusb_has_capability", has_capability);
+  Resolve(module_, "libusb_hotplug_register_callback", hotplug_register_callback);
+  Resolve(module_, "libusb_hotplug_deregister_callback", hotplug_deregister_callback);
+  Resolve(module_, "libusb_handle_events_timeout_completed", handle_events_timeout_completed);
+}
+
+bool LibusbLibrary::HasHotplug() const {
+  return has_capability != nullptr && hotplug_register_callback != nullptr &&
+         hotplug_deregister_callback != nullptr && handle_events_timeout_completed != nullptr &&
+         has_capability(LIBUSB_CAP_HAS_HOTPLUG) != 0;
 }
 
 LibusbLibrary::~LibusbLibrary() {

@@ -55,6 +55,14 @@ class LibusbLibrary {
   decltype(&libusb_clear_halt) clear_halt = nullptr;
   decltype(&libusb_bulk_transfer) bulk_transfer = nullptr;
 
+  // Hot-plug notices, which older libraries lack: nullptr then, and the
+  // program lists the sticks again instead.
+  decltype(&libusb_has_capability) has_capability = nullptr;
+  decltype(&libusb_hotplug_register_callback) hotplug_register_callback = nullptr;
+  decltype(&libusb_hotplug_deregister_callback) hotplug_deregister_callback = nullptr;
+  decltype(&libusb_handle_events_timeout_completed) handle_events_timeout_completed = nullptr;
+  bool HasHotplug() const;
+
  private:
   void* module_ = nullptr;
 };

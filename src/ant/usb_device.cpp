@@ -49,6 +49,10 @@ std::string USBDeviceLibusb::Describe() const {
   return StringPrintf("USB bus %d device %d", Identity().busNumber, Identity().deviceAddress);
 }
 
+std::string USBDeviceLibusb::Key() const {
+  return StringPrintf("usb:%d-%d", Identity().busNumber, Identity().deviceAddress);
+}
+
 bool USBDeviceSim::GetProductDescription(char* buffer, std::size_t size) const {
   return CopyText("Simulated ANT stick", buffer, size);
 }

@@ -41,6 +41,11 @@ class USBDevice {
   virtual std::unique_ptr<USBDeviceHandle> OpenHandle(std::uint32_t baudRate) const = 0;
   // How log lines name the stick ("/dev/ttyUSB0", "USB 1-5", "simulated stick 0").
   virtual std::string Describe() const = 0;
+  // What tells this stick from the others while it stays plugged in: the
+  // path of a tty (a path that goes away and comes back is the same stick
+  // back), the place of a libusb stick on its bus, the number of a
+  // simulated stick.
+  virtual std::string Key() const = 0;
 };
 
 // What every real stick record holds: USB identity and its strings.
@@ -80,6 +85,7 @@ class USBDeviceSI : public USBDeviceWithIdentity {
   std::unique_ptr<USBDevice> Clone() const override;
   std::unique_ptr<USBDeviceHandle> OpenHandle(std::uint32_t baudRate) const override;
   std::string Describe() const override { return path_; }
+  std::string Key() const override { return "tty:" + path_; }
   const std::string& Path() const { return path_; }
 
  private:
@@ -97,6 +103,7 @@ class USBDeviceLibusb : public USBDeviceWithIdentity {
   std::unique_ptr<USBDevice> Clone() const override;
   std::unique_ptr<USBDeviceHandle> OpenHandle(std::uint32_t baudRate) const override;
   std::string Describe() const override;
+  std::string Key() const override;
   const std::string& LibraryName() const { return libraryName_; }
 
  private:
@@ -123,6 +130,7 @@ class USBDeviceSim : public USBDevice {
   std::unique_ptr<USBDevice> Clone() const override;
   std::unique_ptr<USBDeviceHandle> OpenHandle(std::uint32_t baudRate) const override;
   std::string Describe() const override;
+  std::string Key() const override { return "sim:" + std::to_string(index_); }
 
   const std::shared_ptr<sim::VirtualRoom>& Room() const { return room_; }
   int Index() const { return index_; }

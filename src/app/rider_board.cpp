@@ -38,6 +38,11 @@ void RiderBoard::OpenSticks(const ReceiverSettings& settings) {
 }
 
 void RiderBoard::DrainEvents() {
+  scores_.BeginDrain();
+  // Sticks lost before this drain: every event their loops pushed is queued
+  // by now, so they are all read before the sensors move on.
+  const std::vector<std::size_t> lost = sticks_.LostSticks();
+  bool channelsFreed = !lost.empty();
   std::string text;
   while (events_.TryPop(text)) {
     const auto e = ReadSensorEvent(text);
@@ -50,10 +55,26 @@ void RiderBoard::DrainEvents() {
       case EventHeader::kCadence:
       case EventHeader::kPower: readings_.OnReading(*e); break;
       case EventHeader::kDistance: readings_.OnDistance(*e); break;
-      case EventHeader::kChannelReleased: boxes_.OnChannelReleased(e->uiid, e->deviceType); break;
+      case EventHeader::kChannelReleased:
+        sticks_.ReleaseSeen(e->receiver, e->channel);
+        boxes_.OnChannelReleased(e->uiid, e->deviceType, e->receiver, e->channel);
+        channelsFreed = true;
+        break;
       default: break;  // other headers are dropped
     }
   }
+  KeepSticksUp(lost, channelsFreed);
+}
+
+void RiderBoard::KeepSticksUp(const std::vector<std::size_t>& lost, bool channelsFreed) {
+  for (std::size_t r : lost) {
+    boxes_.OnStickLost(static_cast<int>(r));
+    sticks_.Retire(r);
+  }
+  sticks_.AdoptFound();
+  const bool ready = !sticks_.NewlyReady().empty();
+  if ((ready || channelsFreed) && boxes_.AnyWaiting()) boxes_.PlaceWaiting();
+  sticks_.CheckChannels(TickCount64());
 }
 
 void RiderBoard::UpdateClocks() { clocks_.Update(TickCount32()); }
@@ -111,6 +132,29 @@ void RiderBoard::UseSensors(int panel, const std::vector<DeviceRecord>& sensors)
 void RiderBoard::ClickStart(int panel) { clocks_.ClickStart(panel, TickCount32()); }
 
 void RiderBoard::ClickSensorBox(int panel, SensorBox box) { boxes_.Click(panel, box); }
+
+bool RiderBoard::SeatMember(int panel, std::uint64_t memberId) {
+  const auto& entries = riderLists_.Entries(panel);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i].memberId != memberId) continue;
+    SelectMember(panel, static_cast<int>(i));
+    for (auto box :
+         {SensorBox::kSpeed, SensorBox::kCadence, SensorBox::kHeartRate, SensorBox::kPower}) {
+      if (BoxEnabled(panel, box) && !BoxChecked(panel, box)) ClickSensorBox(panel, box);
+    }
+    return true;
+  }
+  return false;
+}
+
+int RiderBoard::SeatTeam() {
+  int panel = 0;
+  for (const MemberRecord* member : roster_.Members()) {
+    if (panel == kPanels) break;
+    if (SeatMember(panel, member->id)) ++panel;
+  }
+  return panel;
+}
 
 const std::vector<DeviceRecord>& RiderBoard::SensorsOf(int panel) const {
   const MemberRecord* member = MemberOf(panel);

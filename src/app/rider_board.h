@@ -50,7 +50,10 @@ class RiderBoard {
   void OpenSticks(const ReceiverSettings& settings);
   ReceiverList& Sticks() { return sticks_; }
 
-  // Timer steps: every 100 ms, 500 ms and 10 s.
+  // Timer steps: every 100 ms, 500 ms and 10 s. The drain also looks after
+  // sticks that come and go: a lost stick's sensors move to the others, a
+  // stick found is taken into the plan, and sensors waiting for a channel
+  // take one when a stick has it free.
   void DrainEvents();
   void UpdateClocks();
   void ClearStaleValues();
@@ -59,6 +62,13 @@ class RiderBoard {
   void SelectMember(int panel, std::optional<int> entry);
   void ClickSensorBox(int panel, SensorBox box);
   void ClickStart(int panel);
+
+  // Seats a member on a panel and ticks every box its sensors allow, as
+  // the user would by clicking; false when the panel's list lacks it.
+  bool SeatMember(int panel, std::uint64_t memberId);
+  // Seats the team's members on the panels in roster order, one each; the
+  // number of panels seated.
+  int SeatTeam();
 
   // For a panel without a member (tools): the sensors its boxes use, as if
   // they were a member's active sensors; the boxes they need are enabled.
@@ -76,6 +86,7 @@ class RiderBoard {
   const std::string& ClockText(int panel) const { return clocks_.Text(panel); }
 
  private:
+  void KeepSticksUp(const std::vector<std::size_t>& lost, bool channelsFreed);
   const std::vector<DeviceRecord>& SensorsOf(int panel) const;
   const MemberRecord* MemberOf(int panel) const;
 

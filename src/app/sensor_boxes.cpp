@@ -114,20 +114,61 @@ void SensorBoxes::EnableFor(int panel, const SensorKind& kind) {
   }
 }
 
-void SensorBoxes::OnChannelReleased(int panel, int deviceType) {
+void SensorBoxes::OnChannelReleased(int panel, int deviceType, int receiver, int channel) {
   const SensorKind* kind = FindSensorKind(deviceType);
   // Only decoders of known kinds are ever put on a channel.
   VEL_VERIFY_OR_DEBUG_ASSERT(kind != nullptr) { return; }
+  SensorSlot& slot = SlotOf(panel, kind->slot);
+  if (!slot.Names(receiver, channel)) return;
   if (deviceType == device_type::kBikePower) plan_.GiveCadenceBackToCombinedSensor(panel);
-  SlotOf(panel, kind->slot).Clear();
+  slot.Clear();
 
   // A channel the stick closed by itself is assigned again for as long as
   // the rider wants the sensor.
+  if (Wanted(panel, *kind)) Tick(panel, kind->registeringBox, false);
+}
+
+void SensorBoxes::OnStickLost(int receiver) {
+  for (int panel = 0; panel < kRiderPanels; ++panel) {
+    for (SensorSlot& slot : panels_[static_cast<std::size_t>(panel)].slots) {
+      if (slot.Free() || slot.receiver != receiver) continue;
+      if (Wanted(panel, *FindSensorKind(slot.deviceType))) {
+        plan_.MoveSensor(panel, slot);
+      } else {
+        plan_.DropSensor(panel, slot);
+      }
+    }
+  }
+}
+
+void SensorBoxes::PlaceWaiting() {
+  for (int panel = 0; panel < kRiderPanels; ++panel) {
+    for (SensorSlot& slot : panels_[static_cast<std::size_t>(panel)].slots) {
+      if (!slot.Waiting()) continue;
+      if (Wanted(panel, *FindSensorKind(slot.deviceType))) {
+        plan_.MoveSensor(panel, slot);
+      } else {
+        plan_.DropSensor(panel, slot);
+      }
+    }
+  }
+}
+
+bool SensorBoxes::AnyWaiting() const {
+  for (const Panel& p : panels_) {
+    for (const SensorSlot& slot : p.slots) {
+      if (slot.Waiting()) return true;
+    }
+  }
+  return false;
+}
+
+bool SensorBoxes::Wanted(int panel, const SensorKind& kind) const {
   for (int b = 0; b < kSensorBoxCount; ++b) {
     const auto box = static_cast<SensorBox>(b);
-    if (kind->Enables(box) && !Checked(panel, box)) return;
+    if (kind.Enables(box) && !Checked(panel, box)) return false;
   }
-  Tick(panel, kind->registeringBox, false);
+  return true;
 }
 
 void SensorBoxes::Tick(int panel, SensorBox box, bool showMessages) {

@@ -38,9 +38,18 @@ class SensorBoxes {
   void Reset(int panel);
   // Enables the boxes an active sensor of this kind needs.
   void EnableFor(int panel, const SensorKind& kind);
-  // The stick released a channel of the panel: its slot is freed and, while
-  // the rider still wants the sensor, it is registered again.
-  void OnChannelReleased(int panel, int deviceType);
+  // The stick released a channel of the panel: the slot that still names
+  // that stick and channel is freed and, while the rider still wants the
+  // sensor, it is registered again. A release that comes after the slot
+  // moved on (the user closed the sensor and opened it again elsewhere)
+  // leaves the slot alone.
+  void OnChannelReleased(int panel, int deviceType, int receiver, int channel);
+  // A stick was lost: every sensor it carried that its rider still wants
+  // goes to a free channel of another stick, or waits for one.
+  void OnStickLost(int receiver);
+  // A stick may have a free channel now: the sensors that wait try again.
+  void PlaceWaiting();
+  bool AnyWaiting() const;
 
   bool Checked(int panel, SensorBox box) const;
   bool Enabled(int panel, SensorBox box) const;
@@ -88,6 +97,8 @@ class SensorBoxes {
   static const std::array<TickRule, kSensorBoxCount> kTickRules;
   static const std::array<std::vector<UntickBranch>, kSensorBoxCount> kUntickRules;
 
+  // All the boxes a sensor of this kind needs are ticked.
+  bool Wanted(int panel, const SensorKind& kind) const;
   void Tick(int panel, SensorBox box, bool showMessages);
   void Untick(int panel, SensorBox box);
   void Apply(int panel, const BoxChange& change, bool checked);

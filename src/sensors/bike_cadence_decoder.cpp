@@ -6,12 +6,6 @@
 #include "sensors/sensor_event.h"
 
 namespace vel {
-namespace {
-
-StillCounter g_stillCrank;  // shared by every cadence decoder of the process
-
-}  // namespace
-
 CBikeCadenceDisplay::CBikeCadenceDisplay(const DecoderSetup& setup)
     : CDisplay(setup, kDeviceType, kChannelPeriod), graphId_(setup.graphIds[0]) {}
 
@@ -31,13 +25,13 @@ std::int32_t CBikeCadenceDisplay::ProcessMessage(const AntMessage& message, std:
   crank_.Record(count, time);
 
   if (crank_.Unchanged()) {
-    if (g_stillCrank.Increment() >= kStillMessages) {
+    if (stillCrank_.Increment() >= kStillMessages) {
       cadence_ = 0;
       stopped_ = 1;
     }
   } else {
     const RevolutionTrack::Step step = crank_.Accumulate();
-    g_stillCrank.Reset();
+    stillCrank_.Reset();
     stopped_ = 0;
     if (step.time != 0) cadence_ = CrankCadenceRpm(step.revolutions, step.time);
   }

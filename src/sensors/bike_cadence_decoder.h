@@ -28,6 +28,7 @@ class CBikeCadenceDisplay : public CDisplay {
  private:
   ToggledPages pages_;
   RevolutionTrack crank_;
+  StillCounter stillCrank_;
   std::int32_t stopped_ = 0;
   std::uint8_t cadence_ = 0;
   std::int32_t graphId_;

@@ -1,31 +1,11 @@
 #include "sensors/bike_power_decoder.h"
 
-#include <mutex>
-
 #include "common/queues.h"
 #include "common/tick_clock.h"
 #include "sensors/revolution_track.h"
 #include "sensors/sensor_event.h"
 
 namespace vel {
-namespace {
-
-// The torque values of the previous torque page and the count of torque
-// pages without a new event are kept once for the whole process and shared
-// by every power decoder, on whichever stick's receive loop it runs.
-struct TorqueHistory {
-  std::mutex mutex;
-  std::uint8_t eventCount = 0;
-  std::uint8_t ticks = 0;
-  std::uint16_t period = 0;
-  std::uint16_t accumulatedTorque = 0;
-  std::uint16_t pagesWithoutEvent = 0;
-};
-
-TorqueHistory g_torque;
-
-}  // namespace
-
 CBikePowerDisplay::CBikePowerDisplay(const DecoderSetup& setup)
     : CDisplay(setup, kDeviceType, kChannelPeriod),
       pages_(std::make_unique<PowerPages>()),
@@ -72,8 +52,10 @@ std::int32_t CBikePowerDisplay::ProcessMessage(const AntMessage& message, std::u
                                   EventValue::Integer(pages_->InstantaneousPower()), tick));
     }
     const std::int32_t cadenceGraph = graphs_.Get(1);
-    if (cadenceGraph >= 0) {
-      const int cadence = crankStopped_ != 0 ? 0 : pages_->InstantaneousCadence();
+    const std::uint8_t cadence = crankStopped_ != 0 ? 0 : pages_->InstantaneousCadence();
+    // A meter without a cadence reading says so with 0xFF: no cadence then,
+    // rather than 255 rpm on the panel and in the rider's bests.
+    if (cadenceGraph >= 0 && cadence != PowerPages::kCadenceNotAvailable) {
       PushEvent(BuildReadingEvent(EventHeader::kCadence, Uiid(), DeviceType(), cadenceGraph,
                                   EventValue::Integer(cadence), tick));
     }
@@ -89,12 +71,11 @@ void CBikePowerDisplay::FollowTorque(std::uint8_t page) {
   const std::uint16_t period = wheel ? pages_->WheelPeriod() : pages_->CrankPeriod();
   const std::uint16_t torque = pages_->AccumulatedTorque();
 
-  std::lock_guard lock(g_torque.mutex);
   std::int32_t& started = wheel ? wheelTorqueStarted_ : crankTorqueStarted_;
-  std::uint8_t previousEvents = g_torque.eventCount;
-  std::uint16_t previousPeriod = g_torque.period;
-  std::uint16_t previousTorque = g_torque.accumulatedTorque;
-  std::uint16_t withoutEvent = g_torque.pagesWithoutEvent;
+  std::uint8_t previousEvents = torque_.eventCount;
+  std::uint16_t previousPeriod = torque_.period;
+  std::uint16_t previousTorque = torque_.accumulatedTorque;
+  std::uint16_t withoutEvent = torque_.pagesWithoutEvent;
   if (started == 0) {
     started = 1;
     previousEvents = eventCount;
@@ -105,18 +86,18 @@ void CBikePowerDisplay::FollowTorque(std::uint8_t page) {
   const std::uint8_t dE = static_cast<std::uint8_t>(eventCount - previousEvents);
   const std::uint16_t dP = static_cast<std::uint16_t>(period - previousPeriod);
   const std::uint16_t dQ = static_cast<std::uint16_t>(torque - previousTorque);
-  g_torque.eventCount = eventCount;
-  g_torque.ticks = ticks;
-  g_torque.period = period;
-  g_torque.accumulatedTorque = torque;
+  torque_.eventCount = eventCount;
+  torque_.ticks = ticks;
+  torque_.period = period;
+  torque_.accumulatedTorque = torque;
 
   if (dE == 0) {
-    g_torque.pagesWithoutEvent = ++withoutEvent;
+    torque_.pagesWithoutEvent = ++withoutEvent;
     if (withoutEvent >= kStillMessages && pages_->MeterKind() != PowerPages::kWheelTorque) {
       crankStopped_ = 1;
     }
   } else {
-    g_torque.pagesWithoutEvent = 0;
+    torque_.pagesWithoutEvent = 0;
     if (pages_->MeterKind() == PowerPages::kCrankTorque) {
       crankStopped_ = dP == 0 ? 1 : 0;
     } else if (pages_->MeterKind() == PowerPages::kWheelTorque) {

@@ -34,6 +34,16 @@ class CBikePowerDisplay : public CDisplay {
   float WheelCircumferenceM() const { return circumferenceM_; }
 
  private:
+  // The previous torque page of this meter and the count of its torque
+  // pages without a new event: another rider's meter has its own.
+  struct TorqueHistory {
+    std::uint8_t eventCount = 0;
+    std::uint8_t ticks = 0;
+    std::uint16_t period = 0;
+    std::uint16_t accumulatedTorque = 0;
+    std::uint16_t pagesWithoutEvent = 0;
+  };
+
   void FollowTorque(std::uint8_t page);
 
   std::unique_ptr<PowerPages> pages_;
@@ -42,6 +52,7 @@ class CBikePowerDisplay : public CDisplay {
   std::int32_t wheelTorqueStarted_ = 0;
   std::int32_t crankTorqueStarted_ = 0;
   std::int32_t crankStopped_ = 0;
+  TorqueHistory torque_;
   float circumferenceM_;
   GraphPair graphs_;
 };

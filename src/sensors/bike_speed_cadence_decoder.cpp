@@ -6,15 +6,6 @@
 #include "sensors/sensor_event.h"
 
 namespace vel {
-namespace {
-
-// Shared by every combined decoder of the process, apart from the speed
-// and cadence decoders' own counters.
-StillCounter g_stillCrank;
-StillCounter g_stillWheel;
-
-}  // namespace
-
 CBikeSpdCadDisplay::CBikeSpdCadDisplay(const DecoderSetup& setup)
     : CDisplay(setup, kDeviceType, kChannelPeriod),
       circumferenceCm_(CircumferenceCm(setup.wheelCircumferenceM)),
@@ -53,24 +44,24 @@ std::int32_t CBikeSpdCadDisplay::ProcessMessage(const AntMessage& message, std::
   }
 
   if (crank_.Unchanged()) {
-    if (g_stillCrank.Increment() >= kStillMessages) {
+    if (stillCrank_.Increment() >= kStillMessages) {
       cadence_ = 0;
       cadenceStopped_ = 1;
     }
   } else {
-    g_stillCrank.Reset();
+    stillCrank_.Reset();
     cadenceStopped_ = 0;
     const RevolutionTrack::Step step = crank_.Accumulate();
     if (step.time != 0) cadence_ = CrankCadenceRpm(step.revolutions, step.time);
   }
 
   if (wheel_.Unchanged()) {
-    if (g_stillWheel.Increment() >= kStillMessages) {
+    if (stillWheel_.Increment() >= kStillMessages) {
       speedStopped_ = 1;
       speed_ = 0.0;
     }
   } else {
-    g_stillWheel.Reset();
+    stillWheel_.Reset();
     const RevolutionTrack::Step step = wheel_.Accumulate();
     speedStopped_ = 0;
     if (circumferenceCm_ != 0.0f) {

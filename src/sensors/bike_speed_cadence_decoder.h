@@ -40,8 +40,10 @@ class CBikeSpdCadDisplay : public CDisplay {
   std::int32_t cadenceStopped_ = 0;
   std::int32_t speedStopped_ = 0;
   RevolutionTrack crank_;
+  StillCounter stillCrank_;
   std::uint8_t cadence_ = 0;
   RevolutionTrack wheel_;
+  StillCounter stillWheel_;
   float circumferenceCm_;
   double speed_ = 0.0;
   float distance_ = 0.0f;

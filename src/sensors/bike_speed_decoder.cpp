@@ -6,12 +6,6 @@
 #include "sensors/sensor_event.h"
 
 namespace vel {
-namespace {
-
-StillCounter g_stillWheel;  // shared by every speed decoder of the process
-
-}  // namespace
-
 CBikeSpeedDisplay::CBikeSpeedDisplay(const DecoderSetup& setup)
     : CDisplay(setup, kDeviceType, kChannelPeriod),
       circumferenceCm_(CircumferenceCm(setup.wheelCircumferenceM)),
@@ -36,13 +30,13 @@ std::int32_t CBikeSpeedDisplay::ProcessMessage(const AntMessage& message, std::u
   wheel_.Record(count, time);
 
   if (wheel_.Unchanged()) {
-    if (g_stillWheel.Increment() >= kStillMessages) {
+    if (stillWheel_.Increment() >= kStillMessages) {
       stopped_ = 1;
       speed_ = 0.0;
     }
   } else {
     const RevolutionTrack::Step step = wheel_.Accumulate();
-    g_stillWheel.Reset();
+    stillWheel_.Reset();
     stopped_ = 0;
     if (circumferenceCm_ != 0.0f) {
       // A count that moved while the event time did not is no real wheel

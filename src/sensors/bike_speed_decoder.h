@@ -31,6 +31,7 @@ class CBikeSpeedDisplay : public CDisplay {
  private:
   ToggledPages pages_;
   RevolutionTrack wheel_;
+  StillCounter stillWheel_;
   std::int32_t stopped_ = 0;
   float circumferenceCm_;
   double speed_ = 0.0;

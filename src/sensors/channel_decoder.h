@@ -43,6 +43,9 @@ class CDisplay {
   virtual void SetGraphId(int index, std::int32_t graphId) = 0;
 
   int Uiid() const { return uiid_; }
+  // Its sensor carries on elsewhere (its stick was lost): it goes without
+  // the farewell that would clear the panel. Only while nothing decodes.
+  void ForgetPanel() { uiid_ = -1; }
   std::uint16_t DeviceNumber() const { return deviceNumber_; }
   std::uint8_t DeviceType() const { return deviceType_; }
   std::uint8_t ChannelNumber() const { return channelNumber_; }

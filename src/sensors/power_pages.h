@@ -17,6 +17,9 @@ class PowerPages {
     kCrankTorqueFrequency = 4,
   };
 
+  // The instantaneous cadence of a meter that measures none.
+  static constexpr std::uint8_t kCadenceNotAvailable = 0xFF;
+
   // Takes one payload whose page number (byte 0) is 0x20 or less.
   void Parse(const std::uint8_t* payload);
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 
 namespace vel {
@@ -43,16 +42,17 @@ class RevolutionTrack {
   std::uint32_t totalTime_ = 0;
 };
 
-// Counts messages in a row without movement, shared by every decoder of one
-// kind in the process (several sticks' receive loops use it at once).
+// Counts one sensor's messages in a row without movement of its wheel or
+// crank. Each decoder keeps its own: another rider's movement says nothing
+// about whether this one has stopped.
 class StillCounter {
  public:
   // Adds one (8-bit, wrapping) and returns the new count.
-  std::uint8_t Increment() { return static_cast<std::uint8_t>(count_.fetch_add(1) + 1); }
-  void Reset() { count_.store(0); }
+  std::uint8_t Increment() { return ++count_; }
+  void Reset() { count_ = 0; }
 
  private:
-  std::atomic<std::uint8_t> count_{0};
+  std::uint8_t count_ = 0;
 };
 
 // Messages without movement after which a speed or cadence drops to zero.

@@ -101,12 +101,15 @@ std::string BuildDetachEvent(EventHeader header, int uiid, int deviceType, int g
   return w.Finish();
 }
 
-std::string BuildReleasedEvent(int uiid, int deviceNumber, int deviceType) {
+std::string BuildReleasedEvent(int uiid, int deviceNumber, int deviceType, int receiver,
+                               int channel) {
   EventWriter w;
   w.Integer("header", static_cast<int>(EventHeader::kChannelReleased));
   w.Integer("uiid", uiid);
   w.Integer("deviceid", deviceNumber);
   w.Integer("devicetype", deviceType);
+  w.Integer("receiver", receiver);
+  w.Integer("channel", channel);
   return w.Finish();
 }
 

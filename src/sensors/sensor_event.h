@@ -40,7 +40,10 @@ std::string BuildReadingEvent(EventHeader header, int uiid, int deviceType, int 
 std::string BuildDetachEvent(EventHeader header, int uiid, int deviceType, int graphId,
                              std::uint64_t tick);
 
-// The text of a channel-released event: header 5, uiid, deviceid, devicetype.
-std::string BuildReleasedEvent(int uiid, int deviceNumber, int deviceType);
+// The text of a channel-released event: header 5, uiid, deviceid,
+// devicetype, then the receiver index and channel the sensor had, so that
+// a release that comes late acts only on the slot that still names them.
+std::string BuildReleasedEvent(int uiid, int deviceNumber, int deviceType, int receiver,
+                               int channel);
 
 }  // namespace vel

@@ -19,6 +19,8 @@ std::optional<SensorEventFields> ReadSensorEvent(const std::string& text) {
   e.deviceType = ReadInt(v, "devicetype").value_or(-1);
   e.graphId = ReadInt(v, "graphid").value_or(-1);
   e.deviceId = ReadInt(v, "deviceid").value_or(-1);
+  e.receiver = ReadInt(v, "receiver").value_or(-1);
+  e.channel = ReadInt(v, "channel").value_or(-1);
   e.tick = ReadId(v, "tick").value_or(0);
   for (const char* key : {"bpm", "speed", "distance", "cadence", "power"}) {
     if (const auto n = ReadNumber(v, key)) {

@@ -13,6 +13,8 @@ struct SensorEventFields {
   int deviceType = -1;
   int graphId = -1;
   int deviceId = -1;
+  int receiver = -1;  // a release's receiver index and channel
+  int channel = -1;
   double value = 0.0;  // bpm, speed, distance, cadence or power
   std::uint64_t tick = 0;
 };

@@ -114,8 +114,9 @@ bool RequestExecutor::SendPacket(const web::json::value& request, web::json::val
   return opened && ResultIsTrue(reply);
 }
 
-bool RequestExecutor::GetJson(const std::string& baseUrl, const std::string& pathAndQuery,
-                              web::json::value& reply) {
+JsonFetcher::Answer RequestExecutor::GetJson(const std::string& baseUrl,
+                                             const std::string& pathAndQuery,
+                                             web::json::value& reply) {
   try {
     http_client client(baseUrl);
     http_request get(methods::GET);
@@ -128,21 +129,22 @@ bool RequestExecutor::GetJson(const std::string& baseUrl, const std::string& pat
             .get();
     // No content type or an empty body extracts as null: that is not a
     // JSON reply.
-    if (!answered || body.is_null()) return false;
+    if (!answered || body.is_null()) return Answer::kRefused;
     reply = std::move(body);
-    return true;
+    return Answer::kJson;
   } catch (const std::exception&) {
     messageBox_.Show(kCheckConnectionMessage);
-    return false;
+    return Answer::kFailed;
   }
 }
 
 bool RequestExecutor::FetchPatchInfo(const std::string& pathAndQuery, web::json::value& reply) {
-  return GetJson(config_.PatchUrl(), pathAndQuery, reply) && ResultIsTrue(reply);
+  return GetJson(config_.PatchUrl(), pathAndQuery, reply) == Answer::kJson && ResultIsTrue(reply);
 }
 
-bool RequestExecutor::FetchJson(const std::string& baseUrl, const std::string& pathAndQuery,
-                                web::json::value& reply) {
+JsonFetcher::Answer RequestExecutor::FetchJsonAnswer(const std::string& baseUrl,
+                                                     const std::string& pathAndQuery,
+                                                     web::json::value& reply) {
   return GetJson(baseUrl, pathAndQuery, reply);
 }
 

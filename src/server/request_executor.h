@@ -45,8 +45,8 @@ class RequestExecutor : public PacketSender, public PatchSource, public JsonFetc
   bool FetchPatchInfo(const std::string& pathAndQuery, web::json::value& reply) override;
   bool DownloadPatchFile(const std::string& file, const std::filesystem::path& local,
                          std::uint64_t maxBytes) override;
-  bool FetchJson(const std::string& baseUrl, const std::string& pathAndQuery,
-                 web::json::value& reply) override;
+  Answer FetchJsonAnswer(const std::string& baseUrl, const std::string& pathAndQuery,
+                         web::json::value& reply) override;
 
   // Replies of the application server, update information and the
   // sign-in's answers are a few kilobytes; a longer body fails the
@@ -58,8 +58,8 @@ class RequestExecutor : public PacketSender, public PatchSource, public JsonFetc
 
  private:
   web::http::client::http_client& MainClient();
-  bool GetJson(const std::string& baseUrl, const std::string& pathAndQuery,
-               web::json::value& reply);
+  Answer GetJson(const std::string& baseUrl, const std::string& pathAndQuery,
+                 web::json::value& reply);
 
   const ServerConfig config_;
   MessageBox& messageBox_;

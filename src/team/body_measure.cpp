@@ -2,13 +2,17 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace vel {
 namespace {
 
+// Digits only; more of them than a long long holds read as the largest, so
+// that a value too large is seen as such rather than as 0.
 long long ReadDecimal(const std::string& text) {
   long long n = 0;
-  std::from_chars(text.data(), text.data() + text.size(), n);
+  const auto read = std::from_chars(text.data(), text.data() + text.size(), n);
+  if (read.ec == std::errc::result_out_of_range) return std::numeric_limits<long long>::max();
   return n;
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "common/tick_clock.h"
+
 namespace vel {
 
 double BestScore(const MemberRecord& member, RankingType type) {
@@ -16,6 +18,11 @@ double BestScore(const MemberRecord& member, RankingType type) {
 ScoreReports::ScoreReports(PacketSender& server, TeamRoster& roster, const LoginValues& login)
     : server_(server), roster_(roster), login_(login) {}
 
+void ScoreReports::BeginDrain() {
+  // A drain run inside a report's wait leaves the budget to that report's.
+  if (!reporting_) spentThisDrainMs_ = 0;
+}
+
 bool ScoreReports::Report(const MemberRecord& member, RankingType type, double score) {
   using web::json::value;
   value request = value::object(true);
@@ -28,8 +35,14 @@ bool ScoreReports::Report(const MemberRecord& member, RankingType type, double s
   // whole numbers.
   request["score"] = type == RankingType::kSpeed ? value::number(score)
                                                  : value::number(static_cast<std::int32_t>(score));
+  if (reporting_ || spentThisDrainMs_ >= kDrainBudgetMs) return false;
+  reporting_ = true;
   value reply;
-  if (!server_.SendPacket(request, reply)) return false;
+  const std::uint64_t start = TickCount64();
+  const bool taken = server_.SendPacket(request, reply);
+  spentThisDrainMs_ += TickCount64() - start;
+  reporting_ = false;
+  if (!taken) return false;
   roster_.RecordBest(member.id, type, score);
   return true;
 }

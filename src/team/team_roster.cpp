@@ -13,10 +13,6 @@ namespace {
 
 using web::json::value;
 
-const char* const kNameFree = "사용할 수 있는 팀네임 입니다.";
-const char* const kNameTaken = "사용할 수 없는 팀네임 입니다.";
-const char* const kNameChanged = "팀명이 변경 되었습니다.";
-const char* const kNameRegistered = "팀명이 등록 되었습니다.";
 // Requests are written with their members in the order they are set.
 value Request(RequestHeader header) {
   value r = value::object(true);
@@ -389,29 +385,11 @@ std::optional<std::vector<TeamRoster::RankingRow>> TeamRoster::LoadRanking(Ranki
 }
 
 bool TeamRoster::CheckTeamName(const std::string& name) {
-  value request = Request(RequestHeader::kCheckTeamName);
-  request["teamname"] = value::string(name);
-  value reply;
-  if (Send(request, reply)) {
-    messages_.Show(kNameFree);
-    return true;
-  }
-  if (ReadInt(reply, "errcode") == errcode::kTeamNameUnavailable) messages_.Show(kNameTaken);
-  return false;
+  return TeamNameRequests(server_, messages_, login_).Check(name);
 }
 
 bool TeamRoster::ChangeTeamName(const std::string& name, NameChangeFrom from) {
-  value request = Request(RequestHeader::kChangeTeamName);
-  request["accountid"] = Number(login_.accountId);
-  request["teamname"] = value::string(name);
-  value reply;
-  if (Send(request, reply)) {
-    messages_.Show(from == NameChangeFrom::kTeamWindow ? kNameChanged : kNameRegistered);
-    login_.teamName = name;
-    return true;
-  }
-  if (ReadInt(reply, "errcode") == errcode::kTeamNameUnavailable) messages_.Show(kNameTaken);
-  return false;
+  return TeamNameRequests(server_, messages_, login_).Change(name, from);
 }
 
 std::vector<const MemberRecord*> TeamRoster::Members() const {

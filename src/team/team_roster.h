@@ -17,6 +17,7 @@
 #include "team/colour_list.h"
 #include "team/rider_lists.h"
 #include "team/roster_records.h"
+#include "team/team_name_requests.h"
 
 namespace vel {
 
@@ -29,8 +30,7 @@ namespace vel {
 // Every request blocks until the server answers (user-interface thread).
 class TeamRoster {
  public:
-  // Which window changes the team name decides the message of success.
-  enum class NameChangeFrom { kTeamWindow, kRegistration };
+  using NameChangeFrom = TeamNameRequests::From;
 
   TeamRoster(PacketSender& server, MessageBox& messages, RiderLists& riderLists,
              LoginValues& login);

@@ -122,6 +122,7 @@ class FakeDevice : public USBDevice {
     return handle;
   }
   std::string Describe() const override { return "fake"; }
+  std::string Key() const override { return "fake:" + std::to_string(serial_); }
 
   bool failOpen = false;
   std::function<void(ScriptedHandle&)> prepare;

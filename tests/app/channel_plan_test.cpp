@@ -30,8 +30,9 @@ TEST_F(ChannelPlanTest, PowerMeterTakesTheCadenceAndUntickingCadenceGivesItBack)
   EXPECT_FALSE(board->Slot(0, 121).Free());
   EXPECT_THAT(LogTexts(), testing::Contains("Closing Channel..."));
   Release(1);
-  EXPECT_EQ(view.SeriesOfColour(0, series_colour::kCadence).size(), 2u)
-      << "the power meter's series went with it; the combined sensor draws again";
+  EXPECT_EQ(view.SeriesOfColour(0, series_colour::kCadence).size(), 1u)
+      << "the power meter's series went with it; the combined sensor draws again on the one "
+         "it was given at the close, and the late release adds no second one";
 }
 
 TEST_F(ChannelPlanTest, ASecondStickIsUsedOnlyWhenTheFirstIsFullOrHasTheSensor) {
@@ -46,6 +47,17 @@ TEST_F(ChannelPlanTest, ASecondStickIsUsedOnlyWhenTheFirstIsFullOrHasTheSensor) 
   int onSecond = 0;
   second.ForEachDecoder([&](std::size_t, CDisplay&) { ++onSecond; });
   EXPECT_EQ(onSecond, 1);
+}
+
+TEST_F(ChannelPlanTest, ADeviceNumberBeyondSixteenBitsNeverReachesAStick) {
+  board->UseSensors(2, {DeviceRecord{9, true, 65536 + 12001, 120}});
+  LogTexts();
+  board->ClickSensorBox(2, SensorBox::kHeartRate);
+  EXPECT_THAT(OpenTypes(), testing::IsEmpty()) << "12001 is not opened in its place";
+  EXPECT_THAT(LogTexts(), ElementsAre("Device number 77537 is outside 0 to 65535: the heart rate "
+                                      "sensor is not registered"));
+  EXPECT_THAT(messages.Texts(), ElementsAre("심박 센서 수신등록에 실패하였습니다."));
+  EXPECT_FALSE(board->BoxChecked(2, SensorBox::kHeartRate));
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "common/tick_clock.h"
 #include "sensors/sensor_event.h"
 #include "support/board_rig.h"
@@ -125,6 +127,61 @@ TEST_F(PanelReadingsTest, NewBestIsReportedOnceAndKeptOnlyWhenTheServerTookIt) {
   EXPECT_EQ(roster.FindMember(5)->bestSpeed, 32.0);
   EXPECT_EQ(roster.FindMember(5)->bestHeartRate, 175);
   EXPECT_EQ(Text(1, PanelValue::kMaxHeartRate), "  175");
+}
+
+// A report whose connection fails keeps its message box open; the window's
+// timers go on draining inside it.
+TEST_F(PanelReadingsTest, DrainsWhileAReportWaitsMoveThePanelsButSendNoSecondReport) {
+  LoadTeam({test::MemberJson(5, "kim", "[]")});
+  board->SelectMember(1, EntryOf(5));
+  server.Fail(8);
+  server.whileWaiting = [&] {
+    Push(EventHeader::kSpeed, 1, 0, EventValue::Real(31.0));
+    Push(EventHeader::kHeartRate, 1, 1, EventValue::Integer(150), 120);
+    board->DrainEvents();
+  };
+  const auto reports = [&] {
+    return std::count_if(server.Sent().begin(), server.Sent().end(), [](const std::string& sent) {
+      return sent.starts_with(R"({"header":8)");
+    });
+  };
+  Push(EventHeader::kSpeed, 1, 0, EventValue::Real(30.0));
+  board->DrainEvents();
+  EXPECT_EQ(reports(), 1) << "the drains inside sent nothing";
+  EXPECT_EQ(Text(1, PanelValue::kSpeed), " 31.0");
+  EXPECT_EQ(Text(1, PanelValue::kHeartRate), "  150");
+
+  Push(EventHeader::kSpeed, 1, 0, EventValue::Real(32.0));
+  board->DrainEvents();
+  EXPECT_EQ(reports(), 2) << "the next rise is reported again";
+}
+
+// A server far away: one exchange uses up a drain's time for reports, the
+// drain goes on without sending more, and the next drain reports again.
+TEST_F(PanelReadingsTest, ASlowServerHoldsADrainForOneReportNotForEveryNewBest) {
+  LoadTeam({test::MemberJson(5, "kim", "[]"), test::MemberJson(6, "lee", "[]")});
+  board->SelectMember(1, EntryOf(5));
+  board->SelectMember(2, EntryOf(6));
+  server.Answer(8, R"({"header":8,"result":true})");
+  server.whileWaiting = [] { test::ManualTick::Advance(ScoreReports::kDrainBudgetMs + 50); };
+  const auto reports = [&] {
+    return std::count_if(server.Sent().begin(), server.Sent().end(), [](const std::string& sent) {
+      return sent.starts_with(R"({"header":8)");
+    });
+  };
+  Push(EventHeader::kSpeed, 1, 0, EventValue::Real(30.0));
+  Push(EventHeader::kSpeed, 2, 0, EventValue::Real(28.0));
+  Push(EventHeader::kHeartRate, 2, 1, EventValue::Integer(150), 120);
+  board->DrainEvents();
+  EXPECT_EQ(reports(), 1);
+  EXPECT_EQ(Text(2, PanelValue::kMaxSpeed), " 28.0") << "the panels still move";
+  EXPECT_EQ(Text(2, PanelValue::kHeartRate), "  150");
+  EXPECT_EQ(roster.FindMember(6)->bestSpeed, 0.0) << "waits for the next rise";
+
+  Push(EventHeader::kSpeed, 2, 0, EventValue::Real(29.0));
+  board->DrainEvents();
+  EXPECT_EQ(reports(), 2);
+  EXPECT_EQ(roster.FindMember(6)->bestSpeed, 29.0);
 }
 
 TEST_F(PanelReadingsTest, GearFollowsSpeedAndCadenceOfTheMembersBicycle) {

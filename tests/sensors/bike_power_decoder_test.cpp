@@ -105,6 +105,47 @@ TEST_F(BikePowerTest, CrankTorqueMeterStopsCadenceAfterTwelveTorquePagesWithoutE
   EXPECT_THAT(Cadences(), ElementsAre(87));
 }
 
+// Two riders' crank torque meters on one stick: each is compared only with
+// its own previous torque page, so the one who stops pedalling shows 0 while
+// the other's cadence goes on.
+TEST_F(BikePowerTest, TwoTorqueMetersStayIndependent) {
+  CBikePowerDisplay other({.deviceNumber = 2, .channelNumber = 1, .uiid = 1, .graphIds = {2, 3}});
+  Settle(meter);
+  Settle(other);
+  std::uint8_t events = 0;
+  std::uint16_t period = 0;
+  Feed(meter, Torque(0x12, 40, 9000, 0));
+  for (int i = 1; i <= 12; ++i) {
+    Feed(other, Torque(0x12, ++events, period += 700, 0));
+    Feed(other, PowerOnly(220, 91));
+    Feed(meter, Torque(0x12, 40, 9000, 0));  // no new crank event
+    Feed(meter, PowerOnly(0, 60));
+  }
+  EXPECT_TRUE(meter.CrankStopped());
+  EXPECT_FALSE(other.CrankStopped());
+  std::vector<int> mine;
+  std::vector<int> theirs;
+  for (const auto& e : EventsWithHeader(queues.Events(), 3)) {
+    (*EventField(e, "uiid") == 0 ? mine : theirs)
+        .push_back(static_cast<int>(*EventField(e, "cadence")));
+  }
+  EXPECT_EQ(mine.back(), 0);
+  EXPECT_THAT(theirs, testing::Each(91));
+}
+
+// 0xFF is the power-only page's "no cadence": the panel gets no cadence,
+// never 255 rpm, while power goes on.
+TEST_F(BikePowerTest, CadenceNotAvailablePublishesNoCadence) {
+  Settle(meter);
+  Feed(meter, PowerOnly(240, 0xFF));
+  Feed(meter, PowerOnly(250, 0xFF));
+  const auto events = queues.Events();
+  EXPECT_THAT(EventsWithHeader(events, 3), IsEmpty());
+  EXPECT_EQ(EventsWithHeader(events, 4).size(), 2u);
+  Feed(meter, PowerOnly(250, 84));
+  EXPECT_THAT(Cadences(), ElementsAre(84));
+}
+
 TEST_F(BikePowerTest, CrankEventWithoutPeriodChangeIsAStoppedCrank) {
   Settle(meter);
   Feed(meter, Torque(0x12, 1, 500, 0));

@@ -67,15 +67,21 @@ TEST_F(BikeSpeedTest, CountAndTimeRollOverBetweenMessages) {
   EXPECT_EQ(speed.Wheel().TotalTime(), 1024u);
 }
 
-TEST_F(BikeSpeedTest, TwelfthStillMessageAcrossAllSpeedSensorsDropsToZero) {
+// Two riders side by side: one stops while the other rides on. The one
+// who stopped falls to 0 on the twelfth of its own still messages, however
+// much the other's wheel turns in between.
+TEST_F(BikeSpeedTest, ARiderWhoStopsFallsToZeroWhileAnotherRidesOn) {
   CBikeSpeedDisplay a({.deviceNumber = 1, .graphIds = {0, -1}});
   CBikeSpeedDisplay b({.deviceNumber = 2, .channelNumber = 1, .uiid = 1, .graphIds = {1, -1}});
   test::FeedUntilDecoded(a, Speed(10, 0));
   test::FeedUntilDecoded(b, Speed(10, 0));
-  Feed(b, Speed(12, 1024));
-  Feed(a, Speed(12, 1024));  // the shared count starts from zero here
-  for (int i = 0; i < 6; ++i) Feed(a, Speed(12, 1024));
-  for (int i = 0; i < 5; ++i) Feed(b, Speed(12, 1024));
+  Feed(a, Speed(12, 1024));
+  std::uint16_t bCount = 10;
+  std::uint16_t bTime = 0;
+  for (int i = 1; i <= 11; ++i) {
+    Feed(a, Speed(12, 1024));
+    Feed(b, Speed(bCount += 2, bTime += 1024));
+  }
   EXPECT_GT(a.Speed(), 0.0) << "the eleventh still repeats the old speed";
   queues.Events();
   Feed(a, Speed(12, 1024));
@@ -83,6 +89,8 @@ TEST_F(BikeSpeedTest, TwelfthStillMessageAcrossAllSpeedSensorsDropsToZero) {
   EXPECT_TRUE(a.Stopped());
   EXPECT_THAT(queues.Events(), ElementsAre(testing::HasSubstr(R"("speed":0.0)")))
       << "the event of the twelfth already carries 0 and no distance follows";
+  EXPECT_NEAR(b.Speed(), 15.0912, 1e-4) << "the other rider rides on";
+  EXPECT_FALSE(b.Stopped());
   Feed(a, Speed(13, 1500));
   EXPECT_FALSE(a.Stopped());
 }

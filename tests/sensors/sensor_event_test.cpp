@@ -18,8 +18,8 @@ TEST(SensorEventTest, KeysInOrderAndNumberKindsPerHeader) {
             R"({"header":3,"uiid":0,"devicetype":11,"graphid":1,"cadence":90,"tick":3})");
   EXPECT_EQ(BuildReadingEvent(EventHeader::kPower, 0, 11, 0, EventValue::Integer(300), 4),
             R"({"header":4,"uiid":0,"devicetype":11,"graphid":0,"power":300,"tick":4})");
-  EXPECT_EQ(BuildReleasedEvent(4, 3425, 120),
-            R"({"header":5,"uiid":4,"deviceid":3425,"devicetype":120})");
+  EXPECT_EQ(BuildReleasedEvent(4, 3425, 120, 1, 6),
+            R"({"header":5,"uiid":4,"deviceid":3425,"devicetype":120,"receiver":1,"channel":6})");
 }
 
 TEST(SensorEventTest, FloatingValuesStayFloatingAndRetractionIsInteger) {

@@ -79,66 +79,10 @@ SimulatedRoomRig::SimulatedRoomRig() : BoardRig(1) {}
 // The sticks go before the room they are plugged into.
 SimulatedRoomRig::~SimulatedRoomRig() { board.reset(); }
 
-void SimulatedRoomRig::OpenSticks(int count) {
-  ReceiverSettings settings;
-  settings.discovery.sysfsRoot = "/nonexistent";
-  settings.discovery.libusbLibrary = "libvel-no-such-libusb.so.0";
-  settings.discovery.simulatedSticks = count;
-  settings.discovery.room = room;
-  settings.resetWait = std::chrono::milliseconds(0);
-  board->OpenSticks(settings);
-  if (board->Sticks().Count() != static_cast<std::size_t>(count)) {
-    throw std::runtime_error("not every simulated stick opened");
-  }
-  const bool sized = WaitFor([&] {
-    for (std::size_t r = 0; r < board->Sticks().Count(); ++r) {
-      if (board->Sticks().At(r).ChannelCount() != sim::SimulatedStick::kChannels) return false;
-    }
-    return true;
-  });
-  if (!sized) throw std::runtime_error("a stick did not report its channels");
-}
+void SimulatedRoomRig::Unplug(int stick) { pipeline.Unplug(*board, stick); }
 
-std::uint64_t SimulatedRoomRig::Delivered() {
-  std::uint64_t frames = 0;
-  for (std::size_t r = 0; r < board->Sticks().Count(); ++r) {
-    frames += room->Stick(static_cast<int>(r)).FramesDelivered();
-  }
-  return frames;
-}
+void SimulatedRoomRig::Replug(int stick) { pipeline.Replug(*board, stick); }
 
-void SimulatedRoomRig::Settle() {
-  const bool caughtUp = WaitUntil([&] {
-    for (std::size_t r = 0; r < board->Sticks().Count(); ++r) {
-      if (board->Sticks().At(r).MessagesHandled() !=
-          room->Stick(static_cast<int>(r)).FramesDelivered()) {
-        return false;
-      }
-    }
-    return true;
-  });
-  if (!caughtUp) throw std::runtime_error("the receive loops did not catch up with the sticks");
-}
-
-bool SimulatedRoomRig::WaitFor(const std::function<bool()>& done) {
-  for (;;) {
-    Settle();
-    const std::uint64_t before = Delivered();
-    board->DrainEvents();
-    if (done()) return true;
-    // What the drain started (a channel assigned again) runs on the sticks'
-    // threads; when it sent nothing, nothing more will come.
-    Settle();
-    if (Delivered() == before) return done();
-  }
-}
-
-void SimulatedRoomRig::Ride(std::uint64_t ms, std::uint64_t stepMs) {
-  for (std::uint64_t t = 0; t < ms; t += stepMs) {
-    clock->AdvanceMs(stepMs);
-    ManualTick::Advance(stepMs);
-    WaitFor([] { return false; });
-  }
-}
+AntReceiver* SimulatedRoomRig::ReceiverOf(int stick) { return pipeline.ReceiverOf(*board, stick); }
 
 }  // namespace vel::test

@@ -16,6 +16,7 @@
 #include "support/queue_capture.h"
 #include "support/recording_message_box.h"
 #include "support/recording_panel_view.h"
+#include "support/room_pipeline.h"
 #include "support/scripted_packet_sender.h"
 
 namespace vel::test {
@@ -80,28 +81,38 @@ class BoardRig {
 // the test moves by hand. The pipeline runs on its own threads; the rig
 // waits for it to catch up with what the sticks sent (every frame handled)
 // before it looks, so nothing depends on how fast those threads run.
+// Sticks are listed again only when the rig says so (no rescan thread).
 class SimulatedRoomRig : public BoardRig {
  public:
   SimulatedRoomRig();
   ~SimulatedRoomRig() override;
 
-  // Opens `count` simulated sticks and waits until each reported its channels.
-  void OpenSticks(int count);
+  // Opens the simulated sticks 0 to count - 1 that are plugged in and waits
+  // until each reported its channels.
+  void OpenSticks(int count) { pipeline.OpenSticks(*board, count); }
   // Until every frame the sticks sent has been handled by their receive loops.
-  void Settle();
+  void Settle() { pipeline.Settle(*board); }
   // Settles and drains (as the 100 ms timer would) until `done` holds or
   // the pipeline is idle without it; false then.
-  bool WaitFor(const std::function<bool()>& done);
+  bool WaitFor(const std::function<bool()>& done) { return pipeline.WaitFor(*board, done); }
   // Moves the room and the program's clock on together, in steps, letting
   // the pipeline catch up and draining after each.
-  void Ride(std::uint64_t ms, std::uint64_t stepMs = 250);
+  void Ride(std::uint64_t ms, std::uint64_t stepMs = 250) {
+    pipeline.Ride(*board, ms, stepMs, ManualTick::Advance);
+  }
+
+  // Pulls a stick out and waits until the board has noticed and let it go.
+  void Unplug(int stick);
+  // Plugs a stick in (again), lists the sticks and waits until the board has
+  // taken it into the plan, brought up.
+  void Replug(int stick);
+  // The receiver that has simulated stick `stick` open; nullptr when none.
+  AntReceiver* ReceiverOf(int stick);
 
   ManualTick tick{1000};
-  std::shared_ptr<sim::ManualSimClock> clock = std::make_shared<sim::ManualSimClock>();
-  std::shared_ptr<sim::VirtualRoom> room = std::make_shared<sim::VirtualRoom>(clock);
-
- private:
-  std::uint64_t Delivered();
+  RoomPipeline pipeline;
+  std::shared_ptr<sim::ManualSimClock> clock = pipeline.clock;
+  std::shared_ptr<sim::VirtualRoom> room = pipeline.room;
 };
 
 }  // namespace vel::test

@@ -5,6 +5,7 @@
 
 #include <stdexcept>
 
+#include "server/login_rules.h"
 #include "support/loopback_server.h"
 #include "support/wait_until.h"
 
@@ -125,30 +126,25 @@ std::string SignInDialogToken(const std::string& signInUrl, const std::string& u
 SignedInUser SignInUser(const RunningCompanionServer& server, PacketSender& sender,
                         JsonFetcher& fetcher, const std::string& userName) {
   value reply;
-  value appRequest = value::object(true);
-  appRequest["header"] = value::number(-1);
-  if (!sender.SendPacket(appRequest, reply)) throw std::runtime_error("header -1 failed");
+  if (!sender.SendPacket(AppTokenRequest(), reply)) throw std::runtime_error("header -1 failed");
   const std::string appToken = reply.at("appaccesstoken").as_string();
 
   SignedInUser user;
   user.accessToken = SignInDialogToken(server.SignInUrl(), userName);
 
-  web::uri_builder check("/v2.8/debug_token");
-  check.append_query("input_token", user.accessToken);
-  check.append_query("access_token", appToken);
   value graph;
-  if (!fetcher.FetchJson(server.SignInUrl(), check.to_string(), graph)) {
+  if (!fetcher.FetchJson(server.SignInUrl(), TokenCheckPath(user.accessToken, appToken), graph)) {
     throw std::runtime_error("the token check failed");
   }
-  user.userId = graph.at("data").at("user_id").as_string();
+  const auto userId = CheckedUserId(graph);
+  if (!userId) throw std::runtime_error("the token check named no user");
+  user.userId = *userId;
 
-  value account = value::object(true);
-  account["header"] = value::number(0);
-  account["type"] = value::string("facebook");
-  account["account"] = value::string(user.userId);
-  if (!sender.SendPacket(account, reply)) throw std::runtime_error("header 0 failed");
-  user.accountId = reply.at("accountid").as_number().to_uint64();
-  user.teamName = reply.at("teamname").as_string();
+  if (!sender.SendPacket(AccountSignInRequest(user.userId), reply)) {
+    throw std::runtime_error("header 0 failed");
+  }
+  user.accountId = SignedInAccount(reply).value_or(0);
+  user.teamName = SignedInTeamName(reply);
   return user;
 }
 

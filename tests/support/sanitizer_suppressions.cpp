@@ -1,14 +1,20 @@
 // What the sanitizers leave out of their checks in the test program and in
 // the programs it starts (sanitizer builds add this file to every program).
-// Each entry concerns cpprestsdk, which is built without instrumentation,
-// and none hides code of ours.
+// Each entry concerns cpprestsdk or Qt WebEngine, which are built without
+// instrumentation, and none hides code of ours.
 
 // cpprestsdk finishes a failed or unread exchange (closing the reply's
 // stream buffers) in tasks on its own thread pool after the waiting call
 // has returned; when the process ends right after such an exchange, those
 // tasks are still in flight and LeakSanitizer reports them. They finish a
 // moment later in a running program.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libcpprest.so\n"; }
+// Qt WebEngine keeps Chromium's process-wide objects, and the fontconfig
+// patterns its font lookups made, until the process ends, on purpose.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libcpprest.so\n"
+         "leak:libQt6WebEngineCore.so\n"
+         "leak:libfontconfig.so\n";
+}
 
 // ThreadSanitizer does not see the atomics inside the library, so memory
 // that the library allocates or frees on one of its threads and hands to

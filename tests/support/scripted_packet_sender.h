@@ -2,8 +2,10 @@
 
 #include <cpprest/json.h>
 
+#include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "server/packet_sender.h"
@@ -24,6 +26,8 @@ class ScriptedPacketSender : public PacketSender {
 
   bool SendPacket(const web::json::value& request, web::json::value& reply) override {
     sent_.push_back(request.serialize());
+    // What runs while the request waits, as a modal message box's loop would.
+    if (whileWaiting) std::exchange(whileWaiting, nullptr)();
     const int header = request.at("header").as_integer();
     const auto found = answers_.find(header);
     if (found == answers_.end()) return false;
@@ -33,6 +37,9 @@ class ScriptedPacketSender : public PacketSender {
   }
 
   const std::vector<std::string>& Sent() const { return sent_; }
+
+  // Runs once inside the next request.
+  std::function<void()> whileWaiting;
   std::string LastSent() const { return sent_.empty() ? "" : sent_.back(); }
 
  private:

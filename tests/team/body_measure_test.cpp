@@ -12,6 +12,7 @@ TEST(BodyMeasureTest, WholeAndTenthsRoundTrip) {
   EXPECT_FALSE(ReadWholeAndTenths("", ""));
   EXPECT_EQ(*ReadWholeAndTenths("175", ""), 175.0f);
   EXPECT_EQ(*ReadWholeAndTenths("", "5"), 0.5f);
+  EXPECT_GT(*ReadWholeAndTenths("99999999999999999999", ""), 1000.0f) << "not 0";
   for (float v : {175.0f, 175.3f, 62.9f, 0.5f, 99.95f}) {
     const auto [whole, tenths] = ShowWholeAndTenths(v);
     const float back = *ReadWholeAndTenths(whole, tenths);

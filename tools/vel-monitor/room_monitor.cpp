@@ -53,6 +53,7 @@ bool RoomMonitor::Start(const ReceiverSettings& sticks, std::string& error) {
     }
   }
   board_->OpenSticks(sticks);
+  WaitForBringUp();
   DrainLog();
 
   std::map<int, std::vector<DeviceRecord>> bare;
@@ -67,31 +68,28 @@ bool RoomMonitor::Start(const ReceiverSettings& sticks, std::string& error) {
       if (!board_->BoxChecked(panel, box)) board_->ClickSensorBox(panel, box);
     }
   }
-  for (const auto& rider : options_.riders) Seat(rider.panel, rider.memberId);
-  if (options_.allRiders) {
-    int panel = 0;
-    for (const MemberRecord* member : roster_.Members()) {
-      if (panel == kRiderPanels) break;
-      Seat(panel++, member->id);
-    }
-  }
+  for (const auto& rider : options_.riders) board_->SeatMember(rider.panel, rider.memberId);
+  if (options_.allRiders) board_->SeatTeam();
   DrainLog();
   return true;
 }
 
-void RoomMonitor::Seat(int panel, std::uint64_t memberId) {
-  const auto& entries = lists_.Entries(panel);
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (entries[i].memberId != memberId) continue;
-    board_->SelectMember(panel, static_cast<int>(i));
-    // Every box the member's sensors allow, as the user would tick them.
-    for (auto box :
-         {SensorBox::kSpeed, SensorBox::kCadence, SensorBox::kHeartRate, SensorBox::kPower}) {
-      if (board_->BoxEnabled(panel, box) && !board_->BoxChecked(panel, box)) {
-        board_->ClickSensorBox(panel, box);
-      }
+void RoomMonitor::WaitForBringUp() {
+  // The sticks finish their bring-up on their own threads, from the
+  // sticks' answers; a box ticked before a stick reported its channels
+  // would find none free. A stick that never answers is waited for a while.
+  constexpr auto kLongest = std::chrono::seconds(5);
+  const auto end = std::chrono::steady_clock::now() + kLongest;
+  const ReceiverList& sticks = board_->Sticks();
+  while (std::chrono::steady_clock::now() < end) {
+    bool ready = true;
+    for (std::size_t r = 0; r < sticks.Count(); ++r) {
+      const AntReceiver* receiver = sticks.Find(r);
+      if (receiver != nullptr && !receiver->IsLost() && receiver->ChannelCount() == 0)
+        ready = false;
     }
-    return;
+    if (ready) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
 }
 

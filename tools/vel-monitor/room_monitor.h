@@ -34,7 +34,7 @@ class RoomMonitor {
   RiderBoard& Board() { return *board_; }
 
  private:
-  void Seat(int panel, std::uint64_t memberId);
+  void WaitForBringUp();
   void DrainLog();
 
   MonitorOptions options_;

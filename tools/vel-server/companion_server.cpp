@@ -78,7 +78,8 @@ pplx::task<Body> ReadBody(const http_request& request, std::uint64_t limit) {
 // and the count of requests not answered yet.
 struct CompanionServer::Shared {
   Shared(const ServerOptions& options, std::shared_ptr<RequestLog> requestLog)
-      : log(std::move(requestLog)), services(options.database, options.patches) {}
+      : log(std::move(requestLog)), services(options.database, options.patches,
+                 SignInPages::Site{UrlOf(options.signInAddress), options.demo}) {}
 
   void Enter() {
     std::lock_guard lock(mutex);

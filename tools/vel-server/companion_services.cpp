@@ -5,7 +5,8 @@
 namespace vel::companion {
 
 CompanionServices::CompanionServices(const std::filesystem::path& databaseFile,
-                                     std::filesystem::path patchFolder)
+                                     std::filesystem::path patchFolder,
+                                     SignInPages::Site signInSite)
     : database(databaseFile),
       schemaFound(MigrateSchema(database)),
       store(database),
@@ -13,6 +14,6 @@ CompanionServices::CompanionServices(const std::filesystem::path& databaseFile,
       handler(store, tokens),
       app(handler),
       patches(std::move(patchFolder)),
-      signIn(tokens) {}
+      signIn(tokens, std::move(signInSite)) {}
 
 }  // namespace vel::companion

@@ -19,7 +19,8 @@ struct CompanionServices {
   // Opens the database (":memory:" for one without a file) and makes or
   // migrates its schema; throws SqliteError when either fails. The patch
   // folder is only named here.
-  CompanionServices(const std::filesystem::path& databaseFile, std::filesystem::path patchFolder);
+  CompanionServices(const std::filesystem::path& databaseFile, std::filesystem::path patchFolder,
+                    SignInPages::Site signInSite);
   CompanionServices(const CompanionServices&) = delete;
   CompanionServices& operator=(const CompanionServices&) = delete;
 

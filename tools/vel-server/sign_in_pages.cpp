@@ -6,6 +6,7 @@
 #include <exception>
 #include <string>
 
+#include "demo_seed.h"
 #include "form_fields.h"
 
 namespace vel::companion {
@@ -60,18 +61,15 @@ HttpAnswer Html(int status, const std::string& title, const std::string& content
 
 // Why a redirect address may not be used, or empty when it may: it must
 // be an http(s) address of a login-success page, without a fragment.
-std::string RedirectProblem(const std::string& redirect) {
-  if (redirect.empty()) return "redirect_uri is missing";
-  try {
-    const web::uri uri(redirect);
-    if ((uri.scheme() != "http" && uri.scheme() != "https") || uri.host().empty() ||
-        uri.path() != SignInPages::kLoginSuccessPath || !uri.fragment().empty()) {
-      return "redirect_uri is not a login-success page";
-    }
-  } catch (const std::exception&) {
-    return "redirect_uri is not an address";
-  }
-  return {};
+// The port an address names, or its scheme's.
+int PortOf(const web::uri& uri) {
+  if (uri.port() > 0) return uri.port();
+  return uri.scheme() == "https" ? 443 : 80;
+}
+
+bool SameSite(const web::uri& a, const web::uri& b) {
+  return a.scheme() == b.scheme() && web::uri::decode(a.host()) == web::uri::decode(b.host()) &&
+         PortOf(a) == PortOf(b);
 }
 
 std::string Field(const Query& query, const char* name) {
@@ -96,6 +94,23 @@ HttpAnswer GraphError(const std::string& message) {
 }
 
 }  // namespace
+
+std::string SignInPages::RedirectProblem(const std::string& redirect) const {
+  if (redirect.empty()) return "redirect_uri is missing";
+  try {
+    const web::uri uri(redirect);
+    if ((uri.scheme() != "http" && uri.scheme() != "https") || uri.host().empty() ||
+        uri.path() != kLoginSuccessPath || !uri.fragment().empty()) {
+      return "redirect_uri is not a login-success page";
+    }
+    if (!SameSite(uri, web::uri(site_.url))) {
+      return "redirect_uri is not this sign-in's login-success page";
+    }
+  } catch (const std::exception&) {
+    return "redirect_uri is not an address";
+  }
+  return {};
+}
 
 HttpAnswer SignInPages::Answer(std::string_view method, std::string_view path, const Query& query,
                                std::string_view body) const {
@@ -128,7 +143,9 @@ HttpAnswer SignInPages::DialogPage(const Query& query, const std::string& proble
               "<form method=\"post\">\n" +
                   hidden("client_id") + hidden("redirect_uri") + hidden("response_type") +
                   "<input type=\"text\" name=\"name\" autofocus maxlength=\"64\" "
-                  "placeholder=\"demo\">\n<input type=\"submit\" value=\"로그인\">\n</form>");
+                  "placeholder=\"demo\"" +
+                  (site_.demo ? " value=\"" + std::string(kDemoUser) + "\"" : std::string()) +
+                  ">\n<input type=\"submit\" value=\"로그인\">\n</form>");
 }
 
 HttpAnswer SignInPages::SignIn(std::string_view body) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "http_answer.h"
@@ -23,12 +24,19 @@ namespace vel::companion {
 //                              access_token); 400 with error code 190 else
 //
 // Any "/vN.N" version prefix is taken like "/v2.8". The redirect must go to
-// a login-success page, so a token is never handed to another address.
+// the login-success page of the sign-in's own site, so a token is never
+// handed to another address.
 class SignInPages {
  public:
   static constexpr char kLoginSuccessPath[] = "/connect/login_success.html";
 
-  explicit SignInPages(TokenStore& tokens) : tokens_(tokens) {}
+  // Where the sign-in is served and how its form greets a user.
+  struct Site {
+    std::string url;    // "http://HOST:PORT" of the sign-in listener
+    bool demo = false;  // the form offers the demo team's user name
+  };
+
+  SignInPages(TokenStore& tokens, Site site) : tokens_(tokens), site_(std::move(site)) {}
 
   HttpAnswer Answer(std::string_view method, std::string_view path, const Query& query,
                     std::string_view body) const;
@@ -38,7 +46,11 @@ class SignInPages {
   HttpAnswer SignIn(std::string_view body) const;
   HttpAnswer DebugToken(const Query& query) const;
 
+  // Empty when `redirect` is this site's login-success page.
+  std::string RedirectProblem(const std::string& redirect) const;
+
   TokenStore& tokens_;
+  Site site_;
 };
 
 }  // namespace vel::companion

@@ -18,6 +18,7 @@ constexpr std::uint8_t kInvalidMessage = ant_code::kInvalidMessage;  // 40
 constexpr std::uint8_t kInvalidNetworkNumber = 41;
 
 constexpr std::uint8_t kResetReasonCommand = 0x20;
+constexpr std::uint8_t kResetReasonWatchdog = 0x02;
 constexpr std::uint8_t kHighestRfFrequency = 124;
 // Shorter periods than 1/1024 s are refused: no receiver runs that fast.
 constexpr std::uint16_t kShortestPeriod = 32;
@@ -61,6 +62,7 @@ bool SimulatedStick::Attach(StickSink* sink) {
   if (!pluggedIn_ || sink_ != nullptr || sink == nullptr) return false;
   PowerOn();
   sink_ = sink;
+  framesDelivered_ = 0;
   return true;
 }
 
@@ -123,6 +125,13 @@ void SimulatedStick::Replug() {
 bool SimulatedStick::IsPluggedIn() const {
   std::lock_guard lock(mutex_);
   return pluggedIn_;
+}
+
+void SimulatedStick::ResetItself() {
+  std::lock_guard lock(mutex_);
+  if (!pluggedIn_ || sink_ == nullptr) return;
+  PowerOn();
+  Send(ant_id::kStartup, &kResetReasonWatchdog, 1);
 }
 
 void SimulatedStick::GarbleNextFrame() {

@@ -33,8 +33,8 @@ class StickSink {
 // is enabled. A channel that finds no sensor within the search time-out
 // reports the time-out and closes.
 //
-// Test hooks simulate faults: pulling the stick out, a broken checksum or
-// junk bytes in what it sends, and a late response.
+// Test hooks simulate faults: pulling the stick out, a reset of its own, a
+// broken checksum or junk bytes in what it sends, and a late response.
 //
 // Threads: Receive comes from writers, Pump from the handle's reader or the
 // thread that moves a manual clock; one lock covers the stick, and sink
@@ -72,13 +72,16 @@ class SimulatedStick {
   void Unplug();  // the host's handle sees the device gone
   void Replug();
   bool IsPluggedIn() const;
+  // Resets by itself mid-ride (a watchdog reset): every channel and the
+  // network key are forgotten, and the start-up message goes to the host.
+  void ResetItself();
   void GarbleNextFrame();  // the next frame sent carries a broken checksum
   void InjectJunk(const std::vector<std::uint8_t>& bytes);  // sent at once
   void DelayNextResponse(std::uint32_t ms);  // what the next command causes comes late
 
   std::uint32_t BadFramesReceived() const;
-  // Frames handed to the host so far (a host that has handled as many has
-  // caught up with the stick).
+  // Frames handed to the host that has it now, since it attached (a host
+  // that has handled as many has caught up with the stick).
   std::uint64_t FramesDelivered() const;
 
  private:

@@ -1,0 +1,99 @@
+#include "server/login_rules.h"
+
+#include <cpprest/uri_builder.h>
+
+#include "common/json_fields.h"
+#include "server/request_catalogue.h"
+#include "server/sealed_file.h"
+
+namespace vel {
+namespace {
+
+using web::json::value;
+
+constexpr char kDialogPath[] = "/v2.8/dialog/oauth";
+constexpr char kLoginSuccessPath[] = "/connect/login_success.html";
+constexpr char kTokenCheckPath[] = "/v2.8/debug_token";
+constexpr char kTokenMark[] = "access_token=";
+
+}  // namespace
+
+std::string SignInDialogAddress(const std::string& webBase, const std::string& clientId) {
+  return webBase + kDialogPath + "?client_id=" + clientId + "&redirect_uri=" + webBase +
+         kLoginSuccessPath + "&display=popup&response_type=token";
+}
+
+std::optional<std::string> TokenInAddress(const std::string& address) {
+  const std::size_t mark = address.find(kTokenMark);
+  if (mark == std::string::npos) return std::nullopt;
+  const std::size_t start = mark + sizeof kTokenMark - 1;
+  const std::size_t end = address.find('&', start);
+  return address.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+std::string TokenCheckPath(const std::string& userToken, const std::string& appToken) {
+  web::uri_builder path(kTokenCheckPath);
+  path.append_query("input_token", userToken);
+  path.append_query("access_token", appToken);
+  return path.to_string();
+}
+
+std::optional<std::string> CheckedUserId(const value& reply) {
+  if (!reply.is_object() || !reply.has_object_field("data")) return std::nullopt;
+  return ReadString(reply.at("data"), "user_id");
+}
+
+value AppTokenRequest() {
+  value request = value::object(true);
+  request["header"] = value::number(HeaderNumber(RequestHeader::kAppToken));
+  return request;
+}
+
+value AccountSignInRequest(const std::string& userId) {
+  value request = value::object(true);
+  request["header"] = value::number(HeaderNumber(RequestHeader::kSignIn));
+  request["type"] = value::string("facebook");
+  request["account"] = value::string(userId);
+  return request;
+}
+
+std::optional<std::uint64_t> SignedInAccount(const value& reply) {
+  return ReadId(reply, "accountid");
+}
+
+std::string SignedInTeamName(const value& reply) {
+  return ReadString(reply, "teamname").value_or("");
+}
+
+std::optional<std::string> SavedLogin::TokenFor(const std::string& thisMacText) const {
+  if (!macText || !token || *macText != thisMacText) return std::nullopt;
+  return token;
+}
+
+SavedLogin ReadSavedLogin(const std::filesystem::path& path) {
+  const SealedFile file = ReadSealedFile(path);
+  SavedLogin saved;
+  switch (file.status) {
+    case SealedFileStatus::kCannotOpen: return saved;
+    case SealedFileStatus::kTooLong:
+    case SealedFileStatus::kUnreadable:
+    case SealedFileStatus::kNotDecrypted: saved.status = SavedLogin::Status::kRefused; return saved;
+    case SealedFileStatus::kOk:
+    case SealedFileStatus::kNotJson:  // as a file without the two members: not this computer's
+      break;
+  }
+  saved.status = SavedLogin::Status::kOpened;
+  saved.macText = ReadString(file.value, "macaddress");
+  saved.token = ReadString(file.value, "accesstoken");
+  return saved;
+}
+
+bool WriteSavedLogin(const std::filesystem::path& path, const std::string& macText,
+                     const std::string& token) {
+  value login = value::object(true);
+  login["macaddress"] = value::string(macText);
+  login["accesstoken"] = value::string(token);
+  return WriteSealedFile(path, login);
+}
+
+}  // namespace vel

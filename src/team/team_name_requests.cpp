@@ -1,0 +1,49 @@
+#include "team/team_name_requests.h"
+
+#include "common/json_fields.h"
+#include "server/request_catalogue.h"
+
+namespace vel {
+namespace {
+
+using web::json::value;
+
+const char* const kNameFree = "사용할 수 있는 팀네임 입니다.";
+const char* const kNameTaken = "사용할 수 없는 팀네임 입니다.";
+const char* const kNameChanged = "팀명이 변경 되었습니다.";
+const char* const kNameRegistered = "팀명이 등록 되었습니다.";
+
+}  // namespace
+
+TeamNameRequests::TeamNameRequests(PacketSender& server, MessageBox& messages, LoginValues& login)
+    : server_(server), messages_(messages), login_(login) {}
+
+bool TeamNameRequests::Check(const std::string& name) {
+  value request = value::object(true);
+  request["header"] = value::number(HeaderNumber(RequestHeader::kCheckTeamName));
+  request["teamname"] = value::string(name);
+  value reply;
+  if (server_.SendPacket(request, reply)) {
+    messages_.Show(kNameFree);
+    return true;
+  }
+  if (ReadInt(reply, "errcode") == errcode::kTeamNameUnavailable) messages_.Show(kNameTaken);
+  return false;
+}
+
+bool TeamNameRequests::Change(const std::string& name, From from) {
+  value request = value::object(true);
+  request["header"] = value::number(HeaderNumber(RequestHeader::kChangeTeamName));
+  request["accountid"] = value::number(login_.accountId);
+  request["teamname"] = value::string(name);
+  value reply;
+  if (server_.SendPacket(request, reply)) {
+    messages_.Show(from == From::kTeamWindow ? kNameChanged : kNameRegistered);
+    login_.teamName = name;
+    return true;
+  }
+  if (ReadInt(reply, "errcode") == errcode::kTeamNameUnavailable) messages_.Show(kNameTaken);
+  return false;
+}
+
+}  // namespace vel

@@ -1,0 +1,16 @@
+// vel: the studio program. The crash dump writer is installed before this
+// runs (static initialisation); the start-up routine does the rest and the
+// process ends when it returns.
+#include <QApplication>
+
+#include "app/program_start.h"
+#include "ui/vel_program.h"
+#include "ui/web_browser.h"
+
+int main(int argc, char** argv) {
+  vel::PrepareWebEngine();
+  QApplication application(argc, argv);
+  vel::CVELApp program(std::vector<std::string>(argv, argv + argc));
+  vel::RunProgramStart(program);
+  return 0;
+}

@@ -1,0 +1,83 @@
+#include "ui/vel_program.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "common/queues.h"
+#include "server/endpoints.h"
+#include "server/login_rules.h"
+#include "server/mac_address.h"
+#include "server/process_starter.h"
+#include "server/program_files.h"
+#include "server/updater.h"
+#include "ui/login_dialog.h"
+#include "ui/main_window.h"
+
+namespace vel {
+
+CVELApp::CVELApp(std::vector<std::string> arguments) : arguments_(std::move(arguments)) {
+  const auto executable = RunningExecutablePath();
+  programFolder_ = executable ? executable->parent_path() : std::filesystem::current_path();
+}
+
+CVELApp::~CVELApp() = default;
+
+void CVELApp::WriteDefaultConfig() { vel::WriteDefaultConfig(); }
+
+bool CVELApp::LoadConfig() {
+  if (!vel::LoadConfig(config_)) return false;
+  server_ = std::make_unique<RequestExecutor>(config_, messages_);
+  return true;
+}
+
+bool CVELApp::ProgramFolderWritable() { return access(programFolder_.c_str(), W_OK) == 0; }
+
+bool CVELApp::RunUpdateCheck() {
+  SpawnProcessStarter starter;
+  Updater updater(config_, arguments_, *server_, messages_, starter);
+  return updater.RunUpdate();
+}
+
+bool CVELApp::RunLogin() {
+  const Endpoints endpoints = ReadEndpoints();
+  LoginFlow::Settings settings{endpoints.facebookWeb, endpoints.facebookGraph, kSignInClientId,
+                               config_.FacebookFile(),
+                               [this] { return GetMacAddress(messages_); }};
+  CLoginDlg login(*server_, *server_, login_, std::move(settings));
+  if (DemoSwitch("VEL_DEMO_SIGN_IN")) login.PressEnterInFirstPage();
+  return login.exec() == QDialog::Accepted;
+}
+
+void CVELApp::RunMainWindow() {
+  const char* shots = std::getenv("VEL_DEMO_SHOTS");
+  CVELDlg window(*server_, login_,
+                 {ReceiverSettings::FromEnvironment(), DemoSwitch("VEL_DEMO_RIDE"),
+                  shots != nullptr ? shots : "", {}});
+  // The whole screen first: without a window manager (a bare X server)
+  // maximising alone does nothing.
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    window.setGeometry(screen->availableGeometry());
+  }
+  window.showMaximized();
+  window.exec();
+}
+
+void CVELApp::DeletePatchFolder() { DeleteTree(programFolder_ / "patch"); }
+
+void CVELApp::Log(const std::string& line) {
+  // Before the main window there is no log window to show it.
+  std::fprintf(stderr, "vel: %s\n", line.c_str());
+  PushLog(line);
+}
+
+bool DemoSwitch(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && std::string(value) == "1";
+}
+
+}  // namespace vel
