@@ -51,25 +51,31 @@ std::string Printable(std::string text) {
 }
 
 using Body = std::optional<std::string>;
+// Bytes, as the body stream holds them: a buffer of another character type
+// would be cast to, not converted.
+using BodyBuffer = concurrency::streams::container_buffer<std::vector<std::uint8_t>>;
 
-// Reads on from `body` into `into` until the end (the body) or until more
-// than `limit` bytes have come (none).
-pplx::task<Body> ReadOn(concurrency::streams::istream body,
-                        std::shared_ptr<concurrency::streams::container_buffer<std::string>> into,
-                        std::uint64_t limit) {
-  const std::uint64_t wanted = limit + 1 - into->collection().size();
+// Reads on from `body` into `into`, `read` bytes so far, until the end
+// (the body) or until more than `limit` bytes have come (none). The buffer
+// may hold more than was read: it grows by what each read asks for.
+pplx::task<Body> ReadOn(concurrency::streams::istream body, std::shared_ptr<BodyBuffer> into,
+                        std::uint64_t read, std::uint64_t limit) {
+  const std::uint64_t wanted = limit + 1 - read;
   return body.read(*into, static_cast<std::size_t>(std::min<std::uint64_t>(kReadPart, wanted)))
-      .then([body, into, limit](std::size_t got) -> pplx::task<Body> {
-        if (got == 0) return pplx::task_from_result<Body>(into->collection());
-        if (into->collection().size() > limit) return pplx::task_from_result<Body>(std::nullopt);
-        return ReadOn(body, into, limit);
+      .then([body, into, read, limit](std::size_t got) -> pplx::task<Body> {
+        const std::vector<std::uint8_t>& bytes = into->collection();
+        if (got == 0) {
+          return pplx::task_from_result<Body>(
+              std::string(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(read)));
+        }
+        if (read + got > limit) return pplx::task_from_result<Body>(std::nullopt);
+        return ReadOn(body, into, read + got, limit);
       });
 }
 
 // A request's body as it arrives, at most `limit` bytes of it.
 pplx::task<Body> ReadBody(const http_request& request, std::uint64_t limit) {
-  return ReadOn(request.body(),
-                std::make_shared<concurrency::streams::container_buffer<std::string>>(), limit);
+  return ReadOn(request.body(), std::make_shared<BodyBuffer>(), 0, limit);
 }
 
 }  // namespace
