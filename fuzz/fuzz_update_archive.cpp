@@ -58,7 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fs::create_directories(scratch.archive.parent_path());
   std::ofstream(scratch.archive, std::ios::binary | std::ios::trunc)
       .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  vel::UnpackArchive(scratch.archive, scratch.unpack, scratch.scratch, "vel");
+  // Small limits, so that a bomb is refused before it costs the run time.
+  vel::UnpackLimits limits{1u << 20, 4u << 20};
+  vel::UnpackArchive(scratch.archive, scratch.unpack, scratch.scratch, "vel", limits);
   CheckTree(scratch);
   return 0;
 }

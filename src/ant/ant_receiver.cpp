@@ -9,6 +9,7 @@
 #include "common/queues.h"
 #include "common/string_printf.h"
 #include "common/tick_clock.h"
+#include "crash/thread_signal_stack.h"
 #include "sensors/channel_decoder.h"
 #include "sensors/sensor_event.h"
 
@@ -114,6 +115,7 @@ std::unique_ptr<AntReceiver> AntReceiver::Start(std::unique_ptr<AntReceiver> rec
 }
 
 void AntReceiver::ReceiveLoop() {
+  InstallThreadSignalStack();
   AntMessage message;
   bool gone = false;
   while (!stop_.load()) {

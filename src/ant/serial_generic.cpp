@@ -1,5 +1,7 @@
 #include "ant/serial_generic.h"
 
+#include "crash/thread_signal_stack.h"
+
 #include <cstring>
 
 namespace vel {
@@ -126,6 +128,7 @@ std::shared_ptr<USBDeviceHandle> DSISerialGeneric::CurrentHandle() const {
 }
 
 void DSISerialGeneric::ReceiveLoop() {
+  InstallThreadSignalStack();
   const std::shared_ptr<USBDeviceHandle> handle = CurrentHandle();
   DSISerialCallback* callback = Callback();
   std::uint8_t buffer[kReadBufferSize];

@@ -6,6 +6,7 @@
 #include "common/queues.h"
 #include "common/room.h"
 #include "common/string_printf.h"
+#include "crash/thread_signal_stack.h"
 
 namespace vel {
 
@@ -41,6 +42,7 @@ void StickWatcher::Stop() {
 }
 
 void StickWatcher::Run() {
+  InstallThreadSignalStack();
   std::unique_lock lock(mutex_);
   while (!stop_) {
     lock.unlock();

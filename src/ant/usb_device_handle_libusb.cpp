@@ -1,6 +1,7 @@
 #include "ant/usb_device_handle_libusb.h"
 
 #include "ant/usb_permission.h"
+#include "crash/thread_signal_stack.h"
 
 namespace vel {
 namespace {
@@ -115,6 +116,7 @@ void USBDeviceHandleLibusb::Close() {
 }
 
 void USBDeviceHandleLibusb::ReaderLoop() {
+  InstallThreadSignalStack();
   unsigned char buffer[4096];
   int errors = 0;
   while (!stop_.load()) {

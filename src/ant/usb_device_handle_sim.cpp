@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "ant/sim/virtual_room.h"
+#include "crash/thread_signal_stack.h"
 
 namespace vel {
 
@@ -45,6 +46,7 @@ void USBDeviceHandleSim::OnStickGone() {
 }
 
 void USBDeviceHandleSim::ReaderLoop() {
+  InstallThreadSignalStack();
   sim::SimClock& clock = device_.Room()->Clock();
   std::unique_lock lock(readerMutex_);
   while (!stop_ && !queue_.IsGone()) {

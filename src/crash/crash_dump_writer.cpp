@@ -12,6 +12,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "crash/thread_signal_stack.h"
+
 #if defined(__x86_64__)
 #include <asm/prctl.h>
 #endif
@@ -84,7 +86,9 @@ bool StartsWith(const char* s, const char* prefix) {
 // ordinary memory, and device memory where a read may have side effects.
 bool Unreadable(const Mapping& m) {
   if ((m.flags & PF_R) == 0) return true;
-  if (std::strcmp(m.path, "[vvar]") == 0 || std::strcmp(m.path, "[vsyscall]") == 0) return true;
+  // The kernel's time pages ("[vvar]", and "[vvar_vclock]" on newer
+  // kernels) fault when read through a system call.
+  if (StartsWith(m.path, "[vvar") || std::strcmp(m.path, "[vsyscall]") == 0) return true;
   return StartsWith(m.path, "/dev/") && !StartsWith(m.path, "/dev/shm/") &&
          !StartsWith(m.path, "/dev/zero");
 }
@@ -392,7 +396,9 @@ bool WriteDump(int fd, int signal, const siginfo_t* info, const void* ucontext) 
 }
 
 void OnFatalSignal(int signal, siginfo_t* info, void* ucontext) {
-  // A second thread failing while the first writes waits for the end.
+  // Another thread failing while the first writes waits for the end. The
+  // writing thread itself never gets here twice: the fatal signals are
+  // blocked while it writes, and a fault then ends the process at once.
   if (g_writing.exchange(1) != 0) {
     for (;;) pause();
   }
@@ -400,11 +406,13 @@ void OnFatalSignal(int signal, siginfo_t* info, void* ucontext) {
   const bool written = WriteCrashDump(signal, info, ucontext);
   errno = savedErrno;
   if (written) _exit(128 + signal);
-  // Back to the system's own handling: the default action, raised again.
+  // Back to the system's own handling: the default action of every fatal
+  // signal (so that the threads waiting above end with the process too),
+  // and this one raised again; it arrives when the handler returns.
   struct sigaction fallback {};
   fallback.sa_handler = SIG_DFL;
   sigemptyset(&fallback.sa_mask);
-  sigaction(signal, &fallback, nullptr);
+  for (int s : kFatalSignals) sigaction(s, &fallback, nullptr);
   raise(signal);
 }
 
@@ -438,8 +446,11 @@ bool WriteCrashDump(int signal, const siginfo_t* info, const void* ucontext) {
   clock_gettime(CLOCK_REALTIME, &now);
   char name[64];
   FormatCrashDumpName(name, sizeof name, g_prefix, now.tv_sec, g_utcOffset);
-  // A second crash in the same second replaces the file.
-  const int fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  // A second crash in the same second replaces the file. The dump holds
+  // the process's tokens: it is made new, readable by the user alone, and
+  // a link put in its place is removed rather than followed.
+  unlink(name);
+  const int fd = open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) return false;
   const bool ok = WriteDump(fd, signal, info, ucontext);
   close(fd);
@@ -454,17 +465,15 @@ void InstallCrashDumpWriter(const char* prefix) {
   std::tm local{};
   if (localtime_r(&now, &local) != nullptr) g_utcOffset = local.tm_gmtoff;
 
-  // A stack overflow leaves no stack for the handler: give it its own.
-  static char alternateStack[64 * 1024];
-  stack_t stack{};
-  stack.ss_sp = alternateStack;
-  stack.ss_size = sizeof alternateStack;
-  sigaltstack(&stack, nullptr);
+  // A stack overflow leaves no stack for the handler: give it its own
+  // (each thread the program starts gets one the same way).
+  InstallThreadSignalStack();
 
   struct sigaction action {};
   action.sa_sigaction = OnFatalSignal;
   action.sa_flags = SA_SIGINFO | SA_ONSTACK;
   sigemptyset(&action.sa_mask);
+  for (int s : kFatalSignals) sigaddset(&action.sa_mask, s);
   for (int s : kFatalSignals) sigaction(s, &action, nullptr);
 }
 

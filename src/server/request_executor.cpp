@@ -1,12 +1,15 @@
 #include "server/request_executor.h"
 
+#include <cpprest/filestream.h>
 #include <cpprest/uri_builder.h>
 
 #include <exception>
-#include <fstream>
+#include <stdexcept>
 #include <system_error>
-#include <vector>
 
+#include "common/queues.h"
+#include "common/string_printf.h"
+#include "crash/thread_signal_stack.h"
 #include "server/packet_envelope.h"
 
 namespace vel {
@@ -22,6 +25,28 @@ using web::http::client::http_client;
 // the charset; the byte-vector body below adds nothing, so both are named.
 constexpr char kFormContentType[] = "application/x-www-form-urlencoded; charset=utf-8";
 
+// A reply body longer than its limit.
+class BodyTooLarge : public std::runtime_error {
+ public:
+  explicit BodyTooLarge(std::uint64_t limit)
+      : std::runtime_error(StringPrintf("the reply is longer than %llu bytes",
+                                        static_cast<unsigned long long>(limit))) {}
+};
+
+// Lets `request` receive a reply body of at most `limit` bytes. The library
+// reports the bytes received so far after each part it reads and before
+// the body counts as complete, so a longer body fails with BodyTooLarge
+// before anything of it is decoded, and no more than one part of it beyond
+// the limit is ever held.
+void LimitReplyBody(http_request& request, std::uint64_t limit) {
+  request.set_progress_handler(
+      [limit](web::http::message_direction::direction direction, utility::size64_t received) {
+        if (direction == web::http::message_direction::download && received > limit) {
+          throw BodyTooLarge(limit);
+        }
+      });
+}
+
 // A "result" that is missing, null or anything but a boolean counts as no.
 bool ResultIsTrue(const web::json::value& reply) {
   if (!reply.is_object() || !reply.has_boolean_field("result")) return false;
@@ -32,25 +57,14 @@ bool ResultIsTrue(const web::json::value& reply) {
 // content-type check on (a non-JSON type throws); any other status gives
 // false unread.
 pplx::task<bool> ReadJsonOf200(const http_response& response, web::json::value& body) {
+  // Runs on a thread of the HTTP library's pool, which the crash dump
+  // writer must be able to serve as well as the program's own threads.
+  InstallThreadSignalStack();
   if (response.status_code() != status_codes::OK) return pplx::task_from_result(false);
   return response.extract_json().then([&body](web::json::value json) {
     body = std::move(json);
     return true;
   });
-}
-
-bool WriteWholeFile(const std::filesystem::path& path, const std::vector<unsigned char>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (out) {
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out.fail()) return true;
-  }
-  // A partial archive is worse than none: the unpacking skips missing files.
-  std::error_code ignored;
-  std::filesystem::remove(path, ignored);
-  return false;
 }
 
 }  // namespace
@@ -76,6 +90,7 @@ bool RequestExecutor::SendPacket(const web::json::value& request, web::json::val
   bool opened = false;
   try {
     http_request post(methods::POST);
+    LimitReplyBody(post, kMaxReplyBytes);
     // The byte-vector body: the library's text overloads hand a char buffer
     // on as an unsigned-char one, which the sanitizers rightly reject.
     post.set_body(std::vector<unsigned char>(body->begin(), body->end()));
@@ -104,9 +119,12 @@ JsonFetcher::Answer RequestExecutor::GetJson(const std::string& baseUrl,
                                              web::json::value& reply) {
   try {
     http_client client(baseUrl);
+    http_request get(methods::GET);
+    get.set_request_uri(pathAndQuery);
+    LimitReplyBody(get, kMaxReplyBytes);
     web::json::value body;
     const bool answered =
-        client.request(methods::GET, pathAndQuery)
+        client.request(get)
             .then([&body](const http_response& response) { return ReadJsonOf200(response, body); })
             .get();
     // No content type or an empty body extracts as null: that is not a
@@ -130,23 +148,46 @@ JsonFetcher::Answer RequestExecutor::FetchJsonAnswer(const std::string& baseUrl,
   return GetJson(baseUrl, pathAndQuery, reply);
 }
 
-bool RequestExecutor::DownloadPatchFile(const std::string& file,
-                                        const std::filesystem::path& local) {
+bool RequestExecutor::DownloadPatchFile(const std::string& file, const std::filesystem::path& local,
+                                        std::uint64_t maxBytes) {
+  namespace streams = concurrency::streams;
+  // The body goes straight to the file as it arrives, never whole into
+  // memory.
+  streams::ostream out;
+  try {
+    out = streams::fstream::open_ostream(local.string(),
+                                         std::ios::out | std::ios::trunc | std::ios::binary)
+              .get();
+  } catch (const std::exception&) {
+    PushLog("Update: cannot write " + local.string());
+    return false;
+  }
+  bool written = false;
   try {
     http_client client(config_.PatchUrl());
     web::uri_builder path("/test");
     path.append_query("file", file);
-    return client.request(methods::GET, path.to_string())
-        .then([local](http_response response) -> pplx::task<bool> {
-          if (response.status_code() != status_codes::OK) return pplx::task_from_result(false);
-          return response.extract_vector().then(
-              [local](std::vector<unsigned char> bytes) { return WriteWholeFile(local, bytes); });
-        })
-        .get();
+    http_request get(methods::GET);
+    get.set_request_uri(path.to_string());
+    get.set_response_stream(out);
+    LimitReplyBody(get, maxBytes);
+    const http_response response = client.request(get).get();
+    response.content_ready().get();
+    written = response.status_code() == status_codes::OK;
+  } catch (const BodyTooLarge& tooLarge) {
+    PushLog("Update: download of \"" + file + "\" refused: " + tooLarge.what());
   } catch (const std::exception&) {
     messageBox_.Show(kCheckConnectionMessage);
-    return false;
   }
+  try {
+    out.close().get();
+  } catch (const std::exception&) {
+    written = false;
+  }
+  // A partial archive is worse than none: the unpacking skips missing files.
+  std::error_code ignored;
+  if (!written) std::filesystem::remove(local, ignored);
+  return written;
 }
 
 }  // namespace vel

@@ -4,6 +4,7 @@
 #include <cpprest/json.h>
 
 #include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -42,9 +43,15 @@ class RequestExecutor : public PacketSender, public PatchSource, public JsonFetc
   bool SendPacket(const web::json::value& request, web::json::value& reply) override;
 
   bool FetchPatchInfo(const std::string& pathAndQuery, web::json::value& reply) override;
-  bool DownloadPatchFile(const std::string& file, const std::filesystem::path& local) override;
+  bool DownloadPatchFile(const std::string& file, const std::filesystem::path& local,
+                         std::uint64_t maxBytes) override;
   Answer FetchJsonAnswer(const std::string& baseUrl, const std::string& pathAndQuery,
                          web::json::value& reply) override;
+
+  // Replies of the application server, update information and the
+  // sign-in's answers are a few kilobytes; a longer body fails the
+  // exchange as unreadable before it is decoded.
+  static constexpr std::uint64_t kMaxReplyBytes = 1024 * 1024;
 
   // How many application-server clients were made (one at most).
   int MainClientsMade() const { return mainClientsMade_.load(); }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <unzip.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <set>
 #include <string>
@@ -74,17 +75,25 @@ bool ReadEntryInfo(unzFile zip, std::string_view executableName, EntryInfo& entr
     // that the next update can replace the file.
     entry.mode = (unixMode & 0777) | S_IRUSR | S_IWUSR;
   }
+  // The staged program must start, whatever mode it was packed with.
+  if (entry.name.starts_with(executableName)) entry.mode |= (entry.mode & 0444) >> 2;
   return true;
 }
 
-// Reads the current entry whole into `target`; false for a read error, a
-// short entry, a CRC mismatch or a file that cannot be written.
-bool ExtractEntry(unzFile zip, const EntryInfo& entry, const fs::path& target) {
-  if (entry.zip.flag & 1) return false;  // encrypted: the program has no password
-  if (unzOpenCurrentFile(zip) != UNZ_OK) return false;
+enum class Extracted { kWhole, kBroken, kTooLarge };
+
+// Reads the current entry whole into `target`, at most `maxBytes` of it;
+// kBroken for a read error, a short entry, a CRC mismatch or a file that
+// cannot be written.
+Extracted ExtractEntry(unzFile zip, const EntryInfo& entry, const fs::path& target,
+                       std::uint64_t maxBytes) {
+  if (entry.zip.flag & 1) return Extracted::kBroken;  // encrypted: the program has no password
+  if (entry.zip.uncompressed_size > maxBytes) return Extracted::kTooLarge;
+  if (unzOpenCurrentFile(zip) != UNZ_OK) return Extracted::kBroken;
   const int fd =
       ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
   bool ok = fd >= 0;
+  bool tooLarge = false;
   ZPOS64_T total = 0;
   std::vector<char> buffer(kReadChunk);
   while (ok) {
@@ -95,6 +104,12 @@ bool ExtractEntry(unzFile zip, const EntryInfo& entry, const fs::path& target) {
       break;
     }
     total += static_cast<ZPOS64_T>(got);
+    // The stored sizes may lie; what comes out of the decompressor counts.
+    if (total > maxBytes) {
+      ok = false;
+      tooLarge = true;
+      break;
+    }
     for (int done = 0; ok && done < got;) {
       const ssize_t put = ::write(fd, buffer.data() + done, static_cast<std::size_t>(got - done));
       if (put < 0 && errno == EINTR) continue;
@@ -109,7 +124,8 @@ bool ExtractEntry(unzFile zip, const EntryInfo& entry, const fs::path& target) {
     ok = ::fchmod(fd, entry.mode) == 0 && ok;
     ok = ::close(fd) == 0 && ok;
   }
-  return ok;
+  if (tooLarge) return Extracted::kTooLarge;
+  return ok ? Extracted::kWhole : Extracted::kBroken;
 }
 
 }  // namespace
@@ -121,7 +137,8 @@ bool IsPlainEntryName(std::string_view name) {
 }
 
 bool UnpackArchive(const fs::path& archive, const fs::path& unpackFolder,
-                   const fs::path& scratchFolder, std::string_view executableName) {
+                   const fs::path& scratchFolder, std::string_view executableName,
+                   UnpackLimits& limits) {
   const std::string label = Label(archive);
   ZipReader reader(archive);
   if (!reader.get()) {
@@ -134,6 +151,7 @@ bool UnpackArchive(const fs::path& archive, const fs::path& unpackFolder,
 
   std::vector<std::string> staged;  // in the order first seen
   std::set<std::string> seen;
+  std::uint64_t unpacked = 0;
   bool ok = !ec;
   if (!ok) {
     PushLog(StringPrintf("Update: cannot unpack %s: %s", label.c_str(), ec.message().c_str()));
@@ -151,13 +169,22 @@ bool UnpackArchive(const fs::path& archive, const fs::path& unpackFolder,
     } else if (entry.kind != EntryKind::kFile) {
       PushLog(StringPrintf("Update: entry \"%s\" of %s is not a plain file, skipped",
                            entry.name.c_str(), label.c_str()));
-    } else if (!ExtractEntry(reader.get(), entry, scratchFolder / entry.name)) {
-      PushLog(StringPrintf("Update: entry \"%s\" of %s cannot be read whole, archive skipped",
-                           entry.name.c_str(), label.c_str()));
-      ok = false;
-      break;
-    } else if (seen.insert(entry.name).second) {
-      staged.push_back(entry.name);
+    } else {
+      const std::uint64_t maxBytes = std::min(limits.entryBytes, limits.remainingBytes - unpacked);
+      const fs::path target = scratchFolder / entry.name;
+      const Extracted extracted = ExtractEntry(reader.get(), entry, target, maxBytes);
+      if (extracted != Extracted::kWhole) {
+        PushLog(StringPrintf(extracted == Extracted::kTooLarge
+                                 ? "Update: entry \"%s\" of %s unpacks to more than the update "
+                                   "may take, archive skipped"
+                                 : "Update: entry \"%s\" of %s cannot be read whole, archive "
+                                   "skipped",
+                             entry.name.c_str(), label.c_str()));
+        ok = false;
+        break;
+      }
+      unpacked += entry.zip.uncompressed_size;  // checked against what was read
+      if (seen.insert(entry.name).second) staged.push_back(entry.name);
     }
     status = unzGoToNextFile(reader.get());
   }
@@ -166,6 +193,7 @@ bool UnpackArchive(const fs::path& archive, const fs::path& unpackFolder,
     ok = false;
   }
   if (ok) {
+    limits.remainingBytes -= unpacked;
     fs::create_directories(unpackFolder, ec);
     for (const std::string& name : staged) {
       fs::rename(scratchFolder / name, unpackFolder / name, ec);

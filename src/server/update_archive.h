@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string_view>
 
@@ -10,6 +11,12 @@ namespace vel {
 // and short enough for one file name. Only such names are unpacked, so no
 // entry can reach outside the unpack folder.
 bool IsPlainEntryName(std::string_view name);
+
+// How much unpacking may still write: a zip bomb is refused, not unpacked.
+struct UnpackLimits {
+  std::uint64_t entryBytes = 0;      // the most one entry may unpack to
+  std::uint64_t remainingBytes = 0;  // what all archives still to come may unpack to
+};
 
 // Unpacks one update archive (ZIP) into `unpackFolder`, each entry under
 // its stored name, replacing a file of the same name; later entries of the
@@ -22,10 +29,16 @@ bool IsPlainEntryName(std::string_view name);
 // Entries that are not plain files (a name that is not IsPlainEntryName,
 // a folder, a symbolic link) are skipped with a log line; the rest of the
 // archive still counts. An entry keeps the permissions the archive gives
-// it (Unix attributes); without them it gets rw-r--r--, or rwxr-xr-x when
-// its name begins with `executableName`, since those are installed as the
-// staged program.
+// it (Unix attributes), rw-r--r-- without them; an entry whose name begins
+// with `executableName` is installed as the staged program and so is
+// always executable by whoever may read it (rwxr-xr-x without attributes).
+//
+// An entry that unpacks to more than `limits.entryBytes`, or an archive
+// whose entries together unpack to more than `limits.remainingBytes`, is
+// refused whole once reading gets there (whatever sizes the archive
+// claims); an archive applied takes its bytes off `limits.remainingBytes`.
 bool UnpackArchive(const std::filesystem::path& archive, const std::filesystem::path& unpackFolder,
-                   const std::filesystem::path& scratchFolder, std::string_view executableName);
+                   const std::filesystem::path& scratchFolder, std::string_view executableName,
+                   UnpackLimits& limits);
 
 }  // namespace vel

@@ -167,6 +167,7 @@ bool Updater::RemoveStaleCopy() {
 
 Updater::Downloads Updater::Download(const web::json::value& info) {
   Downloads downloads;
+  std::uint64_t downloaded = 0;
   for (const std::string& listed : ListedFiles(info)) {
     const std::size_t slash = listed.rfind('/');
     const std::string folder = slash == std::string::npos ? "" : listed.substr(0, slash);
@@ -179,7 +180,9 @@ Updater::Downloads Updater::Download(const web::json::value& info) {
     std::error_code ec;
     const fs::path local = PatchFolder() / folder / file;
     fs::create_directories(local.parent_path(), ec);
-    if (patches_.DownloadPatchFile(listed, local)) {
+    if (patches_.DownloadPatchFile(listed, local, options_.maxDownloadBytes - downloaded)) {
+      const std::uintmax_t size = fs::file_size(local, ec);
+      if (!ec) downloaded += size;
       std::vector<std::string>& files = downloads[folder];
       if (std::find(files.begin(), files.end(), file) == files.end()) files.push_back(file);
       continue;
@@ -198,11 +201,12 @@ void Updater::Unpack(const Downloads& downloads) {
   const fs::path unpackFolder = PatchFolder() / kUnpackFolder;
   std::error_code ec;
   fs::create_directories(unpackFolder, ec);
+  UnpackLimits limits{options_.maxEntryBytes, options_.maxUnpackedBytes};
   // Ascending version order: a later version's file of the same name wins.
   for (const auto& [folder, files] : downloads) {
     for (const std::string& file : files) {
       UnpackArchive(PatchFolder() / folder / file, unpackFolder, PatchFolder() / kScratchFolder,
-                    exeName_);
+                    exeName_, limits);
     }
   }
 }
@@ -230,7 +234,13 @@ void Updater::Install() {
 void Updater::Restart() {
   const std::vector<std::string> restarted{kRestartArgument};
   // The staged copy is normally missing: the update held no new executable.
-  if (Start(programDirectory_ / (exeName_ + "_"), restarted)) return;
+  const fs::path staged = programDirectory_ / (exeName_ + "_");
+  if (Start(staged, restarted)) return;
+  std::error_code ec;
+  if (fs::exists(fs::symlink_status(staged, ec))) {
+    PushLog("Update: cannot start the new program " + staged.string());
+    messages_.Show(kNewProgramFailedMessage);
+  }
   if (Start(programDirectory_ / exeName_, restarted)) return;
   PushLog("Update: cannot start " + (programDirectory_ / exeName_).string());
   messages_.Show(kRestartFailedMessage);

@@ -3,6 +3,7 @@
 #include <cpprest/json.h>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -27,6 +28,10 @@ inline constexpr char kStaleCopyStuckMessage[] =
 inline constexpr char kNoVersionMessage[] = "프로그램의 버전을 알 수 없어 업데이트할 수 없습니다.";
 // Neither the staged copy nor the executable could be started again.
 inline constexpr char kRestartFailedMessage[] = "프로그램을 다시 시작하지 못했습니다.";
+// The update brought a new executable that cannot be started; the program
+// goes on in its old version.
+inline constexpr char kNewProgramFailedMessage[] =
+    "새 버전의 프로그램을 시작하지 못했습니다. 이전 버전으로 계속합니다.";
 
 struct UpdaterOptions {
   // The running executable; none: the one the kernel names.
@@ -38,6 +43,13 @@ struct UpdaterOptions {
   // other instance still holds it.
   std::chrono::milliseconds retryInterval{100};
   std::chrono::milliseconds retryLimit{30000};
+  // What one update may take, so that a broken or hostile patch server
+  // cannot fill the disk: all its downloads together, one unpacked file,
+  // and all unpacked files together. A download or an archive that would
+  // go past a limit is refused whole.
+  std::uint64_t maxDownloadBytes = 256u << 20;
+  std::uint64_t maxEntryBytes = 256u << 20;
+  std::uint64_t maxUnpackedBytes = 512u << 20;
 };
 
 // Keeps the program up to date from the patch server before anything else

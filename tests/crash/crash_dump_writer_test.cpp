@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 
+#include "support/read_file.h"
 #include "support/run_program.h"
 #include "support/scratch_folder.h"
 
@@ -94,6 +96,47 @@ TEST_F(CrashDumpTest, AbortAndRaisedSignalsAreDumpedToo) {
     fs::remove_all(dir);
     fs::create_directories(dir);
   }
+}
+
+TEST_F(CrashDumpTest, StackOverflowOnAnotherThreadIsDumpedForGdb) {
+  const Crash c = RunVictim(dir, "overflow-thread");
+  EXPECT_EQ(c.exitStatus, 128 + SIGSEGV);
+  ASSERT_EQ(c.dumps.size(), 1u);
+  EXPECT_EQ(fs::status(c.dumps[0]).permissions(), fs::perms::owner_read | fs::perms::owner_write)
+      << "it holds the process's memory";
+
+  if (!fs::exists("/usr/bin/gdb")) GTEST_SKIP() << "gdb not installed";
+  const test::ProgramRun gdb = test::RunProgram(
+      "gdb", {"-batch", "-nx", "-ex", "bt 3", VEL_CRASH_VICTIM, c.dumps[0].string()});
+  EXPECT_THAT(gdb.out + gdb.err, ::testing::HasSubstr("OverflowInsideVictim"))
+      << gdb.out + gdb.err;
+}
+
+TEST_F(CrashDumpTest, AFaultWhileDumpingEndsTheProcess) {
+  const Crash c = RunVictim(dir, "fault-during-dump");
+  EXPECT_EQ(c.signal, SIGSEGV) << "ended by the second fault, not left waiting";
+}
+
+TEST_F(CrashDumpTest, ALinkInTheDumpsPlaceIsNotFollowed) {
+  // Every name the dump of the next seconds could take points at a file of
+  // someone else's.
+  const fs::path victimOfLink = scratch / "elsewhere";
+  std::ofstream(victimOfLink) << "kept";
+  fs::create_directories(dir / "run");
+  char name[64];
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  for (int ahead = 0; ahead < 120; ++ahead) {
+    FormatCrashDumpName(name, sizeof name, "VEP", now + ahead, local.tm_gmtoff);
+    fs::create_symlink(victimOfLink, dir / "run" / name);
+  }
+  const Crash c = RunVictim(dir / "run", "segv");
+  EXPECT_EQ(c.exitStatus, 128 + SIGSEGV);
+  EXPECT_EQ(test::ReadFile(victimOfLink), "kept");
+  std::size_t plainFiles = 0;
+  for (const fs::path& dump : c.dumps) plainFiles += fs::is_regular_file(fs::symlink_status(dump));
+  EXPECT_EQ(plainFiles, 1u) << "the link was replaced by the dump";
 }
 
 TEST_F(CrashDumpTest, UnwritableFolderFallsBackToTheDefaultAction) {

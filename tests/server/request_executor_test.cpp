@@ -1,6 +1,7 @@
 #include "server/request_executor.h"
 
 #include <cpprest/asyncrt_utils.h>
+#include <cpprest/containerstream.h>
 #include <cpprest/uri_builder.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -23,6 +24,7 @@ namespace vel {
 namespace {
 
 namespace fs = std::filesystem;
+constexpr std::uint64_t kAnySize = std::uint64_t{1} << 30;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
@@ -302,7 +304,7 @@ TEST_F(DownloadTest, WritesTheWholeBodyOfAStatus200) {
   executor_ = std::make_unique<RequestExecutor>(ServerConfig::BuiltIn(endpoints), box_);
 
   const fs::path local = dir_ / "a.zip";
-  ASSERT_TRUE(executor_->DownloadPatchFile("201902170/a b.zip", local));
+  ASSERT_TRUE(executor_->DownloadPatchFile("201902170/a b.zip", local, kAnySize));
   EXPECT_EQ(test::ReadFile(local), archive);
   const std::string asked = server_->Received().at(0).pathAndQuery;
   EXPECT_THAT(asked, StartsWith("/test?file="));
@@ -310,18 +312,56 @@ TEST_F(DownloadTest, WritesTheWholeBodyOfAStatus200) {
             "201902170/a b.zip");
 
   // A folder that does not exist: nothing written, no message.
-  EXPECT_FALSE(executor_->DownloadPatchFile("1/a.zip", dir_ / "none" / "a.zip"));
+  EXPECT_FALSE(executor_->DownloadPatchFile("1/a.zip", dir_ / "none" / "a.zip", kAnySize));
   EXPECT_THAT(box_.Texts(), IsEmpty());
+}
+
+TEST_F(DownloadTest, ABodyOverTheLimitIsRefusedWhetherSizedOrInChunks) {
+  const std::string archive(70000, 'z');
+  for (const bool chunked : {false, true}) {
+    server_ = std::make_unique<test::LoopbackServer>(
+        [&archive, chunked](http_request& request, const test::ReceivedRequest&) {
+          web::http::http_response response(status_codes::OK);
+          if (chunked) {
+            // No length announced: the body goes out in chunks.
+            response.set_body(concurrency::streams::bytestream::open_istream(archive));
+          } else {
+            response.set_body(std::vector<unsigned char>(archive.begin(), archive.end()));
+          }
+          request.reply(response).wait();
+        });
+    Endpoints endpoints;
+    endpoints.patchUrl = server_->Url();
+    executor_ = std::make_unique<RequestExecutor>(ServerConfig::BuiltIn(endpoints), box_);
+    const fs::path local = dir_ / "a.zip";
+    EXPECT_FALSE(executor_->DownloadPatchFile("1/a.zip", local, archive.size() - 1)) << chunked;
+    EXPECT_FALSE(fs::exists(local)) << chunked;
+    EXPECT_TRUE(executor_->DownloadPatchFile("1/a.zip", local, archive.size())) << chunked;
+    EXPECT_EQ(test::ReadFile(local), archive) << chunked;
+  }
+  EXPECT_THAT(box_.Texts(), IsEmpty()) << "the server's fault, not the connection's";
+}
+
+TEST_F(ExecutorTest, RepliesOverTheLimitAreRefusedBeforeTheyAreRead) {
+  const std::string padding(RequestExecutor::kMaxReplyBytes, ' ');
+  Answer(status_codes::OK, R"({"result":true})" + padding);
+  value reply;
+  EXPECT_FALSE(executor_->FetchPatchInfo("/?version=1", reply));
+  EXPECT_TRUE(reply.is_null());
+  Answer(status_codes::OK, SealedBody(R"({"header":9,"result":true})") + padding);
+  EXPECT_FALSE(executor_->SendPacket(Request(kLoadRanking), reply));
+  EXPECT_TRUE(reply.is_null());
+  EXPECT_THAT(box_.Texts(), ElementsAre(kCheckConnectionMessage, kCheckConnectionMessage));
 }
 
 TEST_F(DownloadTest, OtherStatusesWriteNothingAndNoConnectionShowsTheMessage) {
   Answer(status_codes::NotFound, "no such file", "text/plain");
   const fs::path local = dir_ / "b.zip";
-  EXPECT_FALSE(executor_->DownloadPatchFile("1/b.zip", local));
+  EXPECT_FALSE(executor_->DownloadPatchFile("1/b.zip", local, kAnySize));
   EXPECT_FALSE(fs::exists(local));
   EXPECT_THAT(box_.Texts(), IsEmpty());
   NothingListens();
-  EXPECT_FALSE(executor_->DownloadPatchFile("1/b.zip", local));
+  EXPECT_FALSE(executor_->DownloadPatchFile("1/b.zip", local, kAnySize));
   EXPECT_THAT(box_.Texts(), ElementsAre(kCheckConnectionMessage));
 }
 

@@ -170,6 +170,18 @@ TEST_F(UpdaterCycleTest, ANewExecutableTakesFourRuns) {
   EXPECT_EQ(asked[2], "/?version=201902180");
 }
 
+TEST_F(UpdaterCycleTest, ANewExecutablePackedWithoutItsExecuteBitsStillTakesOver) {
+  const std::string next = ReadFile(VEL_UPDATER_TEST_PROGRAM_NEXT);
+  test::WriteZip(releases_ / "201902180" / "update.zip", {{"vel", next, 0100644}});
+  const std::vector<ProgramRun> runs = StartAndWaitForTheCycle();
+  ASSERT_EQ(runs.size(), 4u) << ReadFile(program_ / "runs.log");
+  EXPECT_EQ(runs[1].version, "201902180") << "the staged copy started";
+  EXPECT_EQ(runs[3].version, "201902180");
+  EXPECT_EQ(runs[3].outcome, "goes-on");
+  EXPECT_EQ(ReadFile(program_ / "vel"), next);
+  EXPECT_EQ(Asked().size(), 3u) << "the update was downloaded once";
+}
+
 TEST_F(UpdaterCycleTest, WithoutANewExecutableTheSecondRunGoesOn) {
   test::WriteZip(releases_ / "201902180" / "update.zip", {{"data.txt", "v2"}});
   const std::vector<ProgramRun> runs = StartAndWaitForTheCycle();

@@ -53,11 +53,13 @@ class RecordingStarter : public ProcessStarter {
     bool operator==(const Attempt&) const = default;
   };
   bool Start(const fs::path& program, const std::vector<std::string>& arguments) override {
-    const bool ok = fs::is_regular_file(program) && ::access(program.c_str(), X_OK) == 0;
+    const bool ok = fs::is_regular_file(program) && ::access(program.c_str(), X_OK) == 0 &&
+                    !broken.contains(program.filename().string());
     attempts.push_back({program.filename().string(), arguments, ok});
     return ok;
   }
   std::vector<Attempt> attempts;
+  std::set<std::string> broken;  // programs that cannot start (file names)
 };
 
 // Passes through to another source, with a hook on each side.
@@ -69,11 +71,12 @@ class EditedSource : public PatchSource {
     if (editInfo) editInfo(reply);
     return ok;
   }
-  bool DownloadPatchFile(const std::string& file, const fs::path& local) override {
+  bool DownloadPatchFile(const std::string& file, const fs::path& local,
+                         std::uint64_t maxBytes) override {
     if (download) {
       if (auto result = download(file, local)) return *result;
     }
-    return inner_.DownloadPatchFile(file, local);
+    return inner_.DownloadPatchFile(file, local, maxBytes);
   }
   std::function<void(web::json::value&)> editInfo;
   // No value: the inner source downloads.
@@ -186,6 +189,41 @@ TEST_F(UpdaterTest, InstallsBesideTheExecutableAndStagesEverythingNamedLikeIt) {
   EXPECT_EQ(server_->Received().front().pathAndQuery, "/?version=201902170");
 }
 
+TEST_F(UpdaterTest, ANewProgramThatCannotStartIsReportedAndTheOldOneGoesOn) {
+  Publish("201902180", "update.zip", {{"vel", "new program", 0100644}});
+  starter_.broken = {"vel_"};
+  EXPECT_FALSE(Run({"vel"}));
+  EXPECT_EQ(Mode(program_ / "vel_"), 0755u) << "packed without execute bits, staged with them";
+  EXPECT_THAT(starter_.attempts,
+              ElementsAre(Attempt{"vel_", {"N"}, false}, Attempt{"vel", {"N"}, true}));
+  EXPECT_THAT(box_.Texts(), ElementsAre(kNewProgramFailedMessage));
+}
+
+TEST_F(UpdaterTest, AZipBombIsRefusedWholeAndTheUpdateStaysWithinItsTotal) {
+  options_.maxEntryBytes = 1 << 20;
+  options_.maxUnpackedBytes = 3 << 19;
+  Publish("201902180", "1-fits.zip", {{"fits.txt", std::string(1 << 20, 'a')}});
+  // A few kilobytes that unpack to two megabytes.
+  Publish("201902180", "2-bomb.zip",
+          {{"small.txt", "small"}, {"vel", std::string(2 << 20, '\0')}});
+  Publish("201902180", "3-over-total.zip", {{"more.txt", std::string(1 << 20, 'b')}});
+  EXPECT_LT(fs::file_size(releases_ / "201902180" / "2-bomb.zip"), 16u << 10);
+  EXPECT_FALSE(Run({"vel"}));
+  EXPECT_EQ(ProgramFiles(), (std::set<std::string>{"vel", "fits.txt"}));
+  EXPECT_THAT(starter_.attempts, ElementsAre(Attempt{"vel_", {"N"}, false},
+                                             Attempt{"vel", {"N"}, true}));
+  EXPECT_THAT(box_.Texts(), IsEmpty());
+}
+
+TEST_F(UpdaterTest, DownloadsPastTheUpdatesLimitAreRefused) {
+  Publish("201902180", "a.zip", {{"a.txt", std::string(4000, 'a'), std::nullopt, true}});
+  Publish("201902180", "b.zip", {{"b.txt", std::string(4000, 'b'), std::nullopt, true}});
+  options_.maxDownloadBytes = fs::file_size(releases_ / "201902180" / "a.zip") + 1000;
+  EXPECT_FALSE(Run({"vel"}));
+  EXPECT_EQ(ProgramFiles(), (std::set<std::string>{"vel", "a.txt"}));
+  EXPECT_THAT(log_.LogTexts(), testing::Contains(HasSubstr("download of \"201902180/b.zip\"")));
+}
+
 TEST_F(UpdaterTest, TheHigherVersionFolderWinsInEitherListedOrder) {
   // 1201902170 is the higher number but the lower text.
   Publish("201902180", "a.zip", {{"same.txt", "lower"}, {"only-lower.txt", "kept"}});
@@ -247,7 +285,7 @@ TEST_F(UpdaterTest, AFailedDownloadShowsTheMessageOnceAndNothingOfItIsInstalled)
     info["files"][3] = web::json::value::string("201902180/missing.zip");
   };
   source.download = [&](const std::string& file, const fs::path& local) -> std::optional<bool> {
-    if (file.ends_with("a.zip")) return unreachable->DownloadPatchFile(file, local);
+    if (file.ends_with("a.zip")) return unreachable->DownloadPatchFile(file, local, 1000);
     if (file.ends_with("b.zip")) {  // cut off halfway
       const std::string whole = ReadFile(releases_ / file);
       Write(local, whole.substr(0, whole.size() / 2));

@@ -65,6 +65,7 @@ void RunningCompanionServer::StartOnFreePorts() {
     options.database = database_;
     options.patches = patches_;
     options.demo = setup_.demo;
+    options.queueLimit = setup_.queueLimit;
     server_ = MakeServer(options);
     try {
       server_->Start();

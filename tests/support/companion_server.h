@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -24,6 +25,8 @@ class RunningCompanionServer {
     bool demo = false;  // seed the demo team first (as vel-server --demo)
     // A folder of releases to serve; empty: a temporary one.
     std::filesystem::path patches;
+    // Requests that may wait for the server's workers.
+    std::size_t queueLimit = companion::ServerOptions{}.queueLimit;
   };
 
   RunningCompanionServer();

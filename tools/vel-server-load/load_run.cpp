@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/message_box.h"
+#include "crash/thread_signal_stack.h"
 #include "sensors/sensor_kinds.h"
 #include "server/request_catalogue.h"
 #include "server/request_executor.h"
@@ -201,6 +202,7 @@ LoadResult RunLoad(const LoadOptions& options) {
   std::vector<std::thread> threads;
   for (auto& client : clients) {
     threads.emplace_back([&client, &failureMutex, &failure] {
+      InstallThreadSignalStack();
       try {
         client->Run();
       } catch (const std::exception& error) {

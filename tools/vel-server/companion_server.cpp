@@ -1,10 +1,15 @@
 #include "companion_server.h"
 
+#include <cpprest/containerstream.h>
+#include <cpprest/filestream.h>
+
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <system_error>
 
@@ -21,9 +26,11 @@ using web::http::http_request;
 using web::http::http_response;
 using web::http::experimental::listener::http_listener;
 
-// Bodies beyond this are not read at all; a sealed request is a few
+// Bodies beyond this are refused (413) and not read further, whether their
+// length is announced or they come in chunks; a sealed request is a few
 // kilobytes, a sign-in form less.
 constexpr std::uint64_t kMaxReadBody = 1024 * 1024;
+constexpr std::size_t kReadPart = 64 * 1024;
 
 // The database takes one request at a time; the cipher work around it runs
 // side by side.
@@ -41,6 +48,34 @@ std::string Printable(std::string text) {
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
   }
   return text;
+}
+
+using Body = std::optional<std::string>;
+// Bytes, as the body stream holds them: a buffer of another character type
+// would be cast to, not converted.
+using BodyBuffer = concurrency::streams::container_buffer<std::vector<std::uint8_t>>;
+
+// Reads on from `body` into `into`, `read` bytes so far, until the end
+// (the body) or until more than `limit` bytes have come (none). The buffer
+// may hold more than was read: it grows by what each read asks for.
+pplx::task<Body> ReadOn(concurrency::streams::istream body, std::shared_ptr<BodyBuffer> into,
+                        std::uint64_t read, std::uint64_t limit) {
+  const std::uint64_t wanted = limit + 1 - read;
+  return body.read(*into, static_cast<std::size_t>(std::min<std::uint64_t>(kReadPart, wanted)))
+      .then([body, into, read, limit](std::size_t got) -> pplx::task<Body> {
+        const std::vector<std::uint8_t>& bytes = into->collection();
+        if (got == 0) {
+          return pplx::task_from_result<Body>(
+              std::string(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(read)));
+        }
+        if (read + got > limit) return pplx::task_from_result<Body>(std::nullopt);
+        return ReadOn(body, into, read + got, limit);
+      });
+}
+
+// A request's body as it arrives, at most `limit` bytes of it.
+pplx::task<Body> ReadBody(const http_request& request, std::uint64_t limit) {
+  return ReadOn(request.body(), std::make_shared<BodyBuffer>(), 0, limit);
 }
 
 }  // namespace
@@ -111,7 +146,7 @@ void CompanionServer::Start() {
     throw std::runtime_error("database " + options_.database.string() + ": " + failure.what());
   }
 
-  auto workers = std::make_shared<WorkerPool>(kWorkers);
+  auto workers = std::make_shared<WorkerPool>(kWorkers, options_.queueLimit);
   const Listener kinds[] = {Listener::kApp, Listener::kPatch, Listener::kSignIn};
   std::vector<std::unique_ptr<http_listener>> opened;
   for (int i = 0; i < 3; ++i) {
@@ -173,10 +208,24 @@ void CompanionServer::Serve(const std::shared_ptr<Shared>& shared,
                                                 const HttpAnswer& answer) {
     shared->log->Write(name, request.method(), Printable(what), result);
     http_response response(static_cast<web::http::status_code>(answer.status));
-    // Bytes, not text: the library's text overloads cast between stream
-    // buffer types.
-    response.set_body(std::vector<unsigned char>(answer.body.begin(), answer.body.end()));
-    response.headers().set_content_type(answer.contentType);
+    if (answer.file.empty()) {
+      // Bytes, not text: the library's text overloads cast between stream
+      // buffer types.
+      response.set_body(std::vector<unsigned char>(answer.body.begin(), answer.body.end()));
+      response.headers().set_content_type(answer.contentType);
+    } else {
+      try {
+        const auto size = std::filesystem::file_size(answer.file);
+        response.set_body(concurrency::streams::fstream::open_istream(answer.file.string(),
+                                                                      std::ios::in |
+                                                                          std::ios::binary)
+                              .get(),
+                          size, answer.contentType);
+      } catch (const std::exception&) {
+        response = http_response(web::http::status_codes::NotFound);
+        response.set_body(std::vector<unsigned char>{});
+      }
+    }
     if (!answer.location.empty()) response.headers().add("Location", answer.location);
     // One exchange per connection: a client never holds a connection that
     // a restart of this server has closed under it (the program's client
@@ -192,36 +241,48 @@ void CompanionServer::Serve(const std::shared_ptr<Shared>& shared,
     });
   };
   if (request.headers().content_length() > kMaxReadBody) {
-    finish(request.request_uri().path(), "413", HttpAnswer{413, "text/plain", "too long\n", {}});
+    finish(request.request_uri().path(), "413", HttpAnswer{413, "text/plain", "too long\n", {}, {}});
     return;
   }
 
-  request.extract_vector().then(
-      [shared, workers, which, name, request, finish](pplx::task<std::vector<unsigned char>> read) {
-        std::string body;
+  ReadBody(request, kMaxReadBody)
+      .then([shared, workers, which, name, request, finish](pplx::task<Body> read) {
+        Body body;
         try {
-          const std::vector<unsigned char> bytes = read.get();
-          body.assign(bytes.begin(), bytes.end());
+          body = read.get();
         } catch (const std::exception&) {
           shared->log->Write(name, request.method(), Printable(request.request_uri().path()),
                              "the body could not be read");
           shared->Leave();
           return;
         }
-        const bool posted = workers->Post([shared, which, request, finish, body = std::move(body)] {
+        if (!body) {
+          finish(request.request_uri().path(), "413",
+                 HttpAnswer{413, "text/plain", "too long\n", {}, {}});
+          return;
+        }
+        const auto posted = workers->Post([shared, which, request, finish,
+                                           body = std::move(*body)] {
           try {
             Respond(*shared, which, request, body, finish);
           } catch (const std::exception& failure) {
             try {
               finish(request.request_uri().path(), std::string("500 ") + failure.what(),
-                     HttpAnswer{500, "text/plain", "the server failed\n", {}});
+                     HttpAnswer{500, "text/plain", "the server failed\n", {}, {}});
             } catch (const std::exception&) {
               shared->Leave();
             }
           }
         });
-        // Stopping: the request goes unanswered with its connection.
-        if (!posted) shared->Leave();
+        switch (posted) {
+          case WorkerPool::Posted::kQueued: break;
+          case WorkerPool::Posted::kFull:
+            finish(request.request_uri().path(), "503",
+                   HttpAnswer{503, "text/plain", "busy, ask again later\n", {}, {}});
+            break;
+          // Stopping: the request goes unanswered with its connection.
+          case WorkerPool::Posted::kStopping: shared->Leave(); break;
+        }
       });
 }
 
@@ -234,16 +295,16 @@ void CompanionServer::Respond(Shared& shared, Listener which, const http_request
   switch (which) {
     case Listener::kApp: {
       if (path != "/") {
-        finish(path, "404", HttpAnswer{404, "text/plain", "no such page\n", {}});
+        finish(path, "404", HttpAnswer{404, "text/plain", "no such page\n", {}, {}});
       } else if (method != web::http::methods::POST) {
-        finish(path, "405", HttpAnswer{405, "text/plain", "only POST\n", {}});
+        finish(path, "405", HttpAnswer{405, "text/plain", "only POST\n", {}, {}});
       } else {
         const AppAnswer answer = shared.services.app.Answer(body);
         const std::string what = answer.header ? "header " + std::to_string(*answer.header) : "-";
         const std::string result = answer.status != 200 ? std::to_string(answer.status)
                                    : answer.result      ? "result true"
                                                    : "errcode " + std::to_string(answer.errcode);
-        finish(what, result, HttpAnswer{answer.status, "application/json", answer.body, {}});
+        finish(what, result, HttpAnswer{answer.status, "application/json", answer.body, {}, {}});
       }
       break;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <map>
 #include <string>
 
@@ -15,6 +16,9 @@ struct HttpAnswer {
   std::string contentType = "application/json";
   std::string body;
   std::string location;  // for a redirect
+  // When set, the body is this file's bytes, sent as they are read rather
+  // than held in memory (the patch server's archives).
+  std::filesystem::path file;
 };
 
 }  // namespace vel::companion

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <limits>
 #include <system_error>
 
@@ -42,11 +41,11 @@ bool IsCanonicalNumber(const std::string& name) {
 }
 
 HttpAnswer Json(int status, const web::json::value& body) {
-  return HttpAnswer{status, "application/json", body.serialize(), {}};
+  return HttpAnswer{status, "application/json", body.serialize(), {}, {}};
 }
 
 HttpAnswer Text(int status, std::string text) {
-  return HttpAnswer{status, "text/plain; charset=utf-8", std::move(text) + "\n", {}};
+  return HttpAnswer{status, "text/plain; charset=utf-8", std::move(text) + "\n", {}, {}};
 }
 
 HttpAnswer Refusal(const std::string& message) {
@@ -151,11 +150,10 @@ HttpAnswer PatchFolder::Answer(std::string_view method, std::string_view path,
       case Lookup::kMissing: return Text(404, "no such file");
       case Lookup::kFound: break;
     }
-    std::ifstream in(found, std::ios::binary);
-    if (!in.is_open()) return Text(404, "the file cannot be read");
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) return Text(404, "the file cannot be read");
-    return HttpAnswer{200, "application/octet-stream", std::move(bytes), {}};
+    if (!std::ifstream(found, std::ios::binary).is_open()) {
+      return Text(404, "the file cannot be read");
+    }
+    return HttpAnswer{200, "application/octet-stream", {}, {}, found};
   }
   return Text(404, "no such page");
 }

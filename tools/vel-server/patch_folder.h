@@ -38,7 +38,8 @@ class PatchFolder {
 
   // GET "/" with `version` -> {"result": true, "files": [...]} (result false
   // for a missing or non-numeric version); GET "/test" with `file` -> the
-  // archive's bytes, 404 when missing, 403 when refused.
+  // archive (the answer names the file, whose bytes are sent as they are
+  // read), 404 when missing, 403 when refused.
   HttpAnswer Answer(std::string_view method, std::string_view path, const Query& query) const;
 
  private:

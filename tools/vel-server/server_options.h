@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -16,6 +17,9 @@ struct ServerOptions {
   std::filesystem::path database = "vel-server.db";
   std::filesystem::path patches = "patches";
   bool demo = false;
+  // Requests that may wait for a worker at once; any more are answered
+  // 503 (not on the command line).
+  std::size_t queueLimit = 64;
 };
 
 // What --help prints (without the last line break).

@@ -90,7 +90,7 @@ HttpAnswer GraphError(const std::string& message) {
   error["code"] = value::number(190);
   value body = value::object(true);
   body["error"] = error;
-  return HttpAnswer{400, "application/json", body.serialize(), {}};
+  return HttpAnswer{400, "application/json", body.serialize(), {}, {}};
 }
 
 }  // namespace
@@ -189,7 +189,7 @@ HttpAnswer SignInPages::DebugToken(const Query& query) const {
   data["user_id"] = value::string(token->userId);
   value body = value::object(true);
   body["data"] = data;
-  return HttpAnswer{200, "application/json", body.serialize(), {}};
+  return HttpAnswer{200, "application/json", body.serialize(), {}, {}};
 }
 
 }  // namespace vel::companion

@@ -1,21 +1,24 @@
 #include "worker_pool.h"
 
+#include "crash/thread_signal_stack.h"
+
 namespace vel::companion {
 
-WorkerPool::WorkerPool(int threads) {
+WorkerPool::WorkerPool(int threads, std::size_t queueLimit) : queueLimit_(queueLimit) {
   for (int i = 0; i < threads; ++i) threads_.emplace_back([this] { Work(); });
 }
 
 WorkerPool::~WorkerPool() { Stop(); }
 
-bool WorkerPool::Post(std::function<void()> job) {
+WorkerPool::Posted WorkerPool::Post(std::function<void()> job) {
   {
     std::lock_guard lock(mutex_);
-    if (stopping_) return false;
+    if (stopping_) return Posted::kStopping;
+    if (jobs_.size() >= queueLimit_) return Posted::kFull;
     jobs_.push_back(std::move(job));
   }
   wake_.notify_one();
-  return true;
+  return Posted::kQueued;
 }
 
 void WorkerPool::Stop() {
@@ -30,6 +33,7 @@ void WorkerPool::Stop() {
 }
 
 void WorkerPool::Work() {
+  InstallThreadSignalStack();
   for (;;) {
     std::function<void()> job;
     {

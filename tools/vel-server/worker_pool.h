@@ -1,6 +1,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstddef>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -15,21 +16,26 @@ namespace vel::companion {
 // thread wherever it runs: on threads that end with the server it is
 // released, on the library's threads, which live until the process ends,
 // it would not be.
+//
+// At most `queueLimit` jobs wait for a thread: a flood of requests is
+// refused rather than held in memory without end.
 class WorkerPool {
  public:
-  explicit WorkerPool(int threads);
+  WorkerPool(int threads, std::size_t queueLimit);
   ~WorkerPool();
   WorkerPool(const WorkerPool&) = delete;
   WorkerPool& operator=(const WorkerPool&) = delete;
 
-  // False, with the job not run, once Stop has begun.
-  bool Post(std::function<void()> job);
+  enum class Posted { kQueued, kFull, kStopping };
+  // The job is run only when kQueued.
+  Posted Post(std::function<void()> job);
   // Runs the jobs already posted, then ends the threads. Not from a job.
   void Stop();
 
  private:
   void Work();
 
+  const std::size_t queueLimit_;
   std::mutex mutex_;
   std::condition_variable wake_;
   std::deque<std::function<void()>> jobs_;

@@ -1,8 +1,10 @@
 #include <cpprest/asyncrt_utils.h>
+#include <cpprest/containerstream.h>
 #include <cpprest/http_client.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -139,13 +141,33 @@ TEST_F(BadPacketTest, OtherMethodsPathsAndHugeBodiesGetPlainStatuses) {
   EXPECT_EQ(Post("packet=AAAA", "/other").status, 404);
   EXPECT_EQ(Post(std::string(2 * 1024 * 1024, 'x')).status, 413);
 
+  // A body in chunks, with no length announced, is cut off at the same
+  // limit. The client may be told, or lose its connection while it sends.
+  web::http::http_request chunked(web::http::methods::POST);
+  chunked.set_body(concurrency::streams::bytestream::open_istream(std::string(8 << 20, 'x')),
+                   "application/x-www-form-urlencoded");
+  try {
+    EXPECT_EQ(client.request(chunked).get().status_code(), 413);
+  } catch (const web::http::http_exception&) {
+  }
+
   // The server goes on answering.
   const RawAnswer answer = Post(*SealRequest(value::parse(R"({"header":-1})")));
   ASSERT_TRUE(answer.opened);
   EXPECT_TRUE(answer.reply.at("result").as_bool());
   const auto log = server_.LogLines();
   EXPECT_THAT(log, testing::Contains("app GET / 405"));
+  EXPECT_EQ(std::count(log.begin(), log.end(), "app POST / 413"), 2) << "both long bodies";
   EXPECT_THAT(log, testing::Contains("app POST header -1 result true"));
+}
+
+TEST(CompanionServerQueueTest, RequestsBeyondAFullQueueAreAnsweredBusy) {
+  test::RunningCompanionServer::Setup setup;
+  setup.queueLimit = 0;  // never room for another request
+  test::RunningCompanionServer server(setup);
+  web::http::client::http_client client(server.PatchUrl());
+  EXPECT_EQ(client.request(web::http::methods::GET, "/?version=1").get().status_code(), 503);
+  EXPECT_THAT(server.LogLines(), testing::Contains("patch GET / 503"));
 }
 
 }  // namespace

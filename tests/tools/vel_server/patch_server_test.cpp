@@ -16,6 +16,7 @@ namespace vel {
 namespace {
 
 namespace fs = std::filesystem;
+constexpr std::uint64_t kAnySize = std::uint64_t{1} << 30;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using web::json::value;
@@ -91,10 +92,10 @@ TEST_F(PatchServerTest, AVersionThatIsNotADecimalNumberIsRefused) {
 
 TEST_F(PatchServerTest, ArchivesDownloadByteForByte) {
   const fs::path local = server_.PatchFolder().parent_path() / "download.zip";
-  ASSERT_TRUE(executor_.DownloadPatchFile("10/VEL.zip", local));
+  ASSERT_TRUE(executor_.DownloadPatchFile("10/VEL.zip", local, kAnySize));
   EXPECT_EQ(test::ReadFile(local), std::string("ten\0bytes", 9));
-  EXPECT_FALSE(executor_.DownloadPatchFile("10/missing.zip", local));
-  EXPECT_FALSE(executor_.DownloadPatchFile("10/sub", local));
+  EXPECT_FALSE(executor_.DownloadPatchFile("10/missing.zip", local, kAnySize));
+  EXPECT_FALSE(executor_.DownloadPatchFile("10/sub", local, kAnySize));
   EXPECT_THAT(box_.Texts(), IsEmpty());
 
   web::http::client::http_client client(server_.PatchUrl());
