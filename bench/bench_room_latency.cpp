@@ -31,6 +31,7 @@
 #include "app/board_timers.h"
 #include "app/rider_board.h"
 #include "common/message_box.h"
+#include "real_time_room.h"
 #include "server/packet_sender.h"
 
 namespace {
@@ -102,13 +103,6 @@ class NoServer : public vel::PacketSender {
   bool SendPacket(const web::json::value&, web::json::value&) override { return false; }
 };
 
-class Quiet : public vel::MessageBox {
- public:
-  void Show(const std::string& text) override {
-    std::fprintf(stderr, "message: %s\n", text.c_str());
-  }
-};
-
 // Times every value text against the frame behind it.
 class TimingView : public vel::RiderPanelView {
  public:
@@ -176,7 +170,7 @@ int main(int argc, char** argv) {
   vel::QueueBinding logBinding(vel::QueueBinding::Role::kLog, log);
   std::vector<TimedSerial*> timed;
   TimingView view(timed);
-  Quiet messages;
+  vel::bench::StderrMessages messages;
   NoServer server;
   vel::RiderLists lists;
   vel::LoginValues login;
@@ -184,13 +178,7 @@ int main(int argc, char** argv) {
   vel::RiderBoard board(view, messages, server, roster, lists, login);
   view.SetBoard(&board);
 
-  vel::ReceiverSettings settings = vel::ReceiverSettings::FromEnvironment();
-  settings.discovery.sysfsRoot = "/nonexistent";
-  settings.discovery.libusbLibrary = "libvel-no-such-libusb.so.0";
-  settings.discovery.extraTtys.clear();
-  settings.discovery.simulatedSticks = kSticks;
-  settings.discovery.room =
-      std::make_shared<vel::sim::VirtualRoom>(std::make_shared<vel::sim::SteadySimClock>());
+  const vel::ReceiverSettings settings = vel::bench::RealTimeRoomSticks(kSticks);
   for (int n = 0; n < kSticks; ++n) {
     auto serial = std::make_unique<TimedSerial>(settings.discovery);
     TimedSerial* tap = serial.get();

@@ -25,6 +25,7 @@
 #include "app/board_timers.h"
 #include "app/rider_board.h"
 #include "common/message_box.h"
+#include "real_time_room.h"
 #include "server/request_executor.h"
 #include "server/server_config.h"
 #include "vel-server/companion_server.h"
@@ -36,13 +37,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-class Quiet : public vel::MessageBox {
- public:
-  void Show(const std::string& text) override {
-    std::fprintf(stderr, "message: %s\n", text.c_str());
-  }
-};
 
 // The server link, timed; a request waits `delay` before it is sent.
 class TimedSender : public vel::PacketSender {
@@ -124,7 +118,7 @@ int main(int argc, char** argv) {
 
   vel::StringQueue log;
   vel::QueueBinding logBinding(vel::QueueBinding::Role::kLog, log);
-  Quiet messages;
+  vel::bench::StderrMessages messages;
   vel::Endpoints endpoints{companion->AppUrl(), companion->PatchUrl(), "", ""};
   vel::RequestExecutor executor(vel::ServerConfig::BuiltIn(endpoints), messages);
   TimedSender server(executor, delay);
@@ -145,13 +139,7 @@ int main(int argc, char** argv) {
   vel::TeamRoster roster(server, messages, lists, login);
   roster.LoadMembers();
   vel::RiderBoard board(view, messages, server, roster, lists, login);
-  vel::ReceiverSettings settings = vel::ReceiverSettings::FromEnvironment();
-  settings.discovery.sysfsRoot = "/nonexistent";
-  settings.discovery.libusbLibrary = "libvel-no-such-libusb.so.0";
-  settings.discovery.extraTtys.clear();
-  settings.discovery.simulatedSticks = kSticks;
-  settings.discovery.room =
-      std::make_shared<vel::sim::VirtualRoom>(std::make_shared<vel::sim::SteadySimClock>());
+  const vel::ReceiverSettings settings = vel::bench::RealTimeRoomSticks(kSticks);
   board.OpenSticks(settings);
   const int seated = board.SeatTeam();
 

@@ -287,21 +287,34 @@ TEST_F(ExecutorTest, FetchJsonIgnoresResultButNeedsAJsonBody) {
 
 class DownloadTest : public ExecutorTest {
  protected:
+  // A patch server that answers every download with `archive`, announcing
+  // its length or, `chunked`, sending it in chunks; the executor asks it.
+  void ServeArchive(const std::string& archive, bool chunked = false) {
+    server_ = std::make_unique<test::LoopbackServer>(
+        [archive, chunked](http_request& request, const test::ReceivedRequest&) {
+          web::http::http_response response(status_codes::OK);
+          const std::vector<std::uint8_t> bytes(archive.begin(), archive.end());
+          if (chunked) {
+            // From bytes: a text stream is cast, which UBSan rejects inside
+            // cpprestsdk.
+            response.set_body(concurrency::streams::bytestream::open_istream(bytes));
+          } else {
+            response.set_body(bytes);
+          }
+          request.reply(response).wait();
+        });
+    Endpoints endpoints;
+    endpoints.patchUrl = server_->Url();
+    executor_ = std::make_unique<RequestExecutor>(ServerConfig::BuiltIn(endpoints), box_);
+  }
+
   test::ScratchFolder dir_;
 };
 
 TEST_F(DownloadTest, WritesTheWholeBodyOfAStatus200) {
   std::string archive("PK\3\4", 4);
   for (int i = 0; i < 70000; ++i) archive.push_back(static_cast<char>(i * 31));
-  server_ = std::make_unique<test::LoopbackServer>(
-      [&archive](http_request& request, const test::ReceivedRequest&) {
-        web::http::http_response response(status_codes::OK);
-        response.set_body(std::vector<unsigned char>(archive.begin(), archive.end()));
-        request.reply(response).wait();
-      });
-  Endpoints endpoints;
-  endpoints.patchUrl = server_->Url();
-  executor_ = std::make_unique<RequestExecutor>(ServerConfig::BuiltIn(endpoints), box_);
+  ServeArchive(archive);
 
   const fs::path local = dir_ / "a.zip";
   ASSERT_TRUE(executor_->DownloadPatchFile("201902170/a b.zip", local, kAnySize));
@@ -319,22 +332,7 @@ TEST_F(DownloadTest, WritesTheWholeBodyOfAStatus200) {
 TEST_F(DownloadTest, ABodyOverTheLimitIsRefusedWhetherSizedOrInChunks) {
   const std::string archive(70000, 'z');
   for (const bool chunked : {false, true}) {
-    server_ = std::make_unique<test::LoopbackServer>(
-        [&archive, chunked](http_request& request, const test::ReceivedRequest&) {
-          web::http::http_response response(status_codes::OK);
-          if (chunked) {
-            // No length announced: the body goes out in chunks (from bytes:
-            // a text stream is cast, which UBSan rejects inside cpprestsdk).
-            response.set_body(concurrency::streams::bytestream::open_istream(
-                std::vector<std::uint8_t>(archive.begin(), archive.end())));
-          } else {
-            response.set_body(std::vector<unsigned char>(archive.begin(), archive.end()));
-          }
-          request.reply(response).wait();
-        });
-    Endpoints endpoints;
-    endpoints.patchUrl = server_->Url();
-    executor_ = std::make_unique<RequestExecutor>(ServerConfig::BuiltIn(endpoints), box_);
+    ServeArchive(archive, chunked);
     const fs::path local = dir_ / "a.zip";
     EXPECT_FALSE(executor_->DownloadPatchFile("1/a.zip", local, archive.size() - 1)) << chunked;
     EXPECT_FALSE(fs::exists(local)) << chunked;
