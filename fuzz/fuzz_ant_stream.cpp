@@ -38,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static vel::QueueBinding bindEvents(vel::QueueBinding::Role::kEvents, events);
   static vel::QueueBinding bindLog(vel::QueueBinding::Role::kLog, log);
 
-  auto framer = std::make_unique<vel::DSIFramerANT>(&transport);
+  // A short queue: cheap to make for every input, and it overflows.
+  auto framer = std::make_unique<vel::DSIFramerANT>(&transport, 64);
   vel::AntReceiver receiver(framer.get());
   std::array<std::unique_ptr<vel::CDisplay>, kTypes.size()> decoders;
   for (std::size_t c = 0; c < kTypes.size(); ++c) {

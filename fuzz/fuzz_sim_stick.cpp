@@ -24,7 +24,7 @@ class DeafTransport : public vel::AntTransport {
 class CheckingSink : public vel::sim::StickSink {
  public:
   void OnStickBytes(const std::uint8_t* bytes, std::size_t count) override {
-    for (std::size_t i = 0; i < count; ++i) framer.OnByte(bytes[i]);
+    framer.OnBytes(bytes, count);
     vel::AntMessage m;
     for (std::uint16_t n; (n = framer.TakeMessage(m, 0)) != vel::DSIFramerANT::kResultTimeout;) {
       // The stick never sends a broken or oversized frame unless told to.
@@ -34,7 +34,9 @@ class CheckingSink : public vel::sim::StickSink {
   void OnStickGone() override {}
 
   DeafTransport transport;
-  vel::DSIFramerANT framer{&transport};
+  // Drained after every chunk, so a short queue (cheap for every input)
+  // holds all the chunk brings.
+  vel::DSIFramerANT framer{&transport, 1024};
 };
 
 }  // namespace

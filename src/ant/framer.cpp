@@ -1,6 +1,7 @@
 #include "ant/framer.h"
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cstring>
 
@@ -8,18 +9,30 @@
 #include "common/ant_commands.h"
 
 namespace vel {
-DSIFramerANT::DSIFramerANT(AntTransport* transport)
+DSIFramerANT::DSIFramerANT(AntTransport* transport, std::size_t queueEntries)
     // Entries are always written before they are read, so the queue is not
     // cleared: a new framer costs no 2.8 MB memset.
-    : DSIFramer(transport), queue_(new QueueEntry[kQueueEntries]) {}
+    : DSIFramer(transport),
+      queue_(new QueueEntry[std::bit_ceil(std::max<std::size_t>(queueEntries, 2))]),
+      queueEntries_(std::bit_ceil(std::max<std::size_t>(queueEntries, 2))) {}
 
 DSIFramerANT::~DSIFramerANT() {
   std::lock_guard lock(messageMutex_);
   messageSignal_.notify_all();
 }
 
-void DSIFramerANT::OnByte(std::uint8_t byte) {
+void DSIFramerANT::OnByte(std::uint8_t byte) { OnBytes(&byte, 1); }
+
+void DSIFramerANT::OnBytes(const std::uint8_t* bytes, std::size_t count) {
+  // One lock and one wake-up per read, not per byte: the receive loop of a
+  // busy stick wakes once for all the frames of a read.
   std::lock_guard lock(messageMutex_);
+  bool news = false;
+  for (std::size_t i = 0; i < count; ++i) news |= Feed(bytes[i]);
+  if (news) messageSignal_.notify_one();
+}
+
+bool DSIFramerANT::Feed(std::uint8_t byte) {
   if (rxIndex_ == 0) {
     // Hunting for a frame: everything up to the next sync byte is dropped.
     if (byte == kAntSync) {
@@ -27,14 +40,14 @@ void DSIFramerANT::OnByte(std::uint8_t byte) {
       rxChecksum_ = byte;
       rxIndex_ = 1;
     }
-    return;
+    return false;
   }
   if (rxIndex_ == 1) {
     rxBuffer_[1] = byte;
     rxChecksum_ ^= byte;
     rxEnd_ = static_cast<std::uint8_t>(byte + 3);
     rxIndex_ = 2;
-    return;
+    return false;
   }
   // The index is 8-bit and the buffer holds 256 bytes, so no length byte
   // can make this store leave the buffer.
@@ -47,20 +60,21 @@ void DSIFramerANT::OnByte(std::uint8_t byte) {
       SetStatus(kStatusSerialError, serial_error::kBadChecksum);
     }
     rxIndex_ = 0;
-    return;
+    return true;
   }
   ++rxIndex_;
+  return false;
 }
 
 void DSIFramerANT::OnSerialError(std::uint8_t code) {
   std::lock_guard lock(messageMutex_);
   SetStatus(kStatusSerialError, code);
+  messageSignal_.notify_one();
 }
 
 void DSIFramerANT::SetStatus(std::uint8_t kind, std::uint8_t code) {
   statusKind_ = kind;
   statusCode_ = code;
-  messageSignal_.notify_one();
 }
 
 void DSIFramerANT::DeliverFrame() {
@@ -81,6 +95,9 @@ void DSIFramerANT::DeliverFrame() {
 }
 
 void DSIFramerANT::CompleteWaiters(std::uint8_t id, const std::uint8_t* data, std::uint8_t length) {
+  // A waiter is counted before its command is written, so it is counted
+  // before any response to it can arrive.
+  if (waiting_.load(std::memory_order_acquire) == 0) return;
   std::lock_guard lock(responseMutex_);
   const std::size_t copied = std::min<std::size_t>(length, MESG_MAX_SIZE_VALUE);
   for (ResponseWaiter* w = pendingHead_; w != nullptr; w = w->next) {
@@ -96,11 +113,11 @@ void DSIFramerANT::CompleteWaiters(std::uint8_t id, const std::uint8_t* data, st
 }
 
 void DSIFramerANT::Enqueue(std::uint8_t id, const std::uint8_t* data, std::uint8_t length) {
-  if (static_cast<std::uint16_t>(writeIndex_ - readIndex_) == kQueueEntries - 1) {
+  if (writeIndex_ - readIndex_ == queueEntries_ - 1) {
     statusKind_ = kStatusOverflow;
     statusCode_ = 0;
   } else {
-    QueueEntry& entry = queue_[writeIndex_];
+    QueueEntry& entry = queue_[writeIndex_ & (queueEntries_ - 1)];
     entry.length = length;
     entry.id = id;
     // An entry holds 41 data bytes; a longer frame keeps its true length so
@@ -108,13 +125,12 @@ void DSIFramerANT::Enqueue(std::uint8_t id, const std::uint8_t* data, std::uint8
     std::memcpy(entry.data, data, std::min<std::size_t>(length, MESG_MAX_SIZE_VALUE));
     ++writeIndex_;
   }
-  messageSignal_.notify_one();
 }
 
 std::uint16_t DSIFramerANT::PeekLength() const {
   if (statusKind_ != kStatusNone) return kResultError;
   if (readIndex_ == writeIndex_) return kResultTimeout;
-  return queue_[readIndex_].length;
+  return queue_[readIndex_ & (queueEntries_ - 1)].length;
 }
 
 std::uint16_t DSIFramerANT::AwaitMessage(std::uint32_t timeoutMs) {
@@ -138,7 +154,7 @@ std::uint16_t DSIFramerANT::TakeMessage(AntMessage& out, std::uint16_t maxLength
   }
   if (readIndex_ == writeIndex_) return kResultTimeout;
 
-  const QueueEntry& entry = queue_[readIndex_++];
+  const QueueEntry& entry = queue_[readIndex_++ & (queueEntries_ - 1)];
   std::uint16_t n = entry.length;
   if (maxLength != 0 && n >= maxLength) n = maxLength;
   if (n > MESG_MAX_SIZE_VALUE) {
@@ -185,6 +201,7 @@ bool DSIFramerANT::SendCommand(const AntMessage& message, std::uint16_t length,
     ResponseWaiter** tail = &pendingHead_;
     while (*tail != nullptr) tail = &(*tail)->next;
     *tail = &waiter;
+    waiting_.fetch_add(1, std::memory_order_release);
   }
   if (!WriteMessage(message, length)) {
     std::lock_guard lock(responseMutex_);
@@ -204,6 +221,7 @@ void DSIFramerANT::RemoveWaiter(ResponseWaiter* waiter) {
   for (ResponseWaiter** link = &pendingHead_; *link != nullptr; link = &(*link)->next) {
     if (*link == waiter) {
       *link = waiter->next;
+      waiting_.fetch_sub(1, std::memory_order_relaxed);
       return;
     }
   }

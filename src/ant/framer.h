@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -46,12 +47,15 @@ class DSIFramerANT : public DSIFramer {
     kStatusWaitFailed = 0xFF,
   };
 
-  explicit DSIFramerANT(AntTransport* transport);
+  // `queueEntries` (rounded up to a power of two) below the stick's 65536
+  // serve only the fuzz target, which makes a framer for every input.
+  explicit DSIFramerANT(AntTransport* transport, std::size_t queueEntries = kQueueEntries);
   ~DSIFramerANT() override;
   DSIFramerANT(const DSIFramerANT&) = delete;
   DSIFramerANT& operator=(const DSIFramerANT&) = delete;
 
   void OnByte(std::uint8_t byte) override;
+  void OnBytes(const std::uint8_t* bytes, std::size_t count) override;
   void OnSerialError(std::uint8_t code) override;
 
   // Frames and writes one message (length + 6 bytes in one transport write,
@@ -94,7 +98,8 @@ class DSIFramerANT : public DSIFramer {
     ResponseWaiter* next = nullptr;
   };
 
-  void DeliverFrame();  // under messageMutex_
+  bool Feed(std::uint8_t byte);  // under messageMutex_; true when a frame or status came
+  void DeliverFrame();           // under messageMutex_
   void CompleteWaiters(std::uint8_t id, const std::uint8_t* data, std::uint8_t length);
   void Enqueue(std::uint8_t id, const std::uint8_t* data, std::uint8_t length);
   void SetStatus(std::uint8_t kind, std::uint8_t code);  // under messageMutex_
@@ -109,14 +114,19 @@ class DSIFramerANT : public DSIFramer {
   std::uint8_t rxEnd_ = 0;
   std::uint8_t rxBuffer_[256] = {};
   std::unique_ptr<QueueEntry[]> queue_;
-  std::uint16_t writeIndex_ = 0;
-  std::uint16_t readIndex_ = 0;
+  std::size_t queueEntries_;
+  // Counts of messages queued and taken; entry i lives at i & (entries - 1).
+  std::size_t writeIndex_ = 0;
+  std::size_t readIndex_ = 0;
   std::uint8_t statusKind_ = kStatusNone;
   std::uint8_t statusCode_ = 0;
 
   // Commands waiting for their response, in registration order.
   std::mutex responseMutex_;
   ResponseWaiter* pendingHead_ = nullptr;
+  // How many commands wait, so that frames arriving while none does skip
+  // the response lock.
+  std::atomic<int> waiting_{0};
 };
 
 }  // namespace vel

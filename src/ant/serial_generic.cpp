@@ -136,7 +136,7 @@ void DSISerialGeneric::ReceiveLoop() {
     std::size_t count = 0;
     const int result = handle->Read(buffer, sizeof buffer, count, kReadTimeoutMs);
     if (result == usb_result::kOk) {
-      for (std::size_t i = 0; i < count && !stop_.load(); ++i) callback->OnByte(buffer[i]);
+      if (!stop_.load()) callback->OnBytes(buffer, count);
     } else if (result == usb_result::kNothingRead) {
       continue;
     } else if (result == usb_result::kDeviceGone) {

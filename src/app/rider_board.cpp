@@ -43,12 +43,12 @@ void RiderBoard::DrainEvents() {
   // by now, so they are all read before the sensors move on.
   const std::vector<std::size_t> lost = sticks_.LostSticks();
   bool channelsFreed = !lost.empty();
-  std::string text;
-  while (events_.TryPop(text)) {
+  events_.TakeAll(drained_);
+  drained_.ForEach([&](std::string_view text) {
     const auto e = ReadSensorEvent(text);
-    if (!e) continue;
+    if (!e) return;
     // Events come only from this program's decoders and receive loops.
-    VEL_VERIFY_OR_DEBUG_ASSERT(e->uiid >= 0 && e->uiid < kPanels) { continue; }
+    VEL_VERIFY_OR_DEBUG_ASSERT(e->uiid >= 0 && e->uiid < kPanels) { return; }
     switch (static_cast<EventHeader>(e->header)) {
       case EventHeader::kHeartRate:
       case EventHeader::kSpeed:
@@ -62,7 +62,7 @@ void RiderBoard::DrainEvents() {
         break;
       default: break;  // other headers are dropped
     }
-  }
+  });
   KeepSticksUp(lost, channelsFreed);
 }
 

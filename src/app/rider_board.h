@@ -99,6 +99,7 @@ class RiderBoard {
   PanelReadings readings_;
   RidingClocks clocks_;
   StringQueue events_;
+  StringBatch drained_;  // the events of one drain; its memory is kept
   QueueBinding eventsBinding_;
   ReceiverList sticks_;  // after the queue: the sticks' farewells still have it
   ChannelPlan plan_;

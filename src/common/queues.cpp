@@ -24,7 +24,7 @@ QueueBinding::QueueBinding(Role role, StringQueue& queue)
 QueueBinding::~QueueBinding() { Slot(role_).store(previous_); }
 
 void PushEvent(std::string_view text) {
-  if (StringQueue* queue = g_eventQueue.load()) queue->Push(std::string(text));
+  if (StringQueue* queue = g_eventQueue.load()) queue->Push(text);
 }
 
 std::string FormatLogLine(const std::tm& when, std::string_view text) {

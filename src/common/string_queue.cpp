@@ -1,25 +1,59 @@
 #include "common/string_queue.h"
 
+#include <algorithm>
+#include <limits>
 #include <utility>
 
 namespace vel {
+namespace {
 
-void StringQueue::Push(std::string text) {
+// Popped texts are cut from the front of the buffer once they make up
+// half of it, so a queue that is never quite empty does not keep growing.
+constexpr std::size_t kCompactAfter = 64 * 1024;
+
+}  // namespace
+
+void StringQueue::Push(std::string_view text) {
+  const auto length = static_cast<std::uint32_t>(
+      std::min<std::size_t>(text.size(), std::numeric_limits<std::uint32_t>::max()));
   std::lock_guard lock(mutex_);
-  items_.push_back(std::move(text));
+  const std::size_t at = bytes_.size();
+  bytes_.resize(at + sizeof length + length);
+  std::memcpy(bytes_.data() + at, &length, sizeof length);
+  std::memcpy(bytes_.data() + at + sizeof length, text.data(), length);
+  ++count_;
 }
 
 bool StringQueue::TryPop(std::string& out) {
   std::lock_guard lock(mutex_);
-  if (items_.empty()) return false;
-  out = std::move(items_.front());
-  items_.pop_front();
+  if (count_ == 0) return false;
+  std::uint32_t length = 0;
+  std::memcpy(&length, bytes_.data() + head_, sizeof length);
+  out.assign(bytes_.data() + head_ + sizeof length, length);
+  head_ += sizeof length + length;
+  --count_;
+  if (count_ == 0) {
+    bytes_.clear();
+    head_ = 0;
+  } else if (head_ >= kCompactAfter && head_ * 2 >= bytes_.size()) {
+    bytes_.erase(0, head_);
+    head_ = 0;
+  }
   return true;
+}
+
+void StringQueue::TakeAll(StringBatch& batch) {
+  batch.bytes_.clear();
+  std::lock_guard lock(mutex_);
+  if (head_ != 0) bytes_.erase(0, head_);
+  std::swap(bytes_, batch.bytes_);
+  head_ = 0;
+  count_ = 0;
 }
 
 std::size_t StringQueue::Size() const {
   std::lock_guard lock(mutex_);
-  return items_.size();
+  return count_;
 }
 
 }  // namespace vel

@@ -5,37 +5,34 @@
 #include <cstring>
 
 namespace vel {
-namespace {
 
-// Small append-only writer for the fixed event layouts; the events are
-// built on the receive loops at every message, so no general JSON value
-// is made for them.
+// Append-only writer for the fixed event layouts, straight into the text's
+// own characters. The layouts are far shorter than the capacity; should
+// one ever not fit, the text is cut rather than written past its end.
 class EventWriter {
  public:
-  EventWriter() {
-    text_.reserve(96);
-    text_ += '{';
-  }
+  EventWriter() { Put('{'); }
 
   template <typename Int>
   void Integer(const char* key, Int value) {
     Key(key);
-    char buf[24];
-    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
-    text_.append(buf, end);
+    const auto [end, ec] = std::to_chars(Cursor(), Limit(), value);
+    if (ec == std::errc()) text_.size_ = static_cast<std::size_t>(end - text_.chars_);
   }
 
   void Real(const char* key, double value) {
     Key(key);
     // JSON has no infinity or not-a-number.
     if (!std::isfinite(value)) value = 0.0;
-    char buf[32];
-    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
-    text_.append(buf, end);
+    char* const begin = Cursor();
+    const auto [end, ec] = std::to_chars(begin, Limit(), value);
+    if (ec != std::errc()) return;
+    text_.size_ = static_cast<std::size_t>(end - text_.chars_);
     // Keep the floating form visible: 0 is written 0.0.
-    if (std::memchr(buf, '.', static_cast<std::size_t>(end - buf)) == nullptr &&
-        std::memchr(buf, 'e', static_cast<std::size_t>(end - buf)) == nullptr) {
-      text_ += ".0";
+    const auto written = static_cast<std::size_t>(end - begin);
+    if (std::memchr(begin, '.', written) == nullptr && std::memchr(begin, 'e', written) == nullptr) {
+      Put('.');
+      Put('0');
     }
   }
 
@@ -47,21 +44,31 @@ class EventWriter {
     }
   }
 
-  std::string Finish() {
-    text_ += '}';
-    return std::move(text_);
+  EventText Finish() {
+    Put('}');
+    return text_;
   }
 
  private:
-  void Key(const char* key) {
-    if (text_.size() > 1) text_ += ',';
-    text_ += '"';
-    text_ += key;
-    text_ += "\":";
+  char* Cursor() { return text_.chars_ + text_.size_; }
+  char* Limit() { return text_.chars_ + EventText::kCapacity; }
+
+  void Put(char c) {
+    if (text_.size_ < EventText::kCapacity) text_.chars_[text_.size_++] = c;
   }
 
-  std::string text_;
+  void Key(const char* key) {
+    if (text_.size_ > 1) Put(',');
+    Put('"');
+    for (const char* k = key; *k != '\0'; ++k) Put(*k);
+    Put('"');
+    Put(':');
+  }
+
+  EventText text_;
 };
+
+namespace {
 
 const char* ValueKey(EventHeader header) {
   switch (header) {
@@ -77,8 +84,8 @@ const char* ValueKey(EventHeader header) {
 
 }  // namespace
 
-std::string BuildReadingEvent(EventHeader header, int uiid, int deviceType, int graphId,
-                              EventValue value, std::uint64_t tick) {
+EventText BuildReadingEvent(EventHeader header, int uiid, int deviceType, int graphId,
+                            EventValue value, std::uint64_t tick) {
   EventWriter w;
   w.Integer("header", static_cast<int>(header));
   w.Integer("uiid", uiid);
@@ -89,8 +96,8 @@ std::string BuildReadingEvent(EventHeader header, int uiid, int deviceType, int 
   return w.Finish();
 }
 
-std::string BuildDetachEvent(EventHeader header, int uiid, int deviceType, int graphId,
-                             std::uint64_t tick) {
+EventText BuildDetachEvent(EventHeader header, int uiid, int deviceType, int graphId,
+                           std::uint64_t tick) {
   EventWriter w;
   w.Integer("uiid", uiid);
   w.Integer("devicetype", deviceType);
@@ -101,8 +108,8 @@ std::string BuildDetachEvent(EventHeader header, int uiid, int deviceType, int g
   return w.Finish();
 }
 
-std::string BuildReleasedEvent(int uiid, int deviceNumber, int deviceType, int receiver,
-                               int channel) {
+EventText BuildReleasedEvent(int uiid, int deviceNumber, int deviceType, int receiver,
+                             int channel) {
   EventWriter w;
   w.Integer("header", static_cast<int>(EventHeader::kChannelReleased));
   w.Integer("uiid", uiid);

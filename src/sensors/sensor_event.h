@@ -1,7 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <string>
+#include <string_view>
 
 namespace vel {
 
@@ -27,23 +28,43 @@ struct EventValue {
   std::int64_t integer;
 };
 
+// A sensor event's text, written in place: the receive loops build one
+// for every message, so it costs no heap memory.
+class EventText {
+ public:
+  // The longest event (a distance with every number at its widest) is
+  // about 160 characters.
+  static constexpr std::size_t kCapacity = 192;
+
+  std::string_view View() const { return {chars_, size_}; }
+  operator std::string_view() const { return View(); }  // NOLINT: read as text
+  friend bool operator==(const EventText& text, std::string_view other) {
+    return text.View() == other;
+  }
+
+ private:
+  friend class EventWriter;
+  char chars_[kCapacity];
+  std::size_t size_ = 0;
+};
+
 // The compact JSON text of a reading event, keys in the order
 // header, uiid, devicetype, graphid, <value key>, tick. Distance events
 // carry no graphid. The value key follows the header: bpm, speed,
 // distance, cadence or power.
-std::string BuildReadingEvent(EventHeader header, int uiid, int deviceType, int graphId,
-                              EventValue value, std::uint64_t tick);
+EventText BuildReadingEvent(EventHeader header, int uiid, int deviceType, int graphId,
+                            EventValue value, std::uint64_t tick);
 
 // The text a two-graph decoder pushes when one of its graphs is taken away:
 // the value -1 for that graph, keys in the order uiid, devicetype, graphid,
 // header, <value key>, tick.
-std::string BuildDetachEvent(EventHeader header, int uiid, int deviceType, int graphId,
-                             std::uint64_t tick);
+EventText BuildDetachEvent(EventHeader header, int uiid, int deviceType, int graphId,
+                           std::uint64_t tick);
 
 // The text of a channel-released event: header 5, uiid, deviceid,
 // devicetype, then the receiver index and channel the sensor had, so that
 // a release that comes late acts only on the slot that still names them.
-std::string BuildReleasedEvent(int uiid, int deviceNumber, int deviceType, int receiver,
-                               int channel);
+EventText BuildReleasedEvent(int uiid, int deviceNumber, int deviceType, int receiver,
+                             int channel);
 
 }  // namespace vel

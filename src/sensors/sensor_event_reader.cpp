@@ -6,9 +6,9 @@
 
 namespace vel {
 
-std::optional<SensorEventFields> ReadSensorEvent(const std::string& text) {
+std::optional<SensorEventFields> ReadSensorEvent(std::string_view text) {
   std::error_code error;
-  const web::json::value v = web::json::value::parse(text, error);
+  const web::json::value v = web::json::value::parse(std::string(text), error);
   if (error || !v.is_object()) return std::nullopt;
   SensorEventFields e;
   const auto header = ReadInt(v, "header");

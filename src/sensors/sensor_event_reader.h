@@ -2,7 +2,7 @@
 
 #include <cstdint>
 #include <optional>
-#include <string>
+#include <string_view>
 
 namespace vel {
 
@@ -20,6 +20,6 @@ struct SensorEventFields {
 };
 
 // None when the text is not an event object with a header and a panel.
-std::optional<SensorEventFields> ReadSensorEvent(const std::string& text);
+std::optional<SensorEventFields> ReadSensorEvent(std::string_view text);
 
 }  // namespace vel

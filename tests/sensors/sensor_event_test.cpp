@@ -34,14 +34,14 @@ TEST(SensorEventTest, FloatingValuesStayFloatingAndRetractionIsInteger) {
 TEST(SensorEventTest, NonFiniteNumbersNeverReachTheText) {
   const auto text = BuildReadingEvent(EventHeader::kSpeed, 0, 123, 0,
                                       EventValue::Real(std::numeric_limits<double>::infinity()), 0);
-  EXPECT_EQ(text.find("inf"), std::string::npos);
-  EXPECT_NE(text.find("\"speed\":0.0"), std::string::npos);
+  EXPECT_EQ(text.View().find("inf"), std::string::npos);
+  EXPECT_NE(text.View().find("\"speed\":0.0"), std::string::npos);
 }
 
 TEST(SensorEventTest, LargestTickIsWrittenUnsigned) {
   const auto text = BuildReadingEvent(EventHeader::kPower, 0, 11, 0, EventValue::Integer(1),
                                       std::numeric_limits<std::uint64_t>::max());
-  EXPECT_NE(text.find("\"tick\":18446744073709551615}"), std::string::npos);
+  EXPECT_NE(text.View().find("\"tick\":18446744073709551615}"), std::string::npos);
 }
 
 }  // namespace
