@@ -27,6 +27,10 @@ void PushEvent(std::string_view text) {
   if (StringQueue* queue = g_eventQueue.load()) queue->Push(text);
 }
 
+void PushEvents(const std::string_view* texts, std::size_t count) {
+  if (StringQueue* queue = g_eventQueue.load()) queue->PushAll(texts, count);
+}
+
 std::string FormatLogLine(const std::tm& when, std::string_view text) {
   char stamp[64];
   std::snprintf(stamp, sizeof stamp, "%02d/%02d/%02d-%02d:%02d:%02d", when.tm_year + 1900,

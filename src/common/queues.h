@@ -34,6 +34,8 @@ class QueueBinding {
 
 // Appends a copy of a sensor event text to the event queue.
 void PushEvent(std::string_view text);
+// Appends the texts of one message together, in order.
+void PushEvents(const std::string_view* texts, std::size_t count);
 // Appends "YYYY/MM/DD-hh:mm:ss > text" (local time) to the log queue.
 void PushLog(std::string_view text);
 

@@ -14,13 +14,20 @@ constexpr std::size_t kCompactAfter = 64 * 1024;
 }  // namespace
 
 void StringQueue::Push(std::string_view text) {
+  std::lock_guard lock(mutex_);
+  Append(text);
+}
+
+void StringQueue::PushAll(const std::string_view* texts, std::size_t count) {
+  std::lock_guard lock(mutex_);
+  for (std::size_t i = 0; i < count; ++i) Append(texts[i]);
+}
+
+void StringQueue::Append(std::string_view text) {
   const auto length = static_cast<std::uint32_t>(
       std::min<std::size_t>(text.size(), std::numeric_limits<std::uint32_t>::max()));
-  std::lock_guard lock(mutex_);
-  const std::size_t at = bytes_.size();
-  bytes_.resize(at + sizeof length + length);
-  std::memcpy(bytes_.data() + at, &length, sizeof length);
-  std::memcpy(bytes_.data() + at + sizeof length, text.data(), length);
+  bytes_.append(reinterpret_cast<const char*>(&length), sizeof length);
+  bytes_.append(text.data(), length);
   ++count_;
 }
 

@@ -39,6 +39,8 @@ class StringBatch {
 class StringQueue {
  public:
   void Push(std::string_view text);
+  // Queues several texts under one lock, in order.
+  void PushAll(const std::string_view* texts, std::size_t count);
   bool TryPop(std::string& out);
   // Moves every queued text into `batch` (what it held is dropped).
   void TakeAll(StringBatch& batch);
@@ -49,6 +51,8 @@ class StringQueue {
   std::string bytes_;     // per text: its length (4 bytes), then its bytes
   std::size_t head_ = 0;  // first byte not yet popped
   std::size_t count_ = 0;
+
+  void Append(std::string_view text);  // under mutex_
 };
 
 }  // namespace vel

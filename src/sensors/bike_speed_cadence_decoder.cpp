@@ -77,20 +77,22 @@ std::int32_t CBikeSpdCadDisplay::ProcessMessage(const AntMessage& message, std::
   // A graph id changed meanwhile by the user-interface thread takes effect
   // from the next message on.
   const std::uint64_t tick = TickCount64();
+  EventBatch events;
   const std::int32_t speedGraph = graphs_.Get(0);
   if (speedGraph >= 0) {
-    PushEvent(BuildReadingEvent(EventHeader::kSpeed, Uiid(), DeviceType(), speedGraph,
-                                EventValue::Real(speed_), tick));
+    events.Add(BuildReadingEvent(EventHeader::kSpeed, Uiid(), DeviceType(), speedGraph,
+                                 EventValue::Real(speed_), tick));
     if (speed_ > 0.0) {
-      PushEvent(BuildReadingEvent(EventHeader::kDistance, Uiid(), DeviceType(), speedGraph,
-                                  EventValue::Real(distance_), tick));
+      events.Add(BuildReadingEvent(EventHeader::kDistance, Uiid(), DeviceType(), speedGraph,
+                                   EventValue::Real(distance_), tick));
     }
   }
   const std::int32_t cadenceGraph = graphs_.Get(1);
   if (cadenceGraph >= 0) {
-    PushEvent(BuildReadingEvent(EventHeader::kCadence, Uiid(), DeviceType(), cadenceGraph,
-                                EventValue::Integer(cadence_), tick));
+    events.Add(BuildReadingEvent(EventHeader::kCadence, Uiid(), DeviceType(), cadenceGraph,
+                                 EventValue::Integer(cadence_), tick));
   }
+  events.Push();
   return 1;
 }
 

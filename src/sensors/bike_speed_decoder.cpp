@@ -49,12 +49,14 @@ std::int32_t CBikeSpeedDisplay::ProcessMessage(const AntMessage& message, std::u
 
   if (graphId_ >= 0) {
     const std::uint64_t tick = TickCount64();
-    PushEvent(BuildReadingEvent(EventHeader::kSpeed, Uiid(), DeviceType(), graphId_,
-                                EventValue::Real(speed_), tick));
+    EventBatch events;
+    events.Add(BuildReadingEvent(EventHeader::kSpeed, Uiid(), DeviceType(), graphId_,
+                                 EventValue::Real(speed_), tick));
     if (speed_ > 0.0) {
-      PushEvent(BuildReadingEvent(EventHeader::kDistance, Uiid(), DeviceType(), graphId_,
-                                  EventValue::Real(distance_), tick));
+      events.Add(BuildReadingEvent(EventHeader::kDistance, Uiid(), DeviceType(), graphId_,
+                                   EventValue::Real(distance_), tick));
     }
+    events.Push();
   }
   return 1;
 }

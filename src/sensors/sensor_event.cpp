@@ -1,123 +1,120 @@
 #include "sensors/sensor_event.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 
+#include "common/queues.h"
+
 namespace vel {
 
 // Append-only writer for the fixed event layouts, straight into the text's
-// own characters. The layouts are far shorter than the capacity; should
-// one ever not fit, the text is cut rather than written past its end.
+// own characters: fixed parts are copied whole, numbers written with
+// to_chars. The layouts are far shorter than the capacity; should one ever
+// not fit, the text is cut rather than written past its end.
 class EventWriter {
  public:
-  EventWriter() { Put('{'); }
+  explicit EventWriter(EventText& text) : text_(text) { text_.size_ = 0; }
 
-  template <typename Int>
-  void Integer(const char* key, Int value) {
-    Key(key);
-    const auto [end, ec] = std::to_chars(Cursor(), Limit(), value);
-    if (ec == std::errc()) text_.size_ = static_cast<std::size_t>(end - text_.chars_);
+  EventWriter& Raw(std::string_view part) {
+    if (part.size() <= EventText::kCapacity - text_.size_) {
+      std::memcpy(Cursor(), part.data(), part.size());
+      text_.size_ += part.size();
+    }
+    return *this;
   }
 
-  void Real(const char* key, double value) {
-    Key(key);
+  template <typename Int>
+  EventWriter& Integer(Int value) {
+    const auto [end, ec] = std::to_chars(Cursor(), Limit(), value);
+    if (ec == std::errc()) text_.size_ = static_cast<std::size_t>(end - text_.chars_);
+    return *this;
+  }
+
+  EventWriter& Real(double value) {
     // JSON has no infinity or not-a-number.
     if (!std::isfinite(value)) value = 0.0;
     char* const begin = Cursor();
     const auto [end, ec] = std::to_chars(begin, Limit(), value);
-    if (ec != std::errc()) return;
+    if (ec != std::errc()) return *this;
     text_.size_ = static_cast<std::size_t>(end - text_.chars_);
     // Keep the floating form visible: 0 is written 0.0.
-    const auto written = static_cast<std::size_t>(end - begin);
-    if (std::memchr(begin, '.', written) == nullptr && std::memchr(begin, 'e', written) == nullptr) {
-      Put('.');
-      Put('0');
-    }
+    if (std::find_if(begin, end, [](char c) { return c == '.' || c == 'e'; }) == end) Raw(".0");
+    return *this;
   }
 
-  void Value(const char* key, const EventValue& value) {
-    if (value.isReal) {
-      Real(key, value.real);
-    } else {
-      Integer(key, value.integer);
-    }
-  }
-
-  EventText Finish() {
-    Put('}');
-    return text_;
+  EventWriter& Value(const EventValue& value) {
+    return value.isReal ? Real(value.real) : Integer(value.integer);
   }
 
  private:
   char* Cursor() { return text_.chars_ + text_.size_; }
   char* Limit() { return text_.chars_ + EventText::kCapacity; }
 
-  void Put(char c) {
-    if (text_.size_ < EventText::kCapacity) text_.chars_[text_.size_++] = c;
-  }
-
-  void Key(const char* key) {
-    if (text_.size_ > 1) Put(',');
-    Put('"');
-    for (const char* k = key; *k != '\0'; ++k) Put(*k);
-    Put('"');
-    Put(':');
-  }
-
-  EventText text_;
+  EventText& text_;
 };
 
 namespace {
 
-const char* ValueKey(EventHeader header) {
+// The value's key with the separator before it.
+std::string_view ValueKey(EventHeader header) {
   switch (header) {
-    case EventHeader::kHeartRate: return "bpm";
-    case EventHeader::kSpeed: return "speed";
-    case EventHeader::kDistance: return "distance";
-    case EventHeader::kCadence: return "cadence";
-    case EventHeader::kPower: return "power";
+    case EventHeader::kHeartRate: return ",\"bpm\":";
+    case EventHeader::kSpeed: return ",\"speed\":";
+    case EventHeader::kDistance: return ",\"distance\":";
+    case EventHeader::kCadence: return ",\"cadence\":";
+    case EventHeader::kPower: return ",\"power\":";
     case EventHeader::kChannelReleased: break;
   }
-  return "value";
+  return ",\"value\":";
 }
 
 }  // namespace
 
+void EventBatch::Push() const {
+  std::string_view views[kCapacity];
+  for (std::size_t i = 0; i < count_; ++i) views[i] = texts_[i];
+  PushEvents(views, count_);
+}
+
 EventText BuildReadingEvent(EventHeader header, int uiid, int deviceType, int graphId,
                             EventValue value, std::uint64_t tick) {
-  EventWriter w;
-  w.Integer("header", static_cast<int>(header));
-  w.Integer("uiid", uiid);
-  w.Integer("devicetype", deviceType);
-  if (header != EventHeader::kDistance) w.Integer("graphid", graphId);
-  w.Value(ValueKey(header), value);
-  w.Integer("tick", tick);
-  return w.Finish();
+  EventText text;
+  EventWriter w(text);
+  w.Raw("{\"header\":").Integer(static_cast<int>(header));
+  w.Raw(",\"uiid\":").Integer(uiid);
+  w.Raw(",\"devicetype\":").Integer(deviceType);
+  if (header != EventHeader::kDistance) w.Raw(",\"graphid\":").Integer(graphId);
+  w.Raw(ValueKey(header)).Value(value);
+  w.Raw(",\"tick\":").Integer(tick).Raw("}");
+  return text;
 }
 
 EventText BuildDetachEvent(EventHeader header, int uiid, int deviceType, int graphId,
                            std::uint64_t tick) {
-  EventWriter w;
-  w.Integer("uiid", uiid);
-  w.Integer("devicetype", deviceType);
-  w.Integer("graphid", graphId);
-  w.Integer("header", static_cast<int>(header));
-  w.Value(ValueKey(header), EventValue::Retract());
-  w.Integer("tick", tick);
-  return w.Finish();
+  EventText text;
+  EventWriter w(text);
+  w.Raw("{\"uiid\":").Integer(uiid);
+  w.Raw(",\"devicetype\":").Integer(deviceType);
+  w.Raw(",\"graphid\":").Integer(graphId);
+  w.Raw(",\"header\":").Integer(static_cast<int>(header));
+  w.Raw(ValueKey(header)).Value(EventValue::Retract());
+  w.Raw(",\"tick\":").Integer(tick).Raw("}");
+  return text;
 }
 
 EventText BuildReleasedEvent(int uiid, int deviceNumber, int deviceType, int receiver,
                              int channel) {
-  EventWriter w;
-  w.Integer("header", static_cast<int>(EventHeader::kChannelReleased));
-  w.Integer("uiid", uiid);
-  w.Integer("deviceid", deviceNumber);
-  w.Integer("devicetype", deviceType);
-  w.Integer("receiver", receiver);
-  w.Integer("channel", channel);
-  return w.Finish();
+  EventText text;
+  EventWriter w(text);
+  w.Raw("{\"header\":").Integer(static_cast<int>(EventHeader::kChannelReleased));
+  w.Raw(",\"uiid\":").Integer(uiid);
+  w.Raw(",\"deviceid\":").Integer(deviceNumber);
+  w.Raw(",\"devicetype\":").Integer(deviceType);
+  w.Raw(",\"receiver\":").Integer(receiver);
+  w.Raw(",\"channel\":").Integer(channel).Raw("}");
+  return text;
 }
 
 }  // namespace vel

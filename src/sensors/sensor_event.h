@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace vel {
@@ -36,6 +37,17 @@ class EventText {
   // about 160 characters.
   static constexpr std::size_t kCapacity = 192;
 
+  EventText() = default;
+  // Copies only the characters in use.
+  EventText(const EventText& other) : size_(other.size_) {
+    std::memcpy(chars_, other.chars_, size_);
+  }
+  EventText& operator=(const EventText& other) {
+    size_ = other.size_;
+    std::memmove(chars_, other.chars_, size_);
+    return *this;
+  }
+
   std::string_view View() const { return {chars_, size_}; }
   operator std::string_view() const { return View(); }  // NOLINT: read as text
   friend bool operator==(const EventText& text, std::string_view other) {
@@ -46,6 +58,22 @@ class EventText {
   friend class EventWriter;
   char chars_[kCapacity];
   std::size_t size_ = 0;
+};
+
+// The texts a decoder sends for one message, queued together: one lock
+// for the two or three events of a combined sensor.
+class EventBatch {
+ public:
+  static constexpr std::size_t kCapacity = 3;
+  void Add(const EventText& text) {
+    if (count_ < kCapacity) texts_[count_++] = text;
+  }
+  // Queues the texts added so far, in order.
+  void Push() const;
+
+ private:
+  EventText texts_[kCapacity];
+  std::size_t count_ = 0;
 };
 
 // The compact JSON text of a reading event, keys in the order
