@@ -1,5 +1,6 @@
 #include "recorded_traffic.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -12,8 +13,8 @@ namespace vel::bench {
 std::vector<std::uint8_t> FramesFor(const std::vector<std::vector<std::uint8_t>>& payloads) {
   std::vector<std::uint8_t> bytes;
   for (const auto& p : payloads) {
-    std::vector<std::uint8_t> data{0};  // channel 0
-    data.insert(data.end(), p.begin(), p.end());
+    std::vector<std::uint8_t> data(1 + p.size(), 0);  // channel 0, then the payload
+    std::copy(p.begin(), p.end(), data.begin() + 1);
     const std::vector<std::uint8_t> frame = AntFrame(ant_id::kBroadcastData, data);
     bytes.insert(bytes.end(), frame.begin(), frame.end());
   }

@@ -6,19 +6,21 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vel {
 
-// Texts taken from a StringQueue in one go, laid end to end. Reusing one
-// batch across drains reuses its memory.
+// Texts laid end to end, each as its length (4 bytes) and its bytes. The
+// memory is kept when the texts are taken, so a buffer that has held its
+// usual load appends without allocating.
 class StringBatch {
  public:
-  bool Empty() const { return bytes_.empty(); }
+  bool Empty() const { return used_ == 0; }
 
   // Calls visit(std::string_view) for each text, oldest first.
   template <typename Visit>
   void ForEach(Visit&& visit) const {
-    for (std::size_t at = 0; at < bytes_.size();) {
+    for (std::size_t at = 0; at < used_;) {
       std::uint32_t length = 0;
       std::memcpy(&length, bytes_.data() + at, sizeof length);
       at += sizeof length;
@@ -29,13 +31,15 @@ class StringBatch {
 
  private:
   friend class StringQueue;
-  std::string bytes_;
+  void Append(std::string_view text);
+  void Clear() { used_ = 0; }
+
+  std::vector<char> bytes_;  // its size is the capacity in use
+  std::size_t used_ = 0;
 };
 
 // Unbounded first-in-first-out queue of texts that any thread may fill and
-// one consumer drains without blocking. The texts are kept end to end in
-// one buffer whose memory is kept, so a push costs no allocation once the
-// queue has held its usual backlog.
+// one consumer drains without blocking, by one text or all at once.
 class StringQueue {
  public:
   void Push(std::string_view text);
@@ -48,11 +52,9 @@ class StringQueue {
 
  private:
   mutable std::mutex mutex_;
-  std::string bytes_;     // per text: its length (4 bytes), then its bytes
+  StringBatch pending_;
   std::size_t head_ = 0;  // first byte not yet popped
   std::size_t count_ = 0;
-
-  void Append(std::string_view text);  // under mutex_
 };
 
 }  // namespace vel

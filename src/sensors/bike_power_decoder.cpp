@@ -49,16 +49,16 @@ std::int32_t CBikePowerDisplay::ProcessMessage(const AntMessage& message, std::u
     EventBatch events;
     const std::int32_t powerGraph = graphs_.Get(0);
     if (powerGraph >= 0) {
-      events.Add(BuildReadingEvent(EventHeader::kPower, Uiid(), DeviceType(), powerGraph,
-                                   EventValue::Integer(pages_->InstantaneousPower()), tick));
+      events.AddReading(EventHeader::kPower, Uiid(), DeviceType(), powerGraph,
+                        EventValue::Integer(pages_->InstantaneousPower()), tick);
     }
     const std::int32_t cadenceGraph = graphs_.Get(1);
     const std::uint8_t cadence = crankStopped_ != 0 ? 0 : pages_->InstantaneousCadence();
     // A meter without a cadence reading says so with 0xFF: no cadence then,
     // rather than 255 rpm on the panel and in the rider's bests.
     if (cadenceGraph >= 0 && cadence != PowerPages::kCadenceNotAvailable) {
-      events.Add(BuildReadingEvent(EventHeader::kCadence, Uiid(), DeviceType(), cadenceGraph,
-                                   EventValue::Integer(cadence), tick));
+      events.AddReading(EventHeader::kCadence, Uiid(), DeviceType(), cadenceGraph,
+                        EventValue::Integer(cadence), tick);
     }
     events.Push();
   }

@@ -80,17 +80,17 @@ std::int32_t CBikeSpdCadDisplay::ProcessMessage(const AntMessage& message, std::
   EventBatch events;
   const std::int32_t speedGraph = graphs_.Get(0);
   if (speedGraph >= 0) {
-    events.Add(BuildReadingEvent(EventHeader::kSpeed, Uiid(), DeviceType(), speedGraph,
-                                 EventValue::Real(speed_), tick));
+    events.AddReading(EventHeader::kSpeed, Uiid(), DeviceType(), speedGraph,
+                      EventValue::Real(speed_), tick);
     if (speed_ > 0.0) {
-      events.Add(BuildReadingEvent(EventHeader::kDistance, Uiid(), DeviceType(), speedGraph,
-                                   EventValue::Real(distance_), tick));
+      events.AddReading(EventHeader::kDistance, Uiid(), DeviceType(), speedGraph,
+                        EventValue::Real(distance_), tick);
     }
   }
   const std::int32_t cadenceGraph = graphs_.Get(1);
   if (cadenceGraph >= 0) {
-    events.Add(BuildReadingEvent(EventHeader::kCadence, Uiid(), DeviceType(), cadenceGraph,
-                                 EventValue::Integer(cadence_), tick));
+    events.AddReading(EventHeader::kCadence, Uiid(), DeviceType(), cadenceGraph,
+                      EventValue::Integer(cadence_), tick);
   }
   events.Push();
   return 1;

@@ -50,11 +50,11 @@ std::int32_t CBikeSpeedDisplay::ProcessMessage(const AntMessage& message, std::u
   if (graphId_ >= 0) {
     const std::uint64_t tick = TickCount64();
     EventBatch events;
-    events.Add(BuildReadingEvent(EventHeader::kSpeed, Uiid(), DeviceType(), graphId_,
-                                 EventValue::Real(speed_), tick));
+    events.AddReading(EventHeader::kSpeed, Uiid(), DeviceType(), graphId_, EventValue::Real(speed_),
+                      tick);
     if (speed_ > 0.0) {
-      events.Add(BuildReadingEvent(EventHeader::kDistance, Uiid(), DeviceType(), graphId_,
-                                   EventValue::Real(distance_), tick));
+      events.AddReading(EventHeader::kDistance, Uiid(), DeviceType(), graphId_,
+                        EventValue::Real(distance_), tick);
     }
     events.Push();
   }

@@ -70,7 +70,24 @@ std::string_view ValueKey(EventHeader header) {
   return ",\"value\":";
 }
 
+void WriteReadingEvent(EventText& text, EventHeader header, int uiid, int deviceType, int graphId,
+                       EventValue value, std::uint64_t tick) {
+  EventWriter w(text);
+  w.Raw("{\"header\":").Integer(static_cast<int>(header));
+  w.Raw(",\"uiid\":").Integer(uiid);
+  w.Raw(",\"devicetype\":").Integer(deviceType);
+  if (header != EventHeader::kDistance) w.Raw(",\"graphid\":").Integer(graphId);
+  w.Raw(ValueKey(header)).Value(value);
+  w.Raw(",\"tick\":").Integer(tick).Raw("}");
+}
+
 }  // namespace
+
+void EventBatch::AddReading(EventHeader header, int uiid, int deviceType, int graphId,
+                            EventValue value, std::uint64_t tick) {
+  if (count_ < kCapacity)
+    WriteReadingEvent(texts_[count_++], header, uiid, deviceType, graphId, value, tick);
+}
 
 void EventBatch::Push() const {
   std::string_view views[kCapacity];
@@ -81,13 +98,7 @@ void EventBatch::Push() const {
 EventText BuildReadingEvent(EventHeader header, int uiid, int deviceType, int graphId,
                             EventValue value, std::uint64_t tick) {
   EventText text;
-  EventWriter w(text);
-  w.Raw("{\"header\":").Integer(static_cast<int>(header));
-  w.Raw(",\"uiid\":").Integer(uiid);
-  w.Raw(",\"devicetype\":").Integer(deviceType);
-  if (header != EventHeader::kDistance) w.Raw(",\"graphid\":").Integer(graphId);
-  w.Raw(ValueKey(header)).Value(value);
-  w.Raw(",\"tick\":").Integer(tick).Raw("}");
+  WriteReadingEvent(text, header, uiid, deviceType, graphId, value, tick);
   return text;
 }
 

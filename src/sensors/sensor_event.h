@@ -65,9 +65,9 @@ class EventText {
 class EventBatch {
  public:
   static constexpr std::size_t kCapacity = 3;
-  void Add(const EventText& text) {
-    if (count_ < kCapacity) texts_[count_++] = text;
-  }
+  // Writes a reading event (as BuildReadingEvent) in place.
+  void AddReading(EventHeader header, int uiid, int deviceType, int graphId, EventValue value,
+                  std::uint64_t tick);
   // Queues the texts added so far, in order.
   void Push() const;
 
@@ -92,7 +92,6 @@ EventText BuildDetachEvent(EventHeader header, int uiid, int deviceType, int gra
 // The text of a channel-released event: header 5, uiid, deviceid,
 // devicetype, then the receiver index and channel the sensor had, so that
 // a release that comes late acts only on the slot that still names them.
-EventText BuildReleasedEvent(int uiid, int deviceNumber, int deviceType, int receiver,
-                             int channel);
+EventText BuildReleasedEvent(int uiid, int deviceNumber, int deviceType, int receiver, int channel);
 
 }  // namespace vel
