@@ -16,10 +16,15 @@ bool ParseCount(const std::string& text, int& out) {
 }  // namespace
 
 const char kLoadUsage[] =
-    "usage: vel-server-load [--url http://HOST:PORT] [--clients N] [--requests M]\n"
+    "usage: vel-server-load [--url http://HOST:PORT | --server VEL_SERVER [--kill-after K]]\n"
+    "                       [--clients N] [--requests M]\n"
     "  N clients (default 8) send M sealed requests each (default 500) to the\n"
-    "  application server at URL, or to one started here on free ports with a\n"
-    "  temporary database, then check that nothing acknowledged was lost.";
+    "  application server at URL, to the program VEL_SERVER started on free\n"
+    "  ports with a fresh database, or to one started in-process, then check\n"
+    "  that nothing acknowledged was lost.\n"
+    "  --kill-after K  kill VEL_SERVER with SIGKILL once K changes were\n"
+    "                  acknowledged, start it again on the same database and\n"
+    "                  check that every acknowledged change is there.";
 
 std::optional<LoadOptions> ParseLoadOptions(const std::vector<std::string>& args,
                                             std::string& error) {
@@ -33,10 +38,22 @@ std::optional<LoadOptions> ParseLoadOptions(const std::vector<std::string>& args
       ++i;
     } else if (arg == "--requests" && hasValue && ParseCount(args[i + 1], options.requests)) {
       ++i;
+    } else if (arg == "--server" && hasValue) {
+      options.server = args[++i];
+    } else if (arg == "--kill-after" && hasValue && ParseCount(args[i + 1], options.killAfter)) {
+      ++i;
     } else {
       error = "bad option " + arg;
       return std::nullopt;
     }
+  }
+  if (!options.url.empty() && !options.server.empty()) {
+    error = "--url and --server name two servers";
+    return std::nullopt;
+  }
+  if (options.killAfter > 0 && options.server.empty()) {
+    error = "--kill-after needs --server";
+    return std::nullopt;
   }
   return options;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "load_options.h"
@@ -13,15 +14,33 @@ struct LoadResult {
   double seconds = 0;
   double p50Ms = 0;
   double p99Ms = 0;
-  long lost = 0;          // acknowledged members, devices or scores missing at the end
+  long acknowledged = 0;  // changes the server said yes to
+  long killedAfter = 0;   // acknowledged changes when the server was killed (0: not killed)
+  long checked = 0;       // acknowledged members, devices and bests checked at the end
+  long lost = 0;          // ... of them missing
   std::string firstLoss;  // what the first one was
 };
 
+// How the SIGKILL check ends and brings back the server.
+struct ServerKill {
+  std::function<void()> kill;
+  // Starts it again on the same database; gives its application server's
+  // address.
+  std::function<std::string()> restart;
+};
+
 // N clients, each with the program's own executor and an account of its
-// own, send M sealed requests each at the same time (add member, add
-// device, activate device, score report, load members, in turn); then one
-// LoadMembers per account checks that every acknowledged member, device and
-// best score is there.
-LoadResult RunLoad(const LoadOptions& options);
+// own, send M sealed requests each at the same time to `url` (add member,
+// add device, activate device, score report, load members, in turn); then
+// one LoadMembers per account checks that every acknowledged member, device
+// and best score is there.
+//
+// With `kill` (and options.killAfter), the server is killed right after the
+// killAfter-th acknowledged change (or at the end, when the load ends
+// first); the clients end at their next request, and the check runs against
+// the server started again. What went unanswered at the kill may or may not
+// have been kept; only what was acknowledged must be there.
+LoadResult RunLoad(const LoadOptions& options, const std::string& url,
+                   const ServerKill* kill = nullptr);
 
 }  // namespace vel

@@ -22,31 +22,36 @@ value Refused(int code, const std::string& message) {
 
 }  // namespace
 
-value AppEndpoint::Reply(std::string_view body) const {
-  if (body.size() > kMaxBody) return Refused(errcode::kBadForm, "the body is too long");
+AppEndpoint::Opened AppEndpoint::Open(std::string_view body) {
+  const auto refused = [](int code, const std::string& message) {
+    return Opened{std::nullopt, Refused(code, message)};
+  };
+  if (body.size() > kMaxBody) return refused(errcode::kBadForm, "the body is too long");
   // Base64 has no "%", so decoding escapes only helps clients that encode
   // the field; a "+" stays a "+".
   const auto packet = FormValue(body, "packet", PlusSign::kItself);
-  if (!packet) return Refused(errcode::kBadForm, "the body has no \"packet\" field");
+  if (!packet) return refused(errcode::kBadForm, "the body has no \"packet\" field");
   std::vector<unsigned char> cipher;
   try {
     cipher = utility::conversions::from_base64(*packet);
   } catch (const std::exception&) {
-    return Refused(errcode::kBadPacket, "the packet is not Base64");
+    return refused(errcode::kBadPacket, "the packet is not Base64");
   }
   const auto plain = PacketCipher().Decrypt(cipher);
-  if (!plain) return Refused(errcode::kBadPacket, "the packet does not decrypt");
-  value request;
+  if (!plain) return refused(errcode::kBadPacket, "the packet does not decrypt");
   try {
-    request = ParsePlainText(PacketCipher::PlainText(*plain));
+    return Opened{ParsePlainText(PacketCipher::PlainText(*plain)), value::null()};
   } catch (const std::exception&) {
-    return Refused(errcode::kNotJson, "the packet is not UTF-8 JSON");
+    return refused(errcode::kNotJson, "the packet is not UTF-8 JSON");
   }
-  return handler_.Handle(request);
 }
 
 AppAnswer AppEndpoint::Answer(std::string_view body) const {
-  const value reply = Reply(body);
+  const Opened opened = Open(body);
+  return Seal(opened.request ? handler_.Handle(*opened.request) : opened.refusal);
+}
+
+AppAnswer AppEndpoint::Seal(const value& reply) {
   AppAnswer answer;
   const auto sealed = SealReplyBody(reply);
   if (!sealed) {

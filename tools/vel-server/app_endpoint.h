@@ -32,10 +32,18 @@ class AppEndpoint {
 
   explicit AppEndpoint(const AppRequestHandler& handler) : handler_(handler) {}
 
+  // Opens, answers and seals in one go.
   AppAnswer Answer(std::string_view body) const;
 
- private:
-  web::json::value Reply(std::string_view body) const;
+  // The two halves of Answer, for a server that answers changes elsewhere:
+  // the request a body holds, or, when it holds none that can be read, the
+  // reply refusing it.
+  struct Opened {
+    std::optional<web::json::value> request;
+    web::json::value refusal;
+  };
+  static Opened Open(std::string_view body);
+  static AppAnswer Seal(const web::json::value& reply);
 
   const AppRequestHandler& handler_;
 };

@@ -1,6 +1,7 @@
 #include "app_request_handler.h"
 
 #include <exception>
+#include <optional>
 
 #include "request_fields.h"
 #include "roster_json.h"
@@ -210,37 +211,52 @@ value DeleteBicycle(const AppRequest& r) {
 
 using Answerer = value (*)(const AppRequest&);
 
-// Every request of the catalogue and what answers it.
-constexpr struct {
+// Every request of the catalogue, what answers it, and whether it may
+// change the database (the rest only read it).
+struct AnswererRow {
   RequestHeader header;
   Answerer answer;
-} kAnswerers[] = {
-    {RequestHeader::kAppToken, AppToken},
-    {RequestHeader::kSignIn, SignIn},
-    {RequestHeader::kLoadMembers, LoadMembers},
-    {RequestHeader::kAddMember, AddMember},
-    {RequestHeader::kDeleteMember, DeleteMember},
-    {RequestHeader::kAddDevice, AddDevice},
-    {RequestHeader::kDeleteDevice, DeleteDevice},
-    {RequestHeader::kActivateDevice, ActivateDevice},
-    {RequestHeader::kDeactivateDevice, DeactivateDevice},
-    {RequestHeader::kReportScore, ReportScore},
-    {RequestHeader::kLoadRanking, LoadRanking},
-    {RequestHeader::kCheckTeamName, CheckTeamName},
-    {RequestHeader::kChangeTeamName, ChangeTeamName},
-    {RequestHeader::kSaveBodyInfo, SaveBodyInfo},
-    {RequestHeader::kActivateBicycle, ActivateBicycle},
-    {RequestHeader::kDeactivateBicycle, DeactivateBicycle},
-    {RequestHeader::kAddBicycle, AddBicycle},
-    {RequestHeader::kDeleteBicycle, DeleteBicycle},
+  bool changes;
+};
+constexpr AnswererRow kAnswerers[] = {
+    {RequestHeader::kAppToken, AppToken, true},  // made at the first ask
+    {RequestHeader::kSignIn, SignIn, true},      // finds or makes the account
+    {RequestHeader::kLoadMembers, LoadMembers, false},
+    {RequestHeader::kAddMember, AddMember, true},
+    {RequestHeader::kDeleteMember, DeleteMember, true},
+    {RequestHeader::kAddDevice, AddDevice, true},
+    {RequestHeader::kDeleteDevice, DeleteDevice, true},
+    {RequestHeader::kActivateDevice, ActivateDevice, true},
+    {RequestHeader::kDeactivateDevice, DeactivateDevice, true},
+    {RequestHeader::kReportScore, ReportScore, true},
+    {RequestHeader::kLoadRanking, LoadRanking, false},
+    {RequestHeader::kCheckTeamName, CheckTeamName, false},
+    {RequestHeader::kChangeTeamName, ChangeTeamName, true},
+    {RequestHeader::kSaveBodyInfo, SaveBodyInfo, true},
+    {RequestHeader::kActivateBicycle, ActivateBicycle, true},
+    {RequestHeader::kDeactivateBicycle, DeactivateBicycle, true},
+    {RequestHeader::kAddBicycle, AddBicycle, true},
+    {RequestHeader::kDeleteBicycle, DeleteBicycle, true},
 };
 
-// None for a number no request has.
-Answerer AnswererOf(int header) {
-  for (const auto& row : kAnswerers) {
-    if (HeaderNumber(row.header) == header) return row.answer;
+// The row of a header; none for a number no request has.
+const AnswererRow* RowOf(int header) {
+  for (const AnswererRow& row : kAnswerers) {
+    if (HeaderNumber(row.header) == header) return &row;
   }
   return nullptr;
+}
+
+// The header of a request object, when it is a number that fits.
+std::optional<int> HeaderOf(const value& request) {
+  if (!request.is_object()) return std::nullopt;
+  const auto& object = request.as_object();
+  const auto header = object.find("header");
+  if (header == object.end() || !header->second.is_integer() ||
+      !header->second.as_number().is_int32()) {
+    return std::nullopt;
+  }
+  return header->second.as_number().to_int32();
 }
 
 }  // namespace
@@ -254,21 +270,26 @@ value AppRequestHandler::Refusal(const value& header, int code, const std::strin
   return reply;
 }
 
+bool AppRequestHandler::Changes(const value& request) {
+  const auto header = HeaderOf(request);
+  const AnswererRow* row = header ? RowOf(*header) : nullptr;
+  return row != nullptr && row->changes;
+}
+
 value AppRequestHandler::Handle(const value& request) const {
   if (!request.is_object()) {
     return Refusal(value::null(), errcode::kNotJson, "the packet is not a JSON object");
   }
-  const auto& object = request.as_object();
-  const auto header = object.find("header");
-  if (header == object.end() || !header->second.is_integer() ||
-      !header->second.as_number().is_int32()) {
+  const auto header = HeaderOf(request);
+  if (!header) {
     return Refusal(value::null(), errcode::kUnknownHeader, "\"header\" is not an integer");
   }
-  const int number = header->second.as_number().to_int32();
-  const Answerer answer = AnswererOf(number);
-  if (answer == nullptr) {
+  const int number = *header;
+  const AnswererRow* row = RowOf(number);
+  if (row == nullptr) {
     return Refusal(value::number(number), errcode::kUnknownHeader, "no request has this header");
   }
+  const Answerer answer = row->answer;
   const RequestFields fields(request);
   try {
     return answer(AppRequest{number, fields, store_, tokens_});

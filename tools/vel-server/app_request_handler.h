@@ -20,6 +20,9 @@ class AppRequestHandler {
   AppRequestHandler(TeamStore& store, TokenStore& tokens) : store_(store), tokens_(tokens) {}
 
   web::json::value Handle(const web::json::value& request) const;
+  // Whether answering the request may change the database (false for the
+  // requests that only read it, and for those Handle refuses unread).
+  static bool Changes(const web::json::value& request);
 
   // The reply to a request that could not be read at all.
   static web::json::value Refusal(const web::json::value& header, int errcode,

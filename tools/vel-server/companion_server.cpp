@@ -16,7 +16,9 @@
 #include "companion_services.h"
 #include "demo_seed.h"
 #include "form_fields.h"
+#include "group_commit_writer.h"
 #include "schema_migrations.h"
+#include "server/request_catalogue.h"
 #include "worker_pool.h"
 
 namespace vel::companion {
@@ -32,8 +34,8 @@ using web::http::experimental::listener::http_listener;
 constexpr std::uint64_t kMaxReadBody = 1024 * 1024;
 constexpr std::size_t kReadPart = 64 * 1024;
 
-// The database takes one request at a time; the cipher work around it runs
-// side by side.
+// Opening and sealing packets and the reads run side by side; changes go on
+// to the one writer.
 constexpr int kWorkers = 4;
 
 std::string UrlOf(const std::string& address) {
@@ -84,8 +86,10 @@ pplx::task<Body> ReadBody(const http_request& request, std::uint64_t limit) {
 // and the count of requests not answered yet.
 struct CompanionServer::Shared {
   Shared(const ServerOptions& options, std::shared_ptr<RequestLog> requestLog)
-      : log(std::move(requestLog)), services(options.database, options.patches,
-                 SignInPages::Site{UrlOf(options.signInAddress), options.demo}) {}
+      : log(std::move(requestLog)),
+        services(options.database, options.patches,
+                 SignInPages::Site{UrlOf(options.signInAddress), options.demo}),
+        writer(services.database, options.queueLimit) {}
 
   void Enter() {
     std::lock_guard lock(mutex);
@@ -104,6 +108,9 @@ struct CompanionServer::Shared {
 
   std::shared_ptr<RequestLog> log;
   CompanionServices services;
+  // Every request that may change the database is answered here, in
+  // groups; the workers answer the rest beside it.
+  GroupCommitWriter writer;
 
   std::mutex mutex;
   std::condition_variable idle;
@@ -191,8 +198,10 @@ void CompanionServer::Stop() {
   if (!shared_->WaitIdle(std::chrono::milliseconds(kStopWaitMs))) {
     log_->Note("stopping with requests still in flight");
   }
+  // The workers first: what they still run may hand changes to the writer.
   workers_->Stop();
   workers_.reset();
+  shared_->writer.Stop();
   shared_.reset();
   log_->Note("stopped");
 }
@@ -299,12 +308,13 @@ void CompanionServer::Respond(Shared& shared, Listener which, const http_request
       } else if (method != web::http::methods::POST) {
         finish(path, "405", HttpAnswer{405, "text/plain", "only POST\n", {}, {}});
       } else {
-        const AppAnswer answer = shared.services.app.Answer(body);
-        const std::string what = answer.header ? "header " + std::to_string(*answer.header) : "-";
-        const std::string result = answer.status != 200 ? std::to_string(answer.status)
-                                   : answer.result      ? "result true"
-                                                   : "errcode " + std::to_string(answer.errcode);
-        finish(what, result, HttpAnswer{answer.status, "application/json", answer.body, {}, {}});
+        AppEndpoint::Opened opened = AppEndpoint::Open(body);
+        if (opened.request && AppRequestHandler::Changes(*opened.request)) {
+          AnswerChange(shared, std::move(*opened.request), finish);
+        } else {
+          AnswerApp(finish, opened.request ? shared.services.handler.Handle(*opened.request)
+                                           : opened.refusal);
+        }
       }
       break;
     }
@@ -322,6 +332,37 @@ void CompanionServer::Respond(Shared& shared, Listener which, const http_request
       break;
     }
   }
+}
+
+void CompanionServer::AnswerApp(const Finish& finish, const web::json::value& reply) {
+  const AppAnswer answer = AppEndpoint::Seal(reply);
+  const std::string what = answer.header ? "header " + std::to_string(*answer.header) : "-";
+  const std::string result = answer.status != 200 ? std::to_string(answer.status)
+                             : answer.result      ? "result true"
+                                                  : "errcode " + std::to_string(answer.errcode);
+  finish(what, result, HttpAnswer{answer.status, "application/json", answer.body, {}, {}});
+}
+
+void CompanionServer::AnswerChange(Shared& shared, web::json::value request, const Finish& finish) {
+  using web::json::value;
+  const value header = request.at("header");
+  auto reply = std::make_shared<value>();
+  const bool posted = shared.writer.Post(
+      {[&shared, request = std::move(request), reply] {
+         *reply = shared.services.handler.Handle(request);
+       },
+       [header, reply, finish](const std::string& failure) {
+         // Replied only now that its group is durable. When the group was
+         // not kept, a change it made is refused as the database's failure;
+         // a refusal changed nothing and stands as it is.
+         value answer = *reply;
+         if (!answer.is_object() || (!failure.empty() && answer.at("result").as_bool())) {
+           answer = AppRequestHandler::Refusal(header, errcode::kStorage, failure);
+         }
+         AnswerApp(finish, answer);
+       }});
+  // Stopping: the request goes unanswered with its connection.
+  if (!posted) shared.Leave();
 }
 
 }  // namespace vel::companion

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cpprest/http_listener.h>
+#include <cpprest/json.h>
 
 #include <functional>
 #include <memory>
@@ -17,8 +18,10 @@ namespace vel::companion {
 // The companion server in one object: the application server, the patch
 // server and the development sign-in, each on its own HTTP listener in
 // front of CompanionServices (one database). The HTTP library's threads
-// take requests in; a few threads of the server's own answer them, the
-// database one transaction at a time.
+// take requests in; a few threads of the server's own answer them: the
+// requests that only read beside each other, those that may change the
+// database through one writer that commits them in groups
+// (GroupCommitWriter).
 class CompanionServer {
  public:
   CompanionServer(ServerOptions options, RequestLog::Sink log);
@@ -60,6 +63,11 @@ class CompanionServer {
   // On a worker.
   static void Respond(Shared& shared, Listener which, const web::http::http_request& request,
                       const std::string& body, const Finish& finish);
+  // Seals an application server's reply and sends it.
+  static void AnswerApp(const Finish& finish, const web::json::value& reply);
+  // Hands a request that may change the database to the writer, which
+  // answers it once its group is committed.
+  static void AnswerChange(Shared& shared, web::json::value request, const Finish& finish);
 
   const ServerOptions options_;
   std::shared_ptr<RequestLog> log_;

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <mutex>
@@ -9,6 +10,8 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <vector>
 
 namespace vel::companion {
 
@@ -54,9 +57,13 @@ class SqliteStatement {
   sqlite3_stmt* statement_ = nullptr;
 };
 
-// One connection. Every use goes through a SqliteTransaction, which holds
-// the connection's mutex for its whole unit of work: the server's threads
-// take turns, and no transaction ever sees another half done.
+// The database file with a connection for writing and a pool of
+// connections for reading. Every use goes through a SqliteTransaction: a
+// write holds the writing connection's mutex for its whole unit of work, so
+// no transaction ever sees another half done; a read takes a reading
+// connection of its own and sees the last committed state (write-ahead log),
+// so reads never wait for a write. A database without a file (":memory:")
+// has only the one connection, which reads share under the same mutex.
 class SqliteDatabase {
  public:
   // Opens or creates the file (":memory:" for a database without a file)
@@ -69,13 +76,26 @@ class SqliteDatabase {
 
  private:
   friend class SqliteTransaction;
+  friend class SqliteWriteGroup;
 
-  sqlite3* db_ = nullptr;
+  // An idle reading connection, opened when none is idle; null for a
+  // database without a file.
+  sqlite3* TakeReader();
+  void ReturnReader(sqlite3* reader);
+
+  const std::filesystem::path file_;
+  const bool inMemory_;
+  sqlite3* db_ = nullptr;  // the writing connection
   std::mutex mutex_;
+  // The thread of the open SqliteWriteGroup, if any.
+  std::atomic<std::thread::id> groupThread_{};
+  std::mutex readersMutex_;
+  std::vector<sqlite3*> idleReaders_;
 };
 
-// A unit of work on the connection: the mutex is held and a transaction
-// open from construction to Commit; without Commit it is rolled back.
+// A unit of work: a transaction open from construction to Commit; without
+// Commit it is rolled back. On the thread of an open SqliteWriteGroup it is
+// a savepoint inside the group's transaction instead, rolled back alone.
 class SqliteTransaction {
  public:
   enum class Kind { kRead, kWrite };
@@ -93,9 +113,36 @@ class SqliteTransaction {
   void Commit();
 
  private:
+  SqliteDatabase& database_;
   std::unique_lock<std::mutex> lock_;
-  sqlite3* db_;
+  sqlite3* db_ = nullptr;
+  sqlite3* reader_ = nullptr;  // goes back to the pool at the end
+  bool savepoint_ = false;
   bool open_ = false;
+};
+
+// One transaction for a group of changes, committed (and synchronised) once
+// for all of them: the writing connection's mutex is held from construction
+// to the end, and on this thread every SqliteTransaction is a savepoint
+// inside it. Without Commit it is rolled back.
+class SqliteWriteGroup {
+ public:
+  explicit SqliteWriteGroup(SqliteDatabase& database);
+  ~SqliteWriteGroup();
+  SqliteWriteGroup(const SqliteWriteGroup&) = delete;
+  SqliteWriteGroup& operator=(const SqliteWriteGroup&) = delete;
+
+  // False once SQLite has rolled the whole transaction back on its own (it
+  // does after some failures: a full disk, an I/O error): what the group
+  // held before is gone.
+  bool Open() const { return sqlite3_get_autocommit(database_.db_) == 0; }
+  // Throws SqliteError when the commit fails; nothing of the group is kept.
+  void Commit();
+
+ private:
+  SqliteDatabase& database_;
+  std::unique_lock<std::mutex> lock_;
+  bool committed_ = false;
 };
 
 }  // namespace vel::companion

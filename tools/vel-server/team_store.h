@@ -20,7 +20,9 @@ namespace vel::companion {
 // store a concern (accounts, members with their body data, devices,
 // bicycles, scores), reached through this one object. Every operation is
 // one transaction, committed before it returns, so whatever it reported
-// done survives a restart. Safe to call from any thread.
+// done survives a restart; on the group writer's thread it is a savepoint
+// of the group instead, committed with it before any reply goes out
+// (GroupCommitWriter). Safe to call from any thread.
 //
 // Ownership is checked wherever a request names it: a member must belong
 // to the account named, a device or bicycle to the member named.

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <string>
+
+namespace vel {
+
+// A free TCP port on 127.0.0.1 (free when asked; another process may take
+// it before it is used).
+int FreeLoopbackPort();
+
+// vel-server as a process of its own, on free loopback ports, with its
+// database, patch folder and output in a folder of the caller's. It can be
+// killed as a crash would end it and started again on the same database.
+class ServerProcess {
+ public:
+  ServerProcess(std::filesystem::path program, std::filesystem::path folder);
+  ~ServerProcess();
+  ServerProcess(const ServerProcess&) = delete;
+  ServerProcess& operator=(const ServerProcess&) = delete;
+
+  // Starts it on fresh ports and waits until its application server takes
+  // connections. Throws std::runtime_error when it cannot be started, ends
+  // first or takes no connection within kStartWaitSeconds.
+  void Start();
+  // SIGKILL, and waits until the process is gone.
+  void Kill();
+  // SIGTERM (it commits and closes), and waits until the process is gone.
+  void Stop();
+
+  // "http://127.0.0.1:PORT" of the running application server.
+  std::string AppUrl() const;
+
+  static constexpr int kStartWaitSeconds = 60;
+
+ private:
+  void End(int signal);
+  std::string LastOutputLine() const;
+
+  const std::filesystem::path program_;
+  const std::filesystem::path folder_;
+  pid_t pid_ = -1;
+  int appPort_ = 0;
+};
+
+}  // namespace vel
