@@ -31,8 +31,8 @@
 #include "app/board_timers.h"
 #include "app/rider_board.h"
 #include "common/message_box.h"
+#include "quiet_ports.h"
 #include "real_time_room.h"
-#include "server/packet_sender.h"
 
 namespace {
 
@@ -98,22 +98,12 @@ class TimedSerial : public vel::DSISerial, private vel::DSISerialCallback {
   std::array<std::atomic<std::int64_t>, 8> lastFrameUs_;
 };
 
-class NoServer : public vel::PacketSender {
- public:
-  bool SendPacket(const web::json::value&, web::json::value&) override { return false; }
-};
-
 // Times every value text against the frame behind it.
-class TimingView : public vel::RiderPanelView {
+class TimingView : public vel::bench::QuietPanelView {
  public:
   TimingView(std::vector<TimedSerial*>& sticks) : sticks_(sticks) {}
   void SetBoard(vel::RiderBoard* board) { board_ = board; }
 
-  int AddSeries(int panel, std::uint32_t) override {
-    return next_[static_cast<std::size_t>(panel)]++;
-  }
-  void RemoveSeries(int, int) override {}
-  void PushSample(int, int, int) override {}
   void SetValueText(int panel, vel::PanelValue value, const std::string& text) override {
     if (board_ == nullptr || text.empty()) return;
     const vel::SensorSlot* slot = Feeder(panel, value);
@@ -122,14 +112,6 @@ class TimingView : public vel::RiderPanelView {
         sticks_.at(static_cast<std::size_t>(slot->receiver))->LastFrameUs(slot->channel);
     if (frame != 0) latenciesUs.push_back(NowUs() - frame);
   }
-  void SetGearCount(int, vel::GearIndicator, int) override {}
-  void SetSelectedGear(int, vel::GearIndicator, int) override {}
-  void SetSensorBox(int, vel::SensorBox, bool, bool) override {}
-  void SetStartButton(int, const std::string&, bool) override {}
-  void SetClockText(int, const std::string&) override {}
-  void SetGroupCaption(int, const std::string&) override {}
-  void SetMemberSelection(int, std::optional<int>) override {}
-
   std::vector<std::int64_t> latenciesUs;
 
  private:
@@ -150,7 +132,6 @@ class TimingView : public vel::RiderPanelView {
 
   std::vector<TimedSerial*>& sticks_;
   vel::RiderBoard* board_ = nullptr;
-  std::array<int, 10> next_{};
 };
 
 double CpuSeconds() {
@@ -171,7 +152,7 @@ int main(int argc, char** argv) {
   std::vector<TimedSerial*> timed;
   TimingView view(timed);
   vel::bench::StderrMessages messages;
-  NoServer server;
+  vel::bench::NoServer server;
   vel::RiderLists lists;
   vel::LoginValues login;
   vel::TeamRoster roster(server, messages, lists, login);

@@ -25,6 +25,7 @@
 #include "app/board_timers.h"
 #include "app/rider_board.h"
 #include "common/message_box.h"
+#include "quiet_ports.h"
 #include "real_time_room.h"
 #include "server/request_executor.h"
 #include "server/server_config.h"
@@ -59,27 +60,6 @@ class TimedSender : public vel::PacketSender {
  private:
   vel::PacketSender& inner_;
   std::chrono::milliseconds delay_;
-};
-
-// A panel view that shows nothing: the board's own work is measured.
-class NoView : public vel::RiderPanelView {
- public:
-  int AddSeries(int panel, std::uint32_t) override {
-    return next_[static_cast<std::size_t>(panel)]++;
-  }
-  void RemoveSeries(int, int) override {}
-  void SetValueText(int, vel::PanelValue, const std::string&) override {}
-  void PushSample(int, int, int) override {}
-  void SetGearCount(int, vel::GearIndicator, int) override {}
-  void SetSelectedGear(int, vel::GearIndicator, int) override {}
-  void SetSensorBox(int, vel::SensorBox, bool, bool) override {}
-  void SetStartButton(int, const std::string&, bool) override {}
-  void SetClockText(int, const std::string&) override {}
-  void SetGroupCaption(int, const std::string&) override {}
-  void SetMemberSelection(int, std::optional<int>) override {}
-
- private:
-  std::array<int, 10> next_{};
 };
 
 std::unique_ptr<vel::companion::CompanionServer> StartServer(const std::filesystem::path& folder) {
@@ -127,14 +107,15 @@ int main(int argc, char** argv) {
   web::json::value signIn = web::json::value::object();
   signIn["header"] = 0;
   signIn["type"] = web::json::value::string("facebook");
-  signIn["account"] = web::json::value::string(vel::companion::SignInUserId(vel::companion::kDemoUser));
+  signIn["account"] =
+      web::json::value::string(vel::companion::SignInUserId(vel::companion::kDemoUser));
   if (!executor.SendPacket(signIn, reply)) {
     std::fprintf(stderr, "the demo account did not sign in\n");
     return 1;
   }
   login.accountId = reply.at("accountid").as_number().to_uint64();
 
-  NoView view;
+  vel::bench::QuietPanelView view;
   vel::RiderLists lists;
   vel::TeamRoster roster(server, messages, lists, login);
   roster.LoadMembers();
@@ -156,9 +137,10 @@ int main(int argc, char** argv) {
   const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
   std::printf("room: %d sticks, %d riders seated, %.0f s, %lld ms before every request\n", kSticks,
               seated, elapsed, static_cast<long long>(delay.count()));
-  std::printf("score reports: %d (%.1f a second), holding the thread %.0f ms in all (%.1f %% of the run)\n",
-              server.reports, server.reports / elapsed, Ms(server.reportTime),
-              Ms(server.reportTime) / (elapsed * 10.0));
+  std::printf(
+      "score reports: %d (%.1f a second), holding the thread %.0f ms in all (%.1f %% of the run)\n",
+      server.reports, server.reports / elapsed, Ms(server.reportTime),
+      Ms(server.reportTime) / (elapsed * 10.0));
   std::printf("longest step of the timers (the panels standing still): %.0f ms\n", Ms(longest));
   companion->Stop();
   std::filesystem::remove_all(folder);
