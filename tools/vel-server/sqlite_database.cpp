@@ -3,25 +3,11 @@
 #include <initializer_list>
 
 namespace vel::companion {
-namespace {
 
-void ExecOn(sqlite3* db, const char* sql) {
-  char* message = nullptr;
-  if (sqlite3_exec(db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
-    std::string text = message != nullptr ? message : sqlite3_errmsg(db);
-    sqlite3_free(message);
-    throw SqliteError(std::string(sql) + ": " + text);
-  }
-}
+SqliteStatement::SqliteStatement(SqliteConnection& connection, std::string_view sql)
+    : db_(connection.Handle()), statement_(connection.Take(sql, home_)) {}
 
-}  // namespace
-
-SqliteStatement::SqliteStatement(sqlite3* db, std::string_view sql) : db_(db) {
-  Check(sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &statement_, nullptr),
-        "prepare");
-}
-
-SqliteStatement::~SqliteStatement() { sqlite3_finalize(statement_); }
+SqliteStatement::~SqliteStatement() { SqliteConnection::Give(statement_, home_); }
 
 void SqliteStatement::Check(int code, const char* what) const {
   if (code != SQLITE_OK) {
@@ -104,129 +90,105 @@ std::optional<int> SqliteStatement::OptionalInt(int column) const {
 
 namespace {
 
-sqlite3* OpenConnection(const std::filesystem::path& file) {
-  sqlite3* db = nullptr;
-  const int code =
-      sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-  if (code != SQLITE_OK) {
-    const std::string text = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(code);
-    sqlite3_close(db);
-    throw SqliteError("cannot open " + file.string() + ": " + text);
-  }
-  // Another process (or a connection left from a restart) may hold the
-  // file for a moment.
-  sqlite3_busy_timeout(db, 5000);
-  return db;
-}
-
-// Runs the statements on a fresh connection, closing it when one fails.
-void Prepared(sqlite3* db, std::initializer_list<const char*> statements) {
-  try {
-    for (const char* sql : statements) ExecOn(db, sql);
-  } catch (...) {
-    sqlite3_close(db);
-    throw;
-  }
+// Runs the statements on a fresh connection.
+void Prepared(SqliteConnection& connection, std::initializer_list<const char*> statements) {
+  for (const char* sql : statements) connection.Exec(sql);
 }
 
 }  // namespace
 
 SqliteDatabase::SqliteDatabase(const std::filesystem::path& file)
-    : file_(file), inMemory_(file.empty() || file == ":memory:"), db_(OpenConnection(file)) {
-  Prepared(db_, {"PRAGMA foreign_keys = ON", "PRAGMA journal_mode = WAL",
-                 "PRAGMA synchronous = FULL"});
+    : file_(file), inMemory_(file.empty() || file == ":memory:"), writer_(file) {
+  Prepared(writer_,
+           {"PRAGMA foreign_keys = ON", "PRAGMA journal_mode = WAL", "PRAGMA synchronous = FULL"});
 }
 
-SqliteDatabase::~SqliteDatabase() {
-  for (sqlite3* reader : idleReaders_) sqlite3_close(reader);
-  sqlite3_close(db_);
-}
+// The readers close before the writer, as members in reverse order.
+SqliteDatabase::~SqliteDatabase() = default;
 
-sqlite3* SqliteDatabase::TakeReader() {
+std::unique_ptr<SqliteConnection> SqliteDatabase::TakeReader() {
   if (inMemory_) return nullptr;
   {
     std::lock_guard lock(readersMutex_);
     if (!idleReaders_.empty()) {
-      sqlite3* reader = idleReaders_.back();
+      std::unique_ptr<SqliteConnection> reader = std::move(idleReaders_.back());
       idleReaders_.pop_back();
       return reader;
     }
   }
-  sqlite3* reader = OpenConnection(file_);
+  auto reader = std::make_unique<SqliteConnection>(file_);
   // A read that tried to write would be a fault of ours: refuse it.
-  Prepared(reader, {"PRAGMA query_only = ON"});
+  Prepared(*reader, {"PRAGMA query_only = ON"});
   return reader;
 }
 
-void SqliteDatabase::ReturnReader(sqlite3* reader) {
-  if (sqlite3_get_autocommit(reader) == 0) {
-    // Still inside a transaction it could not end: not fit to be lent again.
-    sqlite3_close(reader);
-    return;
-  }
+void SqliteDatabase::ReturnReader(std::unique_ptr<SqliteConnection> reader) {
+  // Still inside a transaction it could not end: not fit to be lent again.
+  if (sqlite3_get_autocommit(reader->Handle()) == 0) return;
   std::lock_guard lock(readersMutex_);
-  idleReaders_.push_back(reader);
+  idleReaders_.push_back(std::move(reader));
 }
 
 SqliteTransaction::SqliteTransaction(SqliteDatabase& database, Kind kind) : database_(database) {
   if (database.groupThread_.load() == std::this_thread::get_id()) {
-    db_ = database.db_;
+    connection_ = &database.writer_;
     savepoint_ = true;
-    ExecOn(db_, "SAVEPOINT change");
+    connection_->Run("SAVEPOINT change");
   } else if (kind == Kind::kRead && (reader_ = database.TakeReader()) != nullptr) {
-    db_ = reader_;
+    connection_ = reader_.get();
     try {
-      ExecOn(db_, "BEGIN");
+      connection_->Run("BEGIN");
     } catch (...) {
-      database.ReturnReader(reader_);
+      database.ReturnReader(std::move(reader_));
       throw;
     }
   } else {
     lock_ = std::unique_lock(database.mutex_);
-    db_ = database.db_;
+    connection_ = &database.writer_;
     // A write transaction takes the write lock at once, so it never has to
     // give up half way for another connection to the same file.
-    ExecOn(db_, kind == Kind::kWrite ? "BEGIN IMMEDIATE" : "BEGIN");
+    connection_->Run(kind == Kind::kWrite ? "BEGIN IMMEDIATE" : "BEGIN");
   }
   open_ = true;
 }
 
 SqliteTransaction::~SqliteTransaction() {
+  sqlite3* db = connection_->Handle();
   if (open_ && savepoint_) {
-    sqlite3_exec(db_, "ROLLBACK TO change", nullptr, nullptr, nullptr);
-    sqlite3_exec(db_, "RELEASE change", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "ROLLBACK TO change", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "RELEASE change", nullptr, nullptr, nullptr);
   } else if (open_) {
-    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
   }
-  if (reader_ != nullptr) database_.ReturnReader(reader_);
+  if (reader_ != nullptr) database_.ReturnReader(std::move(reader_));
 }
 
-void SqliteTransaction::Exec(const char* sql) { ExecOn(db_, sql); }
-
 void SqliteTransaction::Commit() {
-  ExecOn(db_, savepoint_ ? "RELEASE change" : "COMMIT");
+  connection_->Run(savepoint_ ? "RELEASE change" : "COMMIT");
   open_ = false;
 }
 
 SqliteWriteGroup::SqliteWriteGroup(SqliteDatabase& database)
     : database_(database), lock_(database.mutex_) {
-  ExecOn(database_.db_, "BEGIN IMMEDIATE");
+  database_.writer_.Run("BEGIN IMMEDIATE");
   database_.groupThread_.store(std::this_thread::get_id());
 }
 
 SqliteWriteGroup::~SqliteWriteGroup() {
   database_.groupThread_.store(std::thread::id());
-  if (!committed_ && Open()) sqlite3_exec(database_.db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  if (!committed_ && Open()) {
+    sqlite3_exec(database_.writer_.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+  }
 }
 
 void SqliteWriteGroup::Commit() {
   database_.groupThread_.store(std::thread::id());
   committed_ = true;
   try {
-    ExecOn(database_.db_, "COMMIT");
+    database_.writer_.Run("COMMIT");
   } catch (...) {
     // A commit that failed may leave the transaction open (a busy file).
-    if (Open()) sqlite3_exec(database_.db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (Open()) sqlite3_exec(database_.writer_.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
     throw;
   }
 }

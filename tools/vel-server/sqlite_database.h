@@ -5,27 +5,23 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <vector>
 
+#include "sqlite_connection.h"
+
 namespace vel::companion {
 
-// A failed SQLite call, with SQLite's own text.
-class SqliteError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// One prepared statement, finalised with the object. Parameters count from
-// 1 and columns from 0, as in SQLite.
+// One statement in use, given back to its connection with the object.
+// Parameters count from 1 and columns from 0, as in SQLite.
 class SqliteStatement {
  public:
-  SqliteStatement(sqlite3* db, std::string_view sql);
+  SqliteStatement(SqliteConnection& connection, std::string_view sql);
   ~SqliteStatement();
   SqliteStatement(const SqliteStatement&) = delete;
   SqliteStatement& operator=(const SqliteStatement&) = delete;
@@ -54,6 +50,8 @@ class SqliteStatement {
   void Check(int code, const char* what) const;
 
   sqlite3* db_;
+  // Set by the connection as it hands the statement out: declared first.
+  std::vector<sqlite3_stmt*>* home_ = nullptr;
   sqlite3_stmt* statement_ = nullptr;
 };
 
@@ -80,17 +78,17 @@ class SqliteDatabase {
 
   // An idle reading connection, opened when none is idle; null for a
   // database without a file.
-  sqlite3* TakeReader();
-  void ReturnReader(sqlite3* reader);
+  std::unique_ptr<SqliteConnection> TakeReader();
+  void ReturnReader(std::unique_ptr<SqliteConnection> reader);
 
   const std::filesystem::path file_;
   const bool inMemory_;
-  sqlite3* db_ = nullptr;  // the writing connection
+  SqliteConnection writer_;
   std::mutex mutex_;
   // The thread of the open SqliteWriteGroup, if any.
   std::atomic<std::thread::id> groupThread_{};
   std::mutex readersMutex_;
-  std::vector<sqlite3*> idleReaders_;
+  std::vector<std::unique_ptr<SqliteConnection>> idleReaders_;
 };
 
 // A unit of work: a transaction open from construction to Commit; without
@@ -105,18 +103,18 @@ class SqliteTransaction {
   SqliteTransaction(const SqliteTransaction&) = delete;
   SqliteTransaction& operator=(const SqliteTransaction&) = delete;
 
-  SqliteStatement Prepare(std::string_view sql) { return SqliteStatement(db_, sql); }
-  void Exec(const char* sql);
-  std::int64_t LastInsertId() const { return sqlite3_last_insert_rowid(db_); }
+  SqliteStatement Prepare(std::string_view sql) { return SqliteStatement(*connection_, sql); }
+  void Exec(const char* sql) { connection_->Exec(sql); }
+  std::int64_t LastInsertId() const { return sqlite3_last_insert_rowid(connection_->Handle()); }
   // Rows changed by the last statement.
-  int Changes() const { return sqlite3_changes(db_); }
+  int Changes() const { return sqlite3_changes(connection_->Handle()); }
   void Commit();
 
  private:
   SqliteDatabase& database_;
   std::unique_lock<std::mutex> lock_;
-  sqlite3* db_ = nullptr;
-  sqlite3* reader_ = nullptr;  // goes back to the pool at the end
+  SqliteConnection* connection_ = nullptr;
+  std::unique_ptr<SqliteConnection> reader_;  // goes back to the pool at the end
   bool savepoint_ = false;
   bool open_ = false;
 };
@@ -135,7 +133,7 @@ class SqliteWriteGroup {
   // False once SQLite has rolled the whole transaction back on its own (it
   // does after some failures: a full disk, an I/O error): what the group
   // held before is gone.
-  bool Open() const { return sqlite3_get_autocommit(database_.db_) == 0; }
+  bool Open() const { return sqlite3_get_autocommit(database_.writer_.Handle()) == 0; }
   // Throws SqliteError when the commit fails; nothing of the group is kept.
   void Commit();
 
