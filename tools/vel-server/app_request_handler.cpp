@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <optional>
+#include <utility>
 
 #include "request_fields.h"
 #include "roster_json.h"
@@ -98,7 +99,7 @@ value LoadMembers(const AppRequest& r) {
     for (const MemberRecord& member : outcome.value) {
       members[members.size()] = MemberJson(member);
     }
-    reply["member"] = members;
+    reply["member"] = std::move(members);
   }
   return reply;
 }

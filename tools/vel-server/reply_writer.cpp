@@ -2,12 +2,30 @@
 
 #include <cpprest/asyncrt_utils.h>
 
+#include <algorithm>
+#include <charconv>
+
 #include "server/packet_cipher.h"
 
 namespace vel::companion {
 namespace {
 
 using web::json::value;
+
+// A text with nothing the JSON writer would escape goes out as it is,
+// between quotes; any other is left to the library's writer.
+bool Plain(const std::string& text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return c >= 0x20 && c < 0x7F && c != '"' && c != '\\'; });
+}
+
+void WriteString(const std::string& text, std::string& out) {
+  if (Plain(text)) {
+    out.append(1, '"').append(text).append(1, '"');
+  } else {
+    out += value::string(text).serialize();
+  }
+}
 
 void Write(const value& json, std::string& out) {
   switch (json.type()) {
@@ -17,7 +35,7 @@ void Write(const value& json, std::string& out) {
       for (const auto& [key, member] : json.as_object()) {
         if (!first) out += ',';
         first = false;
-        out += value::string(key).serialize();
+        WriteString(key, out);
         out += ':';
         Write(member, out);
       }
@@ -35,7 +53,17 @@ void Write(const value& json, std::string& out) {
       out += ']';
       break;
     }
+    case value::String: WriteString(json.as_string(), out); break;
     case value::Number: {
+      const web::json::number& number = json.as_number();
+      if (json.is_integer()) {
+        char digits[24];
+        const auto written =
+            number.is_int64() ? std::to_chars(digits, digits + sizeof digits, number.to_int64())
+                              : std::to_chars(digits, digits + sizeof digits, number.to_uint64());
+        out.append(digits, written.ptr);
+        break;
+      }
       std::string text = json.serialize();
       if (!json.is_integer() && text.find_first_of(".eE") == std::string::npos) text += ".0";
       out += text;

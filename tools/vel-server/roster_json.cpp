@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 namespace vel::companion {
 namespace {
@@ -52,18 +53,18 @@ value MemberJson(const MemberRecord& member) {
   for (const DeviceRecord& device : member.devices) {
     devices[devices.size()] = DeviceJson(device);
   }
-  json["device"] = member.devices.empty() ? value::null() : devices;
+  json["device"] = member.devices.empty() ? value::null() : std::move(devices);
   value bicycles = value::array();
   for (const BicycleRecord& bicycle : member.bicycles) {
     bicycles[bicycles.size()] = BicycleJson(bicycle);
   }
-  json["bicycle"] = member.bicycles.empty() ? value::null() : bicycles;
+  json["bicycle"] = member.bicycles.empty() ? value::null() : std::move(bicycles);
   if (member.bestSpeed > 0 || member.bestCadence > 0 || member.bestHeartRate > 0) {
     value score = value::object(true);
     score["speed"] = value::number(member.bestSpeed);
     score["cadence"] = value::number(member.bestCadence);
     score["hrm"] = value::number(member.bestHeartRate);
-    json["score"] = score;
+    json["score"] = std::move(score);
   } else {
     json["score"] = value::null();
   }
@@ -79,7 +80,7 @@ value RankingJson(const std::vector<RankingRow>& rows, RankingType type) {
     json["score"] = type == RankingType::kSpeed
                         ? value::number(row.score)
                         : value::number(static_cast<std::int32_t>(row.score));
-    ranking[ranking.size()] = json;
+    ranking[ranking.size()] = std::move(json);
   }
   return ranking;
 }

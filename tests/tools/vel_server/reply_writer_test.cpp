@@ -3,6 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+
 #include "server/request_catalogue.h"
 
 namespace vel {
@@ -24,6 +27,27 @@ TEST(ReplyWriterTest, FloatingNumbersKeepTheirPointAndTheRestIsCompactJson) {
   const value back = value::parse(text);
   EXPECT_TRUE(back.at("whole").is_double());
   EXPECT_TRUE(back.at("header").is_integer());
+}
+
+TEST(ReplyWriterTest, TextsAndWholeNumbersComeOutAsTheLibraryWritesThem) {
+  const std::string texts[] = {"plain name",
+                               "김철수",
+                               "a/b",
+                               "tab\there",
+                               "line\n",
+                               "\x01\x1f\x7f",
+                               "quote\" and back\\slash",
+                               ""};
+  const std::int64_t numbers[] = {0, -1, 7, INT64_MIN, INT64_MAX};
+  for (const std::string& text : texts) {
+    value reply = value::object(true);
+    reply[text] = value::string(text);
+    EXPECT_EQ(companion::SerializeReply(reply), reply.serialize()) << text;
+  }
+  for (const std::int64_t number : numbers) {
+    const value reply = value::array({value::number(number)});
+    EXPECT_EQ(companion::SerializeReply(reply), reply.serialize()) << number;
+  }
 }
 
 }  // namespace
