@@ -12,6 +12,7 @@
 #include <optional>
 #include <stdexcept>
 #include <system_error>
+#include <thread>
 
 #include "companion_services.h"
 #include "demo_seed.h"
@@ -32,11 +33,14 @@ using web::http::experimental::listener::http_listener;
 // length is announced or they come in chunks; a sealed request is a few
 // kilobytes, a sign-in form less.
 constexpr std::uint64_t kMaxReadBody = 1024 * 1024;
-constexpr std::size_t kReadPart = 64 * 1024;
+constexpr std::uint64_t kFirstPart = 4 * 1024;
+constexpr std::uint64_t kReadPart = 64 * 1024;
 
-// Opening and sealing packets and the reads run side by side; changes go on
-// to the one writer.
-constexpr int kWorkers = 4;
+// Opening and sealing packets and the reads run side by side, a worker for
+// each core (at least two, so that a long read never holds up the rest);
+// changes go on to the one writer. More workers than cores only add thread
+// switches.
+int WorkerCount() { return static_cast<int>(std::max(2U, std::thread::hardware_concurrency())); }
 
 std::string UrlOf(const std::string& address) {
   const auto url = ListenUrl(address);
@@ -59,25 +63,31 @@ using BodyBuffer = concurrency::streams::container_buffer<std::vector<std::uint8
 
 // Reads on from `body` into `into`, `read` bytes so far, until the end
 // (the body) or until more than `limit` bytes have come (none). The buffer
-// may hold more than was read: it grows by what each read asks for.
+// may hold more than was read: it grows (zero-filled) by what each read
+// asks for, so a read asks for the rest of an announced length and one
+// byte more, to see the end, or for as much as came so far, within parts of
+// 4 to 64 KiB.
 pplx::task<Body> ReadOn(concurrency::streams::istream body, std::shared_ptr<BodyBuffer> into,
-                        std::uint64_t read, std::uint64_t limit) {
-  const std::uint64_t wanted = limit + 1 - read;
-  return body.read(*into, static_cast<std::size_t>(std::min<std::uint64_t>(kReadPart, wanted)))
-      .then([body, into, read, limit](std::size_t got) -> pplx::task<Body> {
+                        std::uint64_t read, std::uint64_t announced, std::uint64_t limit) {
+  const std::uint64_t rest =
+      announced > read ? announced - read + 1 : std::clamp(read, kFirstPart, kReadPart);
+  const std::uint64_t wanted = std::min({rest, kReadPart, limit + 1 - read});
+  return body.read(*into, static_cast<std::size_t>(wanted))
+      .then([body, into, read, announced, limit](std::size_t got) -> pplx::task<Body> {
         const std::vector<std::uint8_t>& bytes = into->collection();
         if (got == 0) {
           return pplx::task_from_result<Body>(
               std::string(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(read)));
         }
         if (read + got > limit) return pplx::task_from_result<Body>(std::nullopt);
-        return ReadOn(body, into, read + got, limit);
+        return ReadOn(body, into, read + got, announced, limit);
       });
 }
 
 // A request's body as it arrives, at most `limit` bytes of it.
 pplx::task<Body> ReadBody(const http_request& request, std::uint64_t limit) {
-  return ReadOn(request.body(), std::make_shared<BodyBuffer>(), 0, limit);
+  return ReadOn(request.body(), std::make_shared<BodyBuffer>(), 0,
+                request.headers().content_length(), limit);
 }
 
 }  // namespace
@@ -153,7 +163,7 @@ void CompanionServer::Start() {
     throw std::runtime_error("database " + options_.database.string() + ": " + failure.what());
   }
 
-  auto workers = std::make_shared<WorkerPool>(kWorkers, options_.queueLimit);
+  auto workers = std::make_shared<WorkerPool>(WorkerCount(), options_.queueLimit);
   const Listener kinds[] = {Listener::kApp, Listener::kPatch, Listener::kSignIn};
   std::vector<std::unique_ptr<http_listener>> opened;
   for (int i = 0; i < 3; ++i) {
@@ -225,9 +235,8 @@ void CompanionServer::Serve(const std::shared_ptr<Shared>& shared,
     } else {
       try {
         const auto size = std::filesystem::file_size(answer.file);
-        response.set_body(concurrency::streams::fstream::open_istream(answer.file.string(),
-                                                                      std::ios::in |
-                                                                          std::ios::binary)
+        response.set_body(concurrency::streams::fstream::open_istream(
+                              answer.file.string(), std::ios::in | std::ios::binary)
                               .get(),
                           size, answer.contentType);
       } catch (const std::exception&) {
@@ -250,7 +259,8 @@ void CompanionServer::Serve(const std::shared_ptr<Shared>& shared,
     });
   };
   if (request.headers().content_length() > kMaxReadBody) {
-    finish(request.request_uri().path(), "413", HttpAnswer{413, "text/plain", "too long\n", {}, {}});
+    finish(request.request_uri().path(), "413",
+           HttpAnswer{413, "text/plain", "too long\n", {}, {}});
     return;
   }
 
@@ -270,19 +280,19 @@ void CompanionServer::Serve(const std::shared_ptr<Shared>& shared,
                  HttpAnswer{413, "text/plain", "too long\n", {}, {}});
           return;
         }
-        const auto posted = workers->Post([shared, which, request, finish,
-                                           body = std::move(*body)] {
-          try {
-            Respond(*shared, which, request, body, finish);
-          } catch (const std::exception& failure) {
-            try {
-              finish(request.request_uri().path(), std::string("500 ") + failure.what(),
-                     HttpAnswer{500, "text/plain", "the server failed\n", {}, {}});
-            } catch (const std::exception&) {
-              shared->Leave();
-            }
-          }
-        });
+        const auto posted =
+            workers->Post([shared, which, request, finish, body = std::move(*body)] {
+              try {
+                Respond(*shared, which, request, body, finish);
+              } catch (const std::exception& failure) {
+                try {
+                  finish(request.request_uri().path(), std::string("500 ") + failure.what(),
+                         HttpAnswer{500, "text/plain", "the server failed\n", {}, {}});
+                } catch (const std::exception&) {
+                  shared->Leave();
+                }
+              }
+            });
         switch (posted) {
           case WorkerPool::Posted::kQueued: break;
           case WorkerPool::Posted::kFull:

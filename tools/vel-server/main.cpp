@@ -10,10 +10,14 @@
 #include "companion_server.h"
 #include "server_options.h"
 #include "tools/common/command_line.h"
+#include "tools/common/http_threads.h"
 
 namespace {
 
 constexpr const char* kTool = "vel-server";
+// The listeners' threads only move bytes; the workers and the writer make
+// the answers.
+constexpr std::size_t kHttpThreads = 2;
 
 void WriteLine(const std::string& line) {
   std::fprintf(stdout, "%s\n", line.c_str());
@@ -28,6 +32,7 @@ int main(int argc, char** argv) {
   std::string error;
   const auto options = vel::companion::ParseServerOptions(args, error);
   if (!options) return vel::tools::Fail(kTool, error + " (see --help)");
+  vel::tools::UseHttpThreads(kHttpThreads);
 
   // The stop signals are taken here, by sigwait, and nowhere else: they are
   // blocked before the HTTP library starts its threads, which inherit the
