@@ -55,9 +55,10 @@ int main(int argc, char** argv) {
       url = process->AppUrl();
     } else if (url.empty()) {
       vel::companion::ServerOptions serverOptions;
-      serverOptions.appAddress = "127.0.0.1:" + std::to_string(vel::FreeLoopbackPort());
-      serverOptions.patchAddress = "127.0.0.1:" + std::to_string(vel::FreeLoopbackPort());
-      serverOptions.signInAddress = "127.0.0.1:" + std::to_string(vel::FreeLoopbackPort());
+      const std::vector<int> ports = vel::FreeLoopbackPorts(3);
+      serverOptions.appAddress = "127.0.0.1:" + std::to_string(ports[0]);
+      serverOptions.patchAddress = "127.0.0.1:" + std::to_string(ports[1]);
+      serverOptions.signInAddress = "127.0.0.1:" + std::to_string(ports[2]);
       serverOptions.database = folder / "load.db";
       serverOptions.patches = folder / "patches";
       server = std::make_unique<vel::companion::CompanionServer>(serverOptions, nullptr);

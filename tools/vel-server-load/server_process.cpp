@@ -44,16 +44,24 @@ std::string Address(int port) { return "127.0.0.1:" + std::to_string(port); }
 
 }  // namespace
 
-int FreeLoopbackPort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address = Loopback(0);
-  socklen_t length = sizeof address;
-  const bool ok = fd >= 0 &&
-                  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-                  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0;
-  if (fd >= 0) ::close(fd);
-  if (!ok) throw std::runtime_error("no free port");
-  return ntohs(address.sin_port);
+std::vector<int> FreeLoopbackPorts(int count) {
+  // All bound at once, so that the kernel hands out different ones.
+  std::vector<int> sockets;
+  std::vector<int> ports;
+  for (int i = 0; i < count; ++i) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = Loopback(0);
+    socklen_t length = sizeof address;
+    const bool ok = fd >= 0 &&
+                    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0;
+    if (fd >= 0) sockets.push_back(fd);
+    if (!ok) break;
+    ports.push_back(ntohs(address.sin_port));
+  }
+  for (const int fd : sockets) ::close(fd);
+  if (static_cast<int>(ports.size()) < count) throw std::runtime_error("no free port");
+  return ports;
 }
 
 ServerProcess::ServerProcess(std::filesystem::path program, std::filesystem::path folder)
@@ -65,14 +73,24 @@ std::string ServerProcess::AppUrl() const { return "http://" + Address(appPort_)
 
 void ServerProcess::Start() {
   if (pid_ > 0) throw std::runtime_error("vel-server is running already");
-  appPort_ = FreeLoopbackPort();
+  // Another process may take a port between asking and listening.
+  for (int attempt = 1; !StartOnce(); ++attempt) {
+    if (attempt == kStartAttempts) {
+      throw std::runtime_error("vel-server ended at its start: " + LastOutputLine());
+    }
+  }
+}
+
+bool ServerProcess::StartOnce() {
+  const std::vector<int> ports = FreeLoopbackPorts(3);
+  appPort_ = ports[0];
   std::vector<std::string> texts = {program_.string(),
                                     "--app",
-                                    Address(appPort_),
+                                    Address(ports[0]),
                                     "--patch",
-                                    Address(FreeLoopbackPort()),
+                                    Address(ports[1]),
                                     "--sign-in",
-                                    Address(FreeLoopbackPort()),
+                                    Address(ports[2]),
                                     "--db",
                                     (folder_ / "load.db").string(),
                                     "--patches",
@@ -99,6 +117,7 @@ void ServerProcess::Start() {
     int status = 0;
     if (::waitpid(pid_, &status, WNOHANG) == pid_) {
       pid_ = -1;
+      if (LastOutputLine().find("cannot listen") != std::string::npos) return false;
       throw std::runtime_error("vel-server ended at its start: " + LastOutputLine());
     }
     if (std::chrono::steady_clock::now() > deadline) {
@@ -108,6 +127,7 @@ void ServerProcess::Start() {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
+  return true;
 }
 
 void ServerProcess::Kill() { End(SIGKILL); }

@@ -4,12 +4,13 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace vel {
 
-// A free TCP port on 127.0.0.1 (free when asked; another process may take
-// it before it is used).
-int FreeLoopbackPort();
+// `count` different free TCP ports on 127.0.0.1 (free when asked; another
+// process may take one before it is used).
+std::vector<int> FreeLoopbackPorts(int count);
 
 // vel-server as a process of its own, on free loopback ports, with its
 // database, patch folder and output in a folder of the caller's. It can be
@@ -23,7 +24,8 @@ class ServerProcess {
 
   // Starts it on fresh ports and waits until its application server takes
   // connections. Throws std::runtime_error when it cannot be started, ends
-  // first or takes no connection within kStartWaitSeconds.
+  // first (after kStartAttempts, when the ports were taken) or takes no
+  // connection within kStartWaitSeconds.
   void Start();
   // SIGKILL, and waits until the process is gone.
   void Kill();
@@ -34,8 +36,11 @@ class ServerProcess {
   std::string AppUrl() const;
 
   static constexpr int kStartWaitSeconds = 60;
+  static constexpr int kStartAttempts = 10;
 
  private:
+  // One start on fresh ports: false when it ended at once, unable to listen.
+  bool StartOnce();
   void End(int signal);
   std::string LastOutputLine() const;
 
