@@ -13,9 +13,11 @@ done
 echo "== bench_score_reports with the server 100 ms away"
 build/bench/bench/bench_score_reports 60 100
 for clients in 8 32; do
-  echo "== vel-server-load, $clients clients against a vel-server process"
-  build/bench/tools/vel-server-load/vel-server-load --server build/bench/tools/vel-server/vel-server \
-    --clients "$clients" --requests 300
+  for kind in "" --socket-clients; do
+    echo "== vel-server-load, $clients clients ${kind:-(the program executor)} against a vel-server process"
+    build/bench/tools/vel-server-load/vel-server-load --server build/bench/tools/vel-server/vel-server \
+      --clients "$clients" --requests 300 $kind
+  done
 done
 echo "== program_cost (the whole program, one minute)"
 bench/program_cost.sh build/bench

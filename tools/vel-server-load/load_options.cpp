@@ -17,14 +17,17 @@ bool ParseCount(const std::string& text, int& out) {
 
 const char kLoadUsage[] =
     "usage: vel-server-load [--url http://HOST:PORT | --server VEL_SERVER [--kill-after K]]\n"
-    "                       [--clients N] [--requests M]\n"
+    "                       [--clients N] [--requests M] [--socket-clients]\n"
     "  N clients (default 8) send M sealed requests each (default 500) to the\n"
     "  application server at URL, to the program VEL_SERVER started on free\n"
     "  ports with a fresh database, or to one started in-process, then check\n"
     "  that nothing acknowledged was lost.\n"
     "  --kill-after K  kill VEL_SERVER with SIGKILL once K changes were\n"
     "                  acknowledged, start it again on the same database and\n"
-    "                  check that every acknowledged change is there.";
+    "                  check that every acknowledged change is there.\n"
+    "  --socket-clients  each client sends over a blocking socket of its own\n"
+    "                  instead of the program's executor, so that the load\n"
+    "                  takes less of the machine.";
 
 std::optional<LoadOptions> ParseLoadOptions(const std::vector<std::string>& args,
                                             std::string& error) {
@@ -42,6 +45,8 @@ std::optional<LoadOptions> ParseLoadOptions(const std::vector<std::string>& args
       options.server = args[++i];
     } else if (arg == "--kill-after" && hasValue && ParseCount(args[i + 1], options.killAfter)) {
       ++i;
+    } else if (arg == "--socket-clients") {
+      options.socketClients = true;
     } else {
       error = "bad option " + arg;
       return std::nullopt;

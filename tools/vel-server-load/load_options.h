@@ -16,6 +16,9 @@ struct LoadOptions {
   // With `server`: SIGKILL it after this many acknowledged changes, start
   // it again on the same database and check them all; 0: no kill.
   int killAfter = 0;
+  // Each client sends over a blocking socket of its own instead of the
+  // program's executor: the load then takes less of the machine.
+  bool socketClients = false;
 };
 
 // What --help prints (without the last line break).

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <random>
 #include <stdexcept>
@@ -16,6 +17,7 @@
 #include "server/request_catalogue.h"
 #include "server/request_executor.h"
 #include "server/server_config.h"
+#include "socket_packet_sender.h"
 #include "vel-server/token_store.h"
 
 namespace vel {
@@ -73,8 +75,10 @@ class KillPoint {
 // One client: its account, what the server acknowledged, its timings.
 class LoadClient {
  public:
-  LoadClient(const std::string& url, int index, int requests, KillPoint& killPoint)
-      : executor_(Config(url), box_),
+  LoadClient(const std::string& url, int index, int requests, bool socket, KillPoint& killPoint)
+      : sender_(socket
+                    ? std::unique_ptr<PacketSender>(std::make_unique<SocketPacketSender>(url, box_))
+                    : std::make_unique<RequestExecutor>(Config(url), box_)),
         index_(index),
         requests_(requests),
         random_(index),
@@ -165,7 +169,7 @@ class LoadClient {
   bool Send(const value& request, value& reply) {
     const long broken = box_.Shown();
     const auto start = Clock::now();
-    const bool ok = executor_.SendPacket(request, reply);
+    const bool ok = sender_->SendPacket(request, reply);
     latencies_.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     if (!ok && box_.Shown() == broken) ++refused_;
     return ok;
@@ -229,7 +233,7 @@ class LoadClient {
   }
 
   CountingMessageBox box_;
-  RequestExecutor executor_;
+  std::unique_ptr<PacketSender> sender_;
   const int index_;
   const int requests_;
   std::mt19937 random_;
@@ -255,7 +259,8 @@ LoadResult RunLoad(const LoadOptions& options, const std::string& url, const Ser
   KillPoint killPoint(options.killAfter, kill);
   std::vector<std::unique_ptr<LoadClient>> clients;
   for (int i = 0; i < options.clients; ++i) {
-    clients.push_back(std::make_unique<LoadClient>(url, i, options.requests, killPoint));
+    clients.push_back(
+        std::make_unique<LoadClient>(url, i, options.requests, options.socketClients, killPoint));
   }
   std::mutex failureMutex;
   std::string failure;

@@ -29,11 +29,11 @@ struct ServerKill {
   std::function<std::string()> restart;
 };
 
-// N clients, each with the program's own executor and an account of its
-// own, send M sealed requests each at the same time to `url` (add member,
-// add device, activate device, score report, load members, in turn); then
-// one LoadMembers per account checks that every acknowledged member, device
-// and best score is there.
+// N clients, each with the program's own executor (or a socket sender, see
+// LoadOptions) and an account of its own, send M sealed requests each at
+// the same time to `url` (add member, add device, activate device, score
+// report, load members, in turn); then one LoadMembers per account checks
+// that every acknowledged member, device and best score is there.
 //
 // With `kill` (and options.killAfter), the server is killed right after the
 // killAfter-th acknowledged change (or at the end, when the load ends

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <optional>
+#include <string>
+
+#include "common/message_box.h"
+#include "server/packet_sender.h"
+
+namespace vel {
+
+// Sends sealed requests to the application server as the program does (a
+// POST of the sealed form, one connection per exchange, at most
+// RequestExecutor::kMaxReplyBytes of reply) over a blocking socket of its
+// own, with no thread of an HTTP library between the client and the socket:
+// a load costs the machine less this way and leaves more of it to the
+// server. A failed exchange shows the program's connection message on
+// `messageBox` and gives false.
+class SocketPacketSender : public PacketSender {
+ public:
+  // `url`: "http://HOST:PORT" with a numeric host.
+  SocketPacketSender(const std::string& url, MessageBox& messageBox);
+
+  bool SendPacket(const web::json::value& request, web::json::value& reply) override;
+
+ private:
+  // The body of a status-200 reply, none for another status; throws for a
+  // broken exchange.
+  std::optional<std::string> Exchange(const std::string& body);
+
+  MessageBox& messageBox_;
+  std::string host_;
+  boost::asio::io_context io_;
+  boost::asio::ip::tcp::endpoint endpoint_;
+};
+
+}  // namespace vel
