@@ -1,11 +1,13 @@
 #include "socket_packet_sender.h"
 
+#include <arpa/inet.h>
 #include <cpprest/base_uri.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
-#include <array>
-#include <boost/asio/buffer.hpp>
-#include <boost/asio/read.hpp>
-#include <boost/asio/write.hpp>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <exception>
 #include <stdexcept>
 
@@ -15,9 +17,55 @@
 namespace vel {
 namespace {
 
-using boost::asio::ip::tcp;
-
 constexpr char kHeadEnd[] = "\r\n\r\n";
+
+// A connected socket, closed with the object.
+class Connection {
+ public:
+  explicit Connection(const sockaddr_in& address) : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
+    if (fd_ < 0 ||
+        ::connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+      Fail("connect");
+    }
+  }
+  ~Connection() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  void WriteAll(const std::string& bytes) {
+    for (std::size_t sent = 0; sent < bytes.size();) {
+      const ssize_t wrote = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+      if (wrote < 0 && errno == EINTR) continue;
+      if (wrote <= 0) Fail("send");
+      sent += static_cast<std::size_t>(wrote);
+    }
+  }
+
+  // Everything until the peer closes, at most `limit` bytes.
+  std::string ReadToEnd(std::size_t limit) {
+    std::string in;
+    char part[16 * 1024];
+    for (;;) {
+      const ssize_t got = ::recv(fd_, part, sizeof part, 0);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) Fail("recv");
+      if (got == 0) return in;
+      if (in.size() + static_cast<std::size_t>(got) > limit) {
+        throw std::runtime_error("the reply is too long");
+      }
+      in.append(part, static_cast<std::size_t>(got));
+    }
+  }
+
+ private:
+  [[noreturn]] static void Fail(const char* what) {
+    throw std::runtime_error(std::string(what) + ": " + std::strerror(errno));
+  }
+
+  int fd_;
+};
 
 }  // namespace
 
@@ -26,8 +74,11 @@ SocketPacketSender::SocketPacketSender(const std::string& url, MessageBox& messa
   const web::uri address(url);
   const int port = address.port() > 0 ? address.port() : 80;
   host_ = address.host() + ":" + std::to_string(port);
-  endpoint_ = tcp::endpoint(boost::asio::ip::make_address(address.host()),
-                            static_cast<unsigned short>(port));
+  address_.sin_family = AF_INET;
+  address_.sin_port = htons(static_cast<std::uint16_t>(port));
+  if (::inet_pton(AF_INET, address.host().c_str(), &address_.sin_addr) != 1) {
+    throw std::runtime_error("not a numeric IPv4 address: " + url);
+  }
 }
 
 bool SocketPacketSender::SendPacket(const web::json::value& request, web::json::value& reply) {
@@ -44,21 +95,14 @@ bool SocketPacketSender::SendPacket(const web::json::value& request, web::json::
   return reply.is_object() && reply.has_boolean_field("result") && reply.at("result").as_bool();
 }
 
-std::optional<std::string> SocketPacketSender::Exchange(const std::string& body) {
-  tcp::socket socket(io_);
-  socket.connect(endpoint_);
-  const std::string head = "POST / HTTP/1.1\r\nHost: " + host_ +
-                           "\r\nContent-Type: application/x-www-form-urlencoded; charset=utf-8"
-                           "\r\nContent-Length: " +
-                           std::to_string(body.size()) + "\r\nConnection: close" + kHeadEnd;
-  boost::asio::write(socket, std::array{boost::asio::buffer(head), boost::asio::buffer(body)});
-  // The server closes the connection after its reply: read to the end.
-  std::string in;
-  boost::system::error_code error;
-  boost::asio::read(socket, boost::asio::dynamic_buffer(in, RequestExecutor::kMaxReplyBytes + 4096),
-                    error);
-  if (error != boost::asio::error::eof)
-    throw std::runtime_error("broken reply: " + error.message());
+std::optional<std::string> SocketPacketSender::Exchange(const std::string& body) const {
+  Connection connection(address_);
+  connection.WriteAll("POST / HTTP/1.1\r\nHost: " + host_ +
+                      "\r\nContent-Type: application/x-www-form-urlencoded; charset=utf-8"
+                      "\r\nContent-Length: " +
+                      std::to_string(body.size()) + "\r\nConnection: close" + kHeadEnd + body);
+  // The server closes the connection after its reply.
+  const std::string in = connection.ReadToEnd(RequestExecutor::kMaxReplyBytes + 4096);
   const auto headEnd = in.find(kHeadEnd);
   if (in.rfind("HTTP/1.", 0) != 0 || headEnd == std::string::npos) {
     throw std::runtime_error("not an HTTP reply");

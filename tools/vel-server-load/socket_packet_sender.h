@@ -1,7 +1,7 @@
 #pragma once
 
-#include <boost/asio/io_context.hpp>
-#include <boost/asio/ip/tcp.hpp>
+#include <netinet/in.h>
+
 #include <optional>
 #include <string>
 
@@ -19,20 +19,20 @@ namespace vel {
 // `messageBox` and gives false.
 class SocketPacketSender : public PacketSender {
  public:
-  // `url`: "http://HOST:PORT" with a numeric host.
+  // `url`: "http://HOST:PORT" with a numeric IPv4 host; throws
+  // std::runtime_error for another.
   SocketPacketSender(const std::string& url, MessageBox& messageBox);
 
   bool SendPacket(const web::json::value& request, web::json::value& reply) override;
 
  private:
-  // The body of a status-200 reply, none for another status; throws for a
-  // broken exchange.
-  std::optional<std::string> Exchange(const std::string& body);
+  // The body of a status-200 reply, none for another status; throws
+  // std::runtime_error for a broken exchange.
+  std::optional<std::string> Exchange(const std::string& body) const;
 
   MessageBox& messageBox_;
   std::string host_;
-  boost::asio::io_context io_;
-  boost::asio::ip::tcp::endpoint endpoint_;
+  sockaddr_in address_{};
 };
 
 }  // namespace vel
