@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include "app/rider_board.h"
+#include "quiet_board.h"
 #include "quiet_ports.h"
 #include "real_time_room.h"
 #include "sensors/sensor_event.h"
@@ -48,12 +49,8 @@ void PushTick(int tickNumber, std::uint64_t tick) {
 
 void RunDrain(benchmark::State& state, int ticksPerDrain) {
   CountingView view;
-  vel::bench::StderrMessages messages;
-  vel::bench::NoServer server;
-  vel::RiderLists lists;
-  vel::LoginValues login;
-  vel::TeamRoster roster(server, messages, lists, login);
-  vel::RiderBoard board(view, messages, server, roster, lists, login);
+  vel::bench::QuietBoard quiet(view);
+  vel::RiderBoard& board = quiet.board;
   int tickNumber = 0;
   for (auto _ : state) {
     state.PauseTiming();

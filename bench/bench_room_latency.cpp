@@ -31,6 +31,7 @@
 #include "app/board_timers.h"
 #include "app/rider_board.h"
 #include "common/message_box.h"
+#include "quiet_board.h"
 #include "quiet_ports.h"
 #include "real_time_room.h"
 
@@ -151,12 +152,8 @@ int main(int argc, char** argv) {
   vel::QueueBinding logBinding(vel::QueueBinding::Role::kLog, log);
   std::vector<TimedSerial*> timed;
   TimingView view(timed);
-  vel::bench::StderrMessages messages;
-  vel::bench::NoServer server;
-  vel::RiderLists lists;
-  vel::LoginValues login;
-  vel::TeamRoster roster(server, messages, lists, login);
-  vel::RiderBoard board(view, messages, server, roster, lists, login);
+  vel::bench::QuietBoard quiet(view);
+  vel::RiderBoard& board = quiet.board;
   view.SetBoard(&board);
 
   const vel::ReceiverSettings settings = vel::bench::RealTimeRoomSticks(kSticks);
