@@ -1,6 +1,5 @@
 #include "support/ant_frames.h"
 
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -34,8 +33,6 @@ void FeedBytes(DSIFramerANT& framer, const std::vector<std::uint8_t>& bytes) {
 std::string CaptureFile(const std::string& name) {
   return std::string(VEL_CAPTURE_DIR) + "/" + name;
 }
-
-bool HaveCaptures() { return std::filesystem::is_directory(VEL_CAPTURE_DIR); }
 
 std::vector<std::vector<std::uint8_t>> ReadPayloadLines(const std::string& path) {
   std::vector<std::vector<std::uint8_t>> payloads;

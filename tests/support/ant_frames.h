@@ -23,7 +23,6 @@ AntMessage Message(std::uint8_t id, std::initializer_list<std::uint8_t> data);
 void FeedBytes(DSIFramerANT& framer, const std::vector<std::uint8_t>& bytes);
 
 std::string CaptureFile(const std::string& name);  // path in the recordings folder
-bool HaveCaptures();
 
 // One line of the heart-rate recording: "<time> 120.<number> <8 decimal payload bytes>".
 std::vector<std::vector<std::uint8_t>> ReadPayloadLines(const std::string& path);

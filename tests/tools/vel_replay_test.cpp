@@ -145,7 +145,6 @@ std::vector<double> Values(const std::vector<std::string>& lines, int type,
 }
 
 TEST_F(CaptureReplayTest, RecordedPowerAndSpeedCadenceTransmitterDecodesToItsValues) {
-  if (!test::HaveCaptures()) GTEST_SKIP() << "recordings folder not present";
   const auto bytes = test::ReadFileBytes(test::CaptureFile("antgo_456.cap"));
   {
     CaptureReplay replay({ChannelSpec{0, 11, 2.096f}, ChannelSpec{0, 121, 2.096f}}, false, outSink,
