@@ -26,9 +26,12 @@ void LoginFlow::Start() {
 
   const SavedLogin saved = ReadSavedLogin(settings_.savedLogin);
   if (saved.status == SavedLogin::Status::kRefused) {
-    // Not ours to repair: the sign-in ends and the file stays as it is.
-    window_.End(false);
-    return;
+    // Torn by a crash or damaged: it must not end every later start, so it
+    // goes out of the way (kept for a look) and the browser signs in anew.
+    const std::filesystem::path aside = SetAsideSavedLogin(settings_.savedLogin);
+    Log("The saved login " + settings_.savedLogin.string() + " does not open; " +
+        (aside.empty() ? std::string("deleted") : "moved to " + aside.string()) +
+        "; signing in with the browser");
   }
   if (saved.status == SavedLogin::Status::kOpened) {
     if (const auto token = saved.TokenFor(settings_.thisMacText())) userToken_ = *token;
@@ -39,6 +42,10 @@ void LoginFlow::Start() {
     return;
   }
   ShowSignInPage();
+}
+
+void LoginFlow::Log(const std::string& line) const {
+  if (settings_.log) settings_.log(line);
 }
 
 void LoginFlow::ShowSignInPage() {
@@ -53,13 +60,21 @@ void LoginFlow::OnTimer(int id) {
       window_.StopTimer(kFirstPage);
       window_.StartTimer(kRedirect, kPeriodMs[kRedirect]);
       return;
-    case kRedirect:
-      if (const auto token = TokenInAddress(browser_.CurrentAddress())) {
+    case kRedirect: {
+      const std::string address = browser_.CurrentAddress();
+      if (SignInFailedAt(address)) {
+        window_.StopTimer(kRedirect);
+        window_.ShowMessage(kRedirectFailedMessage);
+        window_.StartTimer(kFail, kPeriodMs[kFail]);
+        return;
+      }
+      if (const auto token = TokenInAddress(address)) {
         userToken_ = *token;
         window_.StopTimer(kRedirect);
         window_.StartTimer(kSignIn, kPeriodMs[kSignIn]);
       }
       return;
+    }
     case kSignIn:
       if (signingIn_) return;  // a tick let in by a message box or the team-name window
       signingIn_ = true;

@@ -31,6 +31,18 @@ std::optional<std::string> TokenInAddress(const std::string& address) {
   return address.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
+bool SignInFailedAt(const std::string& address) {
+  if (const auto token = TokenInAddress(address)) return token->empty();
+  // Only the landing page itself: the dialog's own address names it too.
+  const std::size_t host = address.find("://");
+  const std::size_t path = address.find('/', host == std::string::npos ? 0 : host + 3);
+  if (path == std::string::npos ||
+      address.compare(path, sizeof kLoginSuccessPath - 1, kLoginSuccessPath) != 0) {
+    return false;
+  }
+  return address.find("error=", path) != std::string::npos;
+}
+
 std::string TokenCheckPath(const std::string& userToken, const std::string& appToken) {
   web::uri_builder path(kTokenCheckPath);
   path.append_query("input_token", userToken);
@@ -88,12 +100,23 @@ SavedLogin ReadSavedLogin(const std::filesystem::path& path) {
   return saved;
 }
 
+std::filesystem::path SetAsideSavedLogin(const std::filesystem::path& path) {
+  std::filesystem::path aside = path;
+  aside += ".bad";
+  std::error_code ec;
+  std::filesystem::rename(path, aside, ec);
+  if (!ec) return aside;
+  // Not even movable: then at least not in the way.
+  std::filesystem::remove(path, ec);
+  return {};
+}
+
 bool WriteSavedLogin(const std::filesystem::path& path, const std::string& macText,
                      const std::string& token) {
   value login = value::object(true);
   login["macaddress"] = value::string(macText);
   login["accesstoken"] = value::string(token);
-  return WriteSealedFile(path, login);
+  return WriteSealedFile(path, login, kMaxSealedFileBytes, kPrivateSealedFileMode);
 }
 
 }  // namespace vel

@@ -21,6 +21,10 @@ std::string SignInDialogAddress(const std::string& webBase, const std::string& c
 // the first "access_token=" up to the next "&" or the end. None when the
 // address holds no token yet.
 std::optional<std::string> TokenInAddress(const std::string& address);
+// Whether the address says the sign-in failed: a token mark with no token
+// after it, or the login-success page reached with an "error=" (the user
+// refused, the service failed). The browser then waits for nothing.
+bool SignInFailedAt(const std::string& address);
 
 // The token check's path and query relative to the Graph API's base:
 // "/v2.8/debug_token" with input_token and access_token, percent-encoded.
@@ -45,7 +49,7 @@ std::string SignedInTeamName(const web::json::value& reply);
 struct SavedLogin {
   enum class Status {
     kNone,     // no file: sign in with the browser
-    kRefused,  // too long, unreadable or not decrypted: the sign-in ends, the file stays
+    kRefused,  // too long, unreadable or not decrypted: set aside, sign in with the browser
     kOpened,   // read
   };
   Status status = Status::kNone;
@@ -58,6 +62,11 @@ struct SavedLogin {
 };
 
 SavedLogin ReadSavedLogin(const std::filesystem::path& path);
+// Moves a saved login that does not open out of the way, to the same name
+// with ".bad" appended (replacing an older one), so that it no longer
+// stands between the user and the sign-in but can still be looked at. The
+// new name, or empty when it could not be moved.
+std::filesystem::path SetAsideSavedLogin(const std::filesystem::path& path);
 // Writes it; false when it could not be written (the sign-in goes on).
 bool WriteSavedLogin(const std::filesystem::path& path, const std::string& macText,
                      const std::string& token);

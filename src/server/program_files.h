@@ -10,6 +10,10 @@ namespace vel {
 // half written: a copy goes to a temporary file beside the target and is
 // renamed over it.
 
+// The temporary files of ReplaceFile: ".vel-update-" and six characters.
+// One left by a kill mid-copy is cleared at the next start.
+inline constexpr char kUpdateTemporaryPrefix[] = ".vel-update-";
+
 // The path of the running executable (/proc/self/exe); none when the
 // kernel does not say.
 std::optional<std::filesystem::path> RunningExecutablePath();

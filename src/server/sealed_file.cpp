@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <exception>
 #include <fstream>
+#include <string>
 #include <vector>
 
+#include "common/atomic_file.h"
 #include "server/packet_cipher.h"
 #include "server/packet_envelope.h"
 
@@ -54,7 +56,7 @@ SealedFile ReadSealedFile(const std::filesystem::path& path, std::size_t maxByte
 }
 
 bool WriteSealedFile(const std::filesystem::path& path, const web::json::value& value,
-                     std::size_t maxBytes) {
+                     std::size_t maxBytes, mode_t mode) {
   const auto cipher = PacketCipher().Encrypt(value.serialize());
   if (!cipher) return false;
   if (cipher->size() > maxBytes) {
@@ -63,12 +65,14 @@ bool WriteSealedFile(const std::filesystem::path& path, const web::json::value& 
     std::fflush(stdout);
     return false;
   }
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(reinterpret_cast<const char*>(cipher->data()),
-            static_cast<std::streamsize>(cipher->size()));
-  out.close();
-  return !out.fail();
+  // What an earlier write cut off by a kill left beside the file.
+  RemoveLeftovers(path.parent_path().empty() ? "." : path.parent_path(),
+                  "." + path.filename().string() + ".");
+  std::string error;
+  if (WriteFileAtomically(path, *cipher, mode, &error)) return true;
+  std::printf("ERR: WriteSealedFile() - %s\n", error.c_str());
+  std::fflush(stdout);
+  return false;
 }
 
 }  // namespace vel

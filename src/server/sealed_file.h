@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cpprest/json.h>
+#include <sys/types.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -35,10 +36,16 @@ SealedFile ReadSealedFile(const std::filesystem::path& path,
 // throws.
 SealedFile OpenSealedBytes(std::span<const std::uint8_t> bytes);
 
-// Writes the sealed compact JSON text of `value` over the file (created or
-// truncated). False when the ciphertext would exceed maxBytes (the file is
-// then left as it was) or the file cannot be written.
+// Mode of a sealed file that holds no secret (VEL.json); VEL.f holds the
+// sign-in token and is the user's alone.
+inline constexpr mode_t kSealedFileMode = 0644;
+inline constexpr mode_t kPrivateSealedFileMode = 0600;
+
+// Puts the sealed compact JSON text of `value` in place of the file, whole
+// or not at all (AtomicFile), with `mode`. False when the ciphertext would
+// exceed maxBytes or the file cannot be written; the file is then as it
+// was.
 bool WriteSealedFile(const std::filesystem::path& path, const web::json::value& value,
-                     std::size_t maxBytes = kMaxSealedFileBytes);
+                     std::size_t maxBytes = kMaxSealedFileBytes, mode_t mode = kSealedFileMode);
 
 }  // namespace vel

@@ -73,6 +73,8 @@ void CLoginDlg::StopTimer(int id) { timers_.at(std::size_t(id)).stop(); }
 
 void CLoginDlg::End(bool ok) { done(ok ? Accepted : Rejected); }
 
+void CLoginDlg::ShowMessage(const std::string& text) { messages_.Show(text); }
+
 bool CLoginDlg::RegisterTeamName() {
   CTeamNameDlg registration(server_, login_, nullptr, this);
   return registration.exec() == Accepted;

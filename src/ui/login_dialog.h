@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "app/login_flow.h"
+#include "ui/qt_message_box.h"
 #include "ui/web_browser.h"
 
 namespace vel {
@@ -23,7 +24,7 @@ class CLoginDlg : public QDialog, private LoginFlow::Window {
             LoginFlow::Settings settings, QWidget* parent = nullptr);
 
   // Starts the sign-in, then runs the window unless the start already
-  // ended it (a saved login that does not open, the server unreachable).
+  // ended it (the server unreachable).
   int exec() override;
   void done(int result) override;
 
@@ -37,10 +38,12 @@ class CLoginDlg : public QDialog, private LoginFlow::Window {
   void StopTimer(int id) override;
   void End(bool ok) override;
   bool RegisterTeamName() override;
+  void ShowMessage(const std::string& text) override;
 
   PacketSender& server_;
   LoginValues& login_;
   WebBrowser* browser_;
+  QtMessageBox messages_{this};
   std::array<QTimer, LoginFlow::kPeriodMs.size()> timers_;
   LoginFlow flow_;
   bool running_ = false;

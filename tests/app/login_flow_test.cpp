@@ -43,10 +43,9 @@ class FormFillingBrowser : public Browser {
         page.scheme() + "://" + page.host() + ":" + std::to_string(page.port()), config);
     web::http::http_request post(web::http::methods::POST);
     post.set_request_uri(page.path());
-    const std::string form = "client_id=" + query.at("client_id") +
-                             "&response_type=token&redirect_uri=" +
-                             web::uri::encode_data_string(query.at("redirect_uri")) +
-                             "&name=" + userName_;
+    const std::string form =
+        "client_id=" + query.at("client_id") + "&response_type=token&redirect_uri=" +
+        web::uri::encode_data_string(query.at("redirect_uri")) + "&name=" + userName_;
     // Bytes, as everywhere else: the text overload trips UBSan inside cpprestsdk.
     post.set_body(std::vector<unsigned char>(form.begin(), form.end()));
     post.headers().set_content_type("application/x-www-form-urlencoded");
@@ -78,8 +77,12 @@ class LoginFlowTest : public ::testing::Test, protected LoginFlow::Window {
                                                    R"(","patch":"x"},)"
                                                    R"("file":{"exe":"vel","facebook":"VEL.f"}})")),
                              messages_);
-    LoginFlow::Settings settings{server_.SignInUrl(), server_.SignInUrl(), kSignInClientId,
-                                 savedLogin_, [] { return std::string(kThisMac); }};
+    LoginFlow::Settings settings{server_.SignInUrl(),
+                                 server_.SignInUrl(),
+                                 kSignInClientId,
+                                 savedLogin_,
+                                 [] { return std::string(kThisMac); },
+                                 [this](const std::string& line) { logged_.push_back(line); }};
     LoginFlow flow(*this, browser, executor, executor, login_, settings);
     flow_ = &flow;
     ended_.reset();
@@ -101,6 +104,7 @@ class LoginFlowTest : public ::testing::Test, protected LoginFlow::Window {
   void StartTimer(int id, int periodMs) override { timers_[id] = periodMs; }
   void StopTimer(int id) override { timers_.erase(id); }
   void End(bool ok) override { ended_ = ok; }
+  void ShowMessage(const std::string& text) override { messages_.Show(text); }
   bool RegisterTeamName() override {
     ++registrations_;
     flow_->OnTimer(LoginFlow::kSignIn);  // a tick let in by the modal window changes nothing
@@ -119,6 +123,19 @@ class LoginFlowTest : public ::testing::Test, protected LoginFlow::Window {
   std::map<int, int> lastPeriods_;
   int registrations_ = 0;
   std::string registerAs_;
+  std::vector<std::string> logged_;
+};
+
+// Lands on a fixed address once the first page has loaded.
+class LandingBrowser : public Browser {
+ public:
+  explicit LandingBrowser(std::string landing) : landing_(std::move(landing)) {}
+  void Navigate(const std::string&) override {}
+  bool Busy() const override { return false; }
+  std::string CurrentAddress() const override { return landing_; }
+
+ private:
+  std::string landing_;
 };
 
 TEST_F(LoginFlowTest, SignsInThroughTheBrowserThenFromTheSavedLoginWithoutIt) {
@@ -160,11 +177,29 @@ TEST_F(LoginFlowTest, FailuresEndInCancelAfterOneSecond) {
   EXPECT_EQ(lastPeriods_[LoginFlow::kFail], 1000);
   EXPECT_EQ(browser.navigations, 0);
 
-  std::ofstream(savedLogin_, std::ios::binary) << "not a sealed file at all";
-  lastPeriods_.clear();
-  EXPECT_EQ(Run(browser), false) << "a saved login that does not decrypt";
-  EXPECT_TRUE(lastPeriods_.empty()) << "it ends at once";
-  EXPECT_TRUE(std::filesystem::exists(savedLogin_)) << "and stays";
+  // The user refuses on the service's page, or the redirect has no token.
+  for (const std::string landing : {"/connect/login_success.html?error=access_denied#_=_",
+                                    "/connect/login_success.html#access_token=&expires_in=0"}) {
+    messages_.Clear();
+    LandingBrowser refused(server_.SignInUrl() + landing);
+    EXPECT_EQ(Run(refused), false) << landing;
+    EXPECT_THAT(messages_.Texts(), testing::ElementsAre(LoginFlow::kRedirectFailedMessage));
+    EXPECT_EQ(lastPeriods_[LoginFlow::kFail], 1000);
+  }
+}
+
+TEST_F(LoginFlowTest, ATornSavedLoginIsSetAsideAndTheBrowserSignsIn) {
+  ASSERT_TRUE(WriteSavedLogin(savedLogin_, kThisMac, "token"));
+  std::filesystem::resize_file(savedLogin_, 16);  // cut off mid-write by a crash
+  std::ofstream(scratch_ / "VEL.f.bad") << "set aside by an earlier start";
+  FormFillingBrowser browser("demo");
+  EXPECT_EQ(Run(browser), true);
+  EXPECT_EQ(browser.navigations, 1);
+  EXPECT_EQ(std::filesystem::file_size(scratch_ / "VEL.f.bad"), 16u) << "replaces the older one";
+  ASSERT_EQ(logged_.size(), 1u);
+  EXPECT_THAT(logged_[0], testing::HasSubstr("VEL.f.bad"));
+  EXPECT_TRUE(ReadSavedLogin(savedLogin_).TokenFor(kThisMac)) << "the new sign-in was saved";
+  EXPECT_THAT(messages_.Texts(), IsEmpty());
 }
 
 TEST_F(LoginFlowTest, ASavedTokenTheServiceRefusesIsForgottenAndTheBrowserSignsIn) {

@@ -21,6 +21,12 @@ TEST(LoginRulesTest, TheTokenIsTakenFromTheWholeAddressUpToTheNextAmpersand) {
             "early")
       << "the first access_token= anywhere in the address counts";
   EXPECT_FALSE(TokenInAddress(page));
+
+  EXPECT_TRUE(SignInFailedAt(page + "#access_token=&expires_in=0")) << "a mark without a token";
+  EXPECT_TRUE(SignInFailedAt(page + "?error=access_denied&error_reason=user_denied#_=_"));
+  EXPECT_FALSE(SignInFailedAt(page + "#access_token=EAAB12"));
+  EXPECT_FALSE(SignInFailedAt(SignInDialogAddress("https://www.facebook.com", "1") + "&error=x"))
+      << "the dialog names the landing page in its query; only landing there counts";
 }
 
 TEST(LoginRulesTest, AddressesAndRequestsAreBuiltAsTheServicesExpect) {

@@ -17,6 +17,11 @@ class RecordingMessageBox : public MessageBox {
     texts_.push_back(text);
   }
 
+  void Clear() {
+    std::lock_guard lock(mutex_);
+    texts_.clear();
+  }
+
   std::vector<std::string> Texts() const {
     std::lock_guard lock(mutex_);
     return texts_;

@@ -20,8 +20,12 @@ namespace {
 class LoginDialogTest : public ::testing::Test {
  protected:
   LoginFlow::Settings Settings() {
-    return {server.SignInUrl(), server.SignInUrl(), kSignInClientId, scratch / "VEL.f",
-            [] { return std::string("00-1A-2B-3C-4D-5E"); }};
+    return {server.SignInUrl(),
+            server.SignInUrl(),
+            kSignInClientId,
+            scratch / "VEL.f",
+            [] { return std::string("00-1A-2B-3C-4D-5E"); },
+            {}};
   }
 
   test::RunningCompanionServer server{{.demo = true, .patches = {}}};
@@ -39,7 +43,8 @@ TEST_F(LoginDialogTest, EnterInTheFormSignsInAndTheNextStartNeedsNoBrowser) {
   QTimer presser;
   QObject::connect(&presser, &QTimer::timeout, [&] {
     auto& browser = first.Browser();
-    if (pressed || browser.Busy() || browser.CurrentAddress().find("/dialog/oauth") == std::string::npos)
+    if (pressed || browser.Busy() ||
+        browser.CurrentAddress().find("/dialog/oauth") == std::string::npos)
       return;
     // A few ticks for the page to be painted: only the picture needs them.
     if (++shownTicks < 5) return;
