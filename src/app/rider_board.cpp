@@ -43,8 +43,14 @@ void RiderBoard::DrainEvents() {
   // by now, so they are all read before the sensors move on.
   const std::vector<std::size_t> lost = sticks_.LostSticks();
   bool channelsFreed = !lost.empty();
-  events_.TakeAll(drained_);
-  drained_.ForEach([&](std::string_view text) {
+  // A drain run inside a report's wait must not take its events into the
+  // batch the outer drain is still reading.
+  const bool nested = draining_;
+  draining_ = true;
+  StringBatch nestedBatch;
+  StringBatch& batch = nested ? nestedBatch : drained_;
+  events_.TakeAll(batch);
+  batch.ForEach([&](std::string_view text) {
     const auto e = ReadSensorEvent(text);
     if (!e) return;
     // Events come only from this program's decoders and receive loops.
@@ -63,7 +69,10 @@ void RiderBoard::DrainEvents() {
       default: break;  // other headers are dropped
     }
   });
+  // Bests the last drains had no time for, once this drain's own are in.
+  scores_.SendPending();
   KeepSticksUp(lost, channelsFreed);
+  draining_ = nested;
 }
 
 void RiderBoard::KeepSticksUp(const std::vector<std::size_t>& lost, bool channelsFreed) {
@@ -129,7 +138,12 @@ void RiderBoard::UseSensors(int panel, const std::vector<DeviceRecord>& sensors)
   }
 }
 
-void RiderBoard::ClickStart(int panel) { clocks_.ClickStart(panel, TickCount32()); }
+void RiderBoard::ClickStart(int panel) {
+  // A member deleted in the team window while seated here is no member: the
+  // clock neither starts nor runs on.
+  if (MemberOf(panel) == nullptr) clocks_.NoMember(panel);
+  clocks_.ClickStart(panel, TickCount32());
+}
 
 void RiderBoard::ClickSensorBox(int panel, SensorBox box) { boxes_.Click(panel, box); }
 

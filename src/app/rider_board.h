@@ -100,6 +100,7 @@ class RiderBoard {
   RidingClocks clocks_;
   StringQueue events_;
   StringBatch drained_;  // the events of one drain; its memory is kept
+  bool draining_ = false;
   QueueBinding eventsBinding_;
   ReceiverList sticks_;  // after the queue: the sticks' farewells still have it
   ChannelPlan plan_;

@@ -1,7 +1,10 @@
 #include "team/score_reports.h"
 
+#include <algorithm>
 #include <cstdint>
 
+#include "common/json_fields.h"
+#include "common/queues.h"
 #include "common/tick_clock.h"
 
 namespace vel {
@@ -24,27 +27,66 @@ void ScoreReports::BeginDrain() {
 }
 
 bool ScoreReports::Report(const MemberRecord& member, RankingType type, double score) {
+  const Key key{member.id, type};
+  auto [it, added] = pending_.try_emplace(key);
+  if (added) it->second.order = nextOrder_++;
+  it->second.memberName = member.name;
+  it->second.score = std::max(it->second.score, score);
+  SendPending();
+  return !pending_.contains(key);
+}
+
+void ScoreReports::SendPending() {
+  // Inside a report's wait the drains only collect.
+  if (reporting_) return;
+  while (!pending_.empty() && spentThisDrainMs_ < kDrainBudgetMs &&
+         TickCount64() >= pausedUntilMs_) {
+    const auto oldest = std::min_element(
+        pending_.begin(), pending_.end(),
+        [](const auto& a, const auto& b) { return a.second.order < b.second.order; });
+    // Copies: the drains inside the wait may change what is pending.
+    const Key key = oldest->first;
+    const Pending sent = oldest->second;
+    reporting_ = true;
+    const std::uint64_t start = TickCount64();
+    const Outcome outcome = Send(key, sent);
+    spentThisDrainMs_ += TickCount64() - start;
+    reporting_ = false;
+    if (outcome == Outcome::kFailed) {
+      pausedUntilMs_ = TickCount64() + kRetryPauseMs;
+      return;
+    }
+    const auto now = pending_.find(key);
+    // A higher best that came in during the wait stays pending.
+    if (now != pending_.end() && now->second.score <= sent.score) pending_.erase(now);
+  }
+}
+
+ScoreReports::Outcome ScoreReports::Send(const Key& key, const Pending& pending) {
   using web::json::value;
+  const auto [memberId, type] = key;
   value request = value::object(true);
   request["header"] = value::number(HeaderNumber(RequestHeader::kReportScore));
   request["rankingtype"] = value::number(RankingNumber(type));
-  request["memberid"] = value::number(member.id);
-  request["membername"] = value::string(member.name);
+  request["memberid"] = value::number(memberId);
+  request["membername"] = value::string(pending.memberName);
   request["accountid"] = value::number(login_.accountId);
   // Speeds are reported as they were measured; cadence and heart rate are
   // whole numbers.
-  request["score"] = type == RankingType::kSpeed ? value::number(score)
-                                                 : value::number(static_cast<std::int32_t>(score));
-  if (reporting_ || spentThisDrainMs_ >= kDrainBudgetMs) return false;
-  reporting_ = true;
+  request["score"] = type == RankingType::kSpeed
+                         ? value::number(pending.score)
+                         : value::number(static_cast<std::int32_t>(pending.score));
   value reply;
-  const std::uint64_t start = TickCount64();
-  const bool taken = server_.SendPacket(request, reply);
-  spentThisDrainMs_ += TickCount64() - start;
-  reporting_ = false;
-  if (!taken) return false;
-  roster_.RecordBest(member.id, type, score);
-  return true;
+  if (server_.SendPacket(request, reply)) {
+    roster_.RecordBest(memberId, type, pending.score);
+    return Outcome::kTaken;
+  }
+  // No reply at all, or a server whose database failed: worth another try.
+  const auto code = reply.is_object() ? ReadInt(reply, "errcode") : std::nullopt;
+  if (!code || *code == errcode::kStorage) return Outcome::kFailed;
+  PushLog("Score report of member " + std::to_string(memberId) + " refused, errcode " +
+          std::to_string(*code));
+  return Outcome::kRefused;
 }
 
 }  // namespace vel

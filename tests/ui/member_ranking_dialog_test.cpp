@@ -48,6 +48,7 @@ TEST(MemberRankingDialogTest, TheTablesShowTheServersBestsAndCannotBeRefreshed) 
   ScoreReports scores(executor, roster, login);
   const MemberRecord& kim = *roster.Members().at(0);
   ASSERT_TRUE(scores.Report(kim, RankingType::kSpeed, 45.5));
+  scores.BeginDrain();
   ASSERT_TRUE(scores.Report(kim, RankingType::kHeartRate, 180));
 
   CMemberRankingDlg dialog(roster);
