@@ -67,11 +67,11 @@ CVELDlg::CVELDlg(PacketSender& server, LoginValues& login, Options options, Mess
   layout->setMenuBar(BuildMenus());
   layout->addWidget(BuildPanels(), 1);
 
-  board_ = std::make_unique<RiderBoard>(static_cast<RiderPanelView&>(*this), messages_, server, roster_, riderLists_, login_);
+  board_ = std::make_unique<RiderBoard>(static_cast<RiderPanelView&>(*this), messages_, server,
+                                        roster_, riderLists_, login_);
   // Without a stick the board says so and the window opens all the same.
   board_->OpenSticks(options_.sticks);
 
-  roster_.LoadMembers();
   team_ = new CMemberDlg(roster_, riderLists_, server, login_, messages, this);
   racing_ = new CRacingModeDlg(this);
   ranking_ = new CMemberRankingDlg(roster_, this);
@@ -99,7 +99,8 @@ void CVELDlg::SaveShot() {
   const QString folder = QString::fromStdString(options_.shotsFolder);
   QDir().mkpath(folder);
   const QString file = QDir(folder).filePath(
-      QStringLiteral("vel-%1.png").arg(QDateTime::currentDateTime().toString(QStringLiteral("HHmmss"))));
+      QStringLiteral("vel-%1.png")
+          .arg(QDateTime::currentDateTime().toString(QStringLiteral("HHmmss"))));
   if (grab().save(file)) PushLog("picture of the window: " + file.toStdString());
 }
 

@@ -41,5 +41,20 @@ TEST_F(RidingClocksTest, ClockRunsFromTheStartButtonAndHoursDoNotWrap) {
   EXPECT_FALSE(view.panels[0].startEnabled);
 }
 
+TEST_F(RidingClocksTest, AMemberDeletedWhileSeatedLeavesNoClockToStart) {
+  LoadTeam({test::MemberJson(5, "kim", "[]")});
+  board->SelectMember(0, EntryOf(5));
+  board->ClickStart(0);
+  server.Answer(HeaderNumber(RequestHeader::kDeleteMember), R"({"header":3,"result":true})");
+  ASSERT_TRUE(roster.DeleteMember(5));
+  board->ClickStart(0);
+  board->UpdateClocks();
+  EXPECT_EQ(view.panels[0].startText, "▶");
+  EXPECT_FALSE(view.panels[0].startEnabled);
+  EXPECT_EQ(view.panels[0].clock, "");
+  board->ClickStart(0);
+  EXPECT_FALSE(view.panels[0].startEnabled) << "and stays disabled";
+}
+
 }  // namespace
 }  // namespace vel

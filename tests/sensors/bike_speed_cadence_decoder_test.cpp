@@ -141,20 +141,44 @@ TEST_F(SpeedCadenceTest, ZeroTimeStepAndZeroCircumferenceHoldTheirValues) {
   EXPECT_EQ(flat.Distance(), 0.0f);
 }
 
+// The user-interface thread moves the cadence graph on and off while the
+// receive loop decodes: every event still belongs to the graph it names,
+// speed is untouched, and the last move decides.
 TEST_F(SpeedCadenceTest, GraphsChangeSafelyWhileMessagesAreDecoded) {
   CBikeSpdCadDisplay d({.deviceNumber = 1, .graphIds = {0, 1}});
   test::FeedUntilDecoded(d, Combined(0, 0, 0, 0));
+  (void)queues.Events();
   std::atomic<bool> done{false};
   std::thread ui([&] {
     for (int i = 0; !done; ++i) d.SetGraphId(1, i % 2 ? 1 : -1);
   });
-  for (std::uint16_t i = 1; i < 2000; ++i) {
+  constexpr std::uint16_t kMessages = 2000;
+  for (std::uint16_t i = 1; i <= kMessages; ++i) {
     Feed(d,
          Combined(i, static_cast<std::uint16_t>(i * 768), i, static_cast<std::uint16_t>(i * 1024)));
   }
   done = true;
   ui.join();
-  SUCCEED();
+  d.SetGraphId(1, 1);
+  Feed(d, Combined(kMessages + 1, static_cast<std::uint16_t>((kMessages + 1) * 768), kMessages + 1,
+                   static_cast<std::uint16_t>((kMessages + 1) * 1024)));
+
+  const auto events = queues.Events();
+  const auto speeds = EventsWithHeader(events, 1);
+  ASSERT_EQ(speeds.size(), kMessages + 1u) << "speed goes on, one event a message";
+  for (const auto& e : speeds) {
+    EXPECT_EQ(EventField(e, "graphid"), 0.0) << e;
+    EXPECT_NEAR(*EventField(e, "speed"), 7.5456, 1e-3) << e;  // a wheel turn a second
+  }
+  const auto cadences = EventsWithHeader(events, 3);
+  ASSERT_FALSE(cadences.empty());
+  for (const auto& e : cadences) {
+    EXPECT_EQ(EventField(e, "graphid"), 1.0) << "a retraction names the graph it clears: " << e;
+    const double cadence = *EventField(e, "cadence");
+    EXPECT_TRUE(cadence == 80 || cadence == -1) << e;
+  }
+  EXPECT_EQ(EventField(cadences.back(), "cadence"), 80.0) << "the last move put the graph back";
+  EXPECT_EQ(d.GetGraphId(1), 1);
 }
 
 }  // namespace

@@ -5,16 +5,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <iterator>
-
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QTest>
+#include <algorithm>
+#include <filesystem>
+#include <iterator>
+#include <map>
 
 #include "ant/sim/simulated_stick.h"
-
 #include "controls/windows_colour.h"
 #include "server/request_executor.h"
 #include "support/companion_server.h"
@@ -54,8 +54,7 @@ class MainWindowTest : public ::testing::Test {
     threadsBefore = ThreadCount();
     window = std::make_unique<CVELDlg>(
         executor, login,
-        CVELDlg::Options{room.Sticks(sticks), false, "", [this] { ++captionCloses; }},
-        &messages);
+        CVELDlg::Options{room.Sticks(sticks), false, "", [this] { ++captionCloses; }}, &messages);
     window->resize(1920, 1080);
     window->show();
     if (sticks > 0) room.WaitFor(window->Board(), [] { return false; });
@@ -131,6 +130,37 @@ TEST_F(MainWindowTest, WithoutASticksTheMessageShowsAndTheWindowOpensAndEscapeEn
   EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(window->result(), QDialog::Rejected);
   EXPECT_EQ(captionCloses, 1);
+}
+
+// Counts the requests of each header on their way to the server.
+class CountingSender : public PacketSender {
+ public:
+  explicit CountingSender(PacketSender& server) : server_(server) {}
+  bool SendPacket(const web::json::value& request, web::json::value& reply) override {
+    ++sent[request.at("header").as_integer()];
+    return server_.SendPacket(request, reply);
+  }
+  std::map<int, int> sent;
+
+ private:
+  PacketSender& server_;
+};
+
+TEST_F(MainWindowTest, TheWindowLoadsTheRosterOnceAndAServerAwayShowsItsMessageOnce) {
+  CountingSender counting(executor);
+  { CVELDlg opened(counting, login, CVELDlg::Options{room.Sticks(0), false, "", {}}, &messages); }
+  EXPECT_EQ(counting.sent[HeaderNumber(RequestHeader::kLoadMembers)], 1);
+
+  messages.Clear();
+  ServerConfig away = *ServerConfig::FromJson(web::json::value::parse(
+      R"({"url":{"main":"http://127.0.0.1:1","patch":"x"},"file":{"exe":"vel","facebook":"VEL.f"}})"));
+  RequestExecutor unreachable(away, messages);
+  {
+    CVELDlg opened(unreachable, login, CVELDlg::Options{room.Sticks(0), false, "", {}}, &messages);
+  }
+  // One for the roster, one for the ranking the ranking window asks for.
+  const auto texts = messages.Texts();
+  EXPECT_EQ(std::count(texts.begin(), texts.end(), std::string(kCheckConnectionMessage)), 2);
 }
 
 TEST_F(MainWindowTest, TheTeamRidingOnTheScreensOfTheStudio) {
