@@ -1,13 +1,18 @@
 #include "server/updater.h"
 
 #include <cpprest/uri_builder.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <fstream>
 #include <system_error>
 #include <thread>
 
+#include "common/atomic_file.h"
 #include "common/queues.h"
 #include "common/string_printf.h"
+#include "common/unique_fd.h"
 #include "server/program_files.h"
 #include "server/update_archive.h"
 
@@ -79,7 +84,20 @@ Updater::Updater(const ServerConfig& config, std::vector<std::string> arguments,
   } else {
     PushLog("Update: the program's version \"" + options_.fileVersion + "\" is not A.B.C.D");
   }
-  if (!programDirectory_.empty()) DeleteTree(PatchFolder());
+  if (!programDirectory_.empty()) {
+    DeleteTree(PatchFolder());
+    // Copies that a kill cut off before their rename.
+    if (const int left = RemoveLeftovers(programDirectory_, kUpdateTemporaryPrefix)) {
+      PushLog("Update: " + std::to_string(left) + " unfinished cop" + (left == 1 ? "y" : "ies") +
+              " of an earlier update deleted");
+    }
+    // A remembered release this version is already past means nothing now.
+    const auto failed = FailedRelease();
+    if (failed && !versionNumber_.empty() && !NumericOrder()(versionNumber_, *failed)) {
+      std::error_code ec;
+      fs::remove(programDirectory_ / kFailedReleaseFile, ec);
+    }
+  }
 }
 
 Updater::~Updater() {
@@ -96,10 +114,19 @@ bool Updater::Retry(Attempt attempt) const {
   }
 }
 
-bool Updater::Start(const fs::path& program, const std::vector<std::string>& arguments) {
-  if (!starter_.Start(program, arguments)) return false;
+bool Updater::Start(const fs::path& program, const std::vector<std::string>& arguments,
+                    int trialFd) {
+  if (!starter_.Start(program, arguments, trialFd)) return false;
   handedOver_ = true;
   return true;
+}
+
+int Updater::InheritedTrialFd() const {
+  return options_.inheritedTrial != nullptr ? options_.inheritedTrial->Fd() : -1;
+}
+
+void Updater::ReportRuns() {
+  if (options_.inheritedTrial != nullptr) options_.inheritedTrial->ReportRuns();
 }
 
 bool Updater::RunUpdate() {
@@ -109,29 +136,44 @@ bool Updater::RunUpdate() {
     PushLog("Update: the running executable is unknown");
   } else {
     if (executable_.filename().string().find('_') != std::string::npos) return FinishStagedCopy();
-    if (!RemoveStaleCopy()) return false;
+    if (!RemoveStaleCopy()) {
+      ReportRuns();
+      return false;
+    }
   }
   if (arguments_.size() >= 2 && arguments_[1] == kRestartArgument) return true;
 
   if (executable_.empty() || versionNumber_.empty()) {
     messages_.Show(kNoVersionMessage);
+    ReportRuns();
     return false;
   }
   web::uri_builder query;
   query.append_query("version", versionNumber_);
   web::json::value info;
-  if (!patches_.FetchPatchInfo(query.to_string(), info)) return false;
+  if (!patches_.FetchPatchInfo(query.to_string(), info)) {
+    // The server's fault, not the program's: a new program on trial that
+    // got this far runs.
+    ReportRuns();
+    return false;
+  }
+  const std::vector<std::string> listed = ListedFiles(info);
+  const std::vector<std::string> files = FilesToFetch(listed);
+  if (files.empty() && !listed.empty()) {
+    // Nothing but the release whose program did not start: no restart,
+    // this run signs in.
+    return true;
+  }
 
   std::error_code ec;
   fs::create_directories(PatchFolder(), ec);
-  const Downloads downloads = Download(info);
+  const Downloads downloads = Download(files);
   Unpack(downloads);
   Install();
   // The next instance may start downloading at once; nothing of this run
   // may be left to delete after it has started.
   DeleteTree(PatchFolder());
-  Restart();
-  return false;
+  return Restart(downloads.empty() ? std::string() : downloads.rbegin()->first);
 }
 
 bool Updater::FinishStagedCopy() {
@@ -145,7 +187,9 @@ bool Updater::FinishStagedCopy() {
     messages_.Show(kStagedCopyStuckMessage);
     return false;
   }
-  if (!Start(installed, {})) messages_.Show(kRestartFailedMessage);
+  // A start that fails leaves the trial to end without a verdict: the
+  // installing run then puts its program back.
+  if (!Start(installed, {}, InheritedTrialFd())) messages_.Show(kRestartFailedMessage);
   return false;
 }
 
@@ -165,10 +209,49 @@ bool Updater::RemoveStaleCopy() {
   return false;
 }
 
-Updater::Downloads Updater::Download(const web::json::value& info) {
+std::optional<std::string> Updater::FailedRelease() const {
+  std::ifstream in(programDirectory_ / kFailedReleaseFile);
+  std::string release;
+  if (!in || !std::getline(in, release)) return std::nullopt;
+  if (!AllDigits(release)) {
+    PushLog("Update: " + std::string(kFailedReleaseFile) + " holds no release number, ignored");
+    return std::nullopt;
+  }
+  return release;
+}
+
+void Updater::RememberFailedRelease(const std::string& release) {
+  if (release.empty()) return;
+  std::string error;
+  const std::string text = release + "\n";
+  if (!WriteFileAtomically(programDirectory_ / kFailedReleaseFile,
+                           {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, 0644,
+                           &error)) {
+    PushLog("Update: cannot remember release " + release + ": " + error);
+  }
+}
+
+std::vector<std::string> Updater::FilesToFetch(std::vector<std::string> files) const {
+  const auto failed = FailedRelease();
+  if (!failed) return files;
+  std::size_t skipped = 0;
+  std::erase_if(files, [&](const std::string& listed) {
+    const std::string folder = listed.substr(0, listed.rfind('/'));
+    const bool old = AllDigits(folder) && !NumericOrder()(*failed, folder);
+    skipped += old ? 1 : 0;
+    return old;
+  });
+  if (skipped > 0) {
+    PushLog("Update: " + std::to_string(skipped) + " file(s) of release " + *failed +
+            " and older skipped: the new program of that release did not start");
+  }
+  return files;
+}
+
+Updater::Downloads Updater::Download(const std::vector<std::string>& listedFiles) {
   Downloads downloads;
   std::uint64_t downloaded = 0;
-  for (const std::string& listed : ListedFiles(info)) {
+  for (const std::string& listed : listedFiles) {
     const std::size_t slash = listed.rfind('/');
     const std::string folder = slash == std::string::npos ? "" : listed.substr(0, slash);
     const std::string file = slash == std::string::npos ? "" : listed.substr(slash + 1);
@@ -231,19 +314,70 @@ void Updater::Install() {
   }
 }
 
-void Updater::Restart() {
+bool Updater::Restart(const std::string& release) {
   const std::vector<std::string> restarted{kRestartArgument};
   // The staged copy is normally missing: the update held no new executable.
   const fs::path staged = programDirectory_ / (exeName_ + "_");
-  if (Start(staged, restarted)) return;
   std::error_code ec;
-  if (fs::exists(fs::symlink_status(staged, ec))) {
-    PushLog("Update: cannot start the new program " + staged.string());
-    messages_.Show(kNewProgramFailedMessage);
-  }
-  if (Start(programDirectory_ / exeName_, restarted)) return;
+  if (fs::exists(fs::symlink_status(staged, ec))) return TryNewProgram(staged, release);
+  if (Start(programDirectory_ / exeName_, restarted, InheritedTrialFd())) return false;
   PushLog("Update: cannot start " + (programDirectory_ / exeName_).string());
   messages_.Show(kRestartFailedMessage);
+  return false;
+}
+
+bool Updater::TryNewProgram(const fs::path& staged, const std::string& release) {
+  const std::vector<std::string> restarted{kRestartArgument};
+  // This run shows the program it belongs to runs; the new one is on trial
+  // of its own now.
+  ReportRuns();
+  // The program as it is installed now: held open, its bytes stay even
+  // once the staged copy has replaced the file.
+  const fs::path installed = programDirectory_ / exeName_;
+  const UniqueFd kept(::open(installed.c_str(), O_RDONLY | O_CLOEXEC));
+  std::string error;
+  std::optional<UpdateTrial> trial = UpdateTrial::Begin(&error);
+  if (!trial) PushLog("Update: the new program runs without a trial: " + error);
+  if (Start(staged, restarted, trial ? trial->HandOnFd() : -1)) {
+    if (!trial) return false;
+    switch (trial->Wait(options_.trialLimit)) {
+      case UpdateTrial::Verdict::kRuns: return false;
+      case UpdateTrial::Verdict::kTimedOut:
+        PushLog("Update: the new program gave no sign within the limit; it stays");
+        return false;
+      case UpdateTrial::Verdict::kDied: break;
+    }
+    PushLog("Update: the new program " + staged.string() + " ended before it ran");
+  } else {
+    PushLog("Update: cannot start the new program " + staged.string());
+  }
+  // The old program goes on: its executable back in place, the staged copy
+  // gone, the release remembered so that the next start does not fetch it
+  // again.
+  PutBack(kept.Get(), installed);
+  std::error_code ec;
+  fs::remove(staged, ec);
+  RememberFailedRelease(release);
+  messages_.Show(kNewProgramFailedMessage);
+  handedOver_ = false;
+  return true;
+}
+
+void Updater::PutBack(int kept, const fs::path& installed) {
+  struct stat old {};
+  struct stat there {};
+  if (kept < 0 || ::fstat(kept, &old) != 0) {
+    PushLog("Update: the program's own file was not kept; it cannot be put back");
+    return;
+  }
+  if (::stat(installed.c_str(), &there) == 0 && old.st_dev == there.st_dev &&
+      old.st_ino == there.st_ino) {
+    return;  // never replaced
+  }
+  std::string error;
+  if (!ReplaceFile("/proc/self/fd/" + std::to_string(kept), installed, std::nullopt, &error)) {
+    PushLog("Update: cannot put the program back in place: " + error);
+  }
 }
 
 }  // namespace vel

@@ -14,6 +14,7 @@
 #include "server/patch_source.h"
 #include "server/process_starter.h"
 #include "server/server_config.h"
+#include "server/update_trial.h"
 #include "server/version_number.h"
 
 namespace vel {
@@ -50,7 +51,19 @@ struct UpdaterOptions {
   std::uint64_t maxDownloadBytes = 256u << 20;
   std::uint64_t maxEntryBytes = 256u << 20;
   std::uint64_t maxUnpackedBytes = 512u << 20;
+  // The trial this run belongs to, when an update that installed a new
+  // executable started it (TrialReport::FromEnvironment); none otherwise.
+  // It is handed on to the run this one starts, and reported when this run
+  // ends by its own decision.
+  TrialReport* inheritedTrial = nullptr;
+  // How long the installing run waits for the new program to show that it
+  // runs; past it, it ends and leaves the new program in place.
+  std::chrono::milliseconds trialLimit{300000};
 };
+
+// The release whose program did not start is remembered here, in the
+// program directory, so that later starts skip it.
+inline constexpr char kFailedReleaseFile[] = ".vel-failed-release";
 
 // Keeps the program up to date from the patch server before anything else
 // runs. Every start without the argument "N" is an update run that ends
@@ -59,6 +72,13 @@ struct UpdaterOptions {
 // program again with "N". A new executable E cannot replace itself while it
 // runs, so it is installed as E + "_", which is started, puts itself in
 // place of E and starts E, whose next update run deletes E + "_".
+//
+// A new executable is on trial until it shows that it runs (UpdateTrial):
+// the installing run waits for it and, when every run of the new program
+// died first, puts its own executable back, says so
+// (kNewProgramFailedMessage), remembers the release in kFailedReleaseFile
+// and goes on to the sign-in itself; later update runs skip that release
+// and anything older.
 //
 // Names, all in the program directory: E is the configuration's `file`
 // `exe`; the patch folder "patch" holds the downloads as
@@ -95,15 +115,30 @@ class Updater {
 
   bool FinishStagedCopy();
   bool RemoveStaleCopy();
-  Downloads Download(const web::json::value& info);
+  // The listed files of releases after the remembered failed one.
+  std::vector<std::string> FilesToFetch(std::vector<std::string> files) const;
+  Downloads Download(const std::vector<std::string>& listedFiles);
   void Unpack(const Downloads& downloads);
   void Install();
-  void Restart();
+  // Starts the staged program or, without one, the program again with "N".
+  // True when this run goes on to the sign-in after all (the new program
+  // did not start).
+  bool Restart(const std::string& release);
+  bool TryNewProgram(const std::filesystem::path& staged, const std::string& release);
+  // Puts the bytes held open by `kept` back in place of `installed`,
+  // unless it is still the same file.
+  void PutBack(int kept, const std::filesystem::path& installed);
+  void RememberFailedRelease(const std::string& release);
+  std::optional<std::string> FailedRelease() const;
+  // This run ends by its own decision: the new program it belongs to runs.
+  void ReportRuns();
   // Calls `attempt` every retry interval until it succeeds or the retry
   // limit has passed.
   template <typename Attempt>
   bool Retry(Attempt attempt) const;
-  bool Start(const std::filesystem::path& program, const std::vector<std::string>& arguments);
+  bool Start(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+             int trialFd);
+  int InheritedTrialFd() const;
 
   const std::string exeName_;
   const std::vector<std::string> arguments_;

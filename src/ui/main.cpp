@@ -4,13 +4,16 @@
 #include <QApplication>
 
 #include "app/program_start.h"
+#include "server/update_trial.h"
 #include "ui/vel_program.h"
 #include "ui/web_browser.h"
 
 int main(int argc, char** argv) {
+  // Taken from the environment before any thread may read it.
+  vel::TrialReport trial = vel::TrialReport::FromEnvironment();
   vel::PrepareWebEngine();
   QApplication application(argc, argv);
-  vel::CVELApp program(std::vector<std::string>(argv, argv + argc));
+  vel::CVELApp program(std::vector<std::string>(argv, argv + argc), std::move(trial));
   vel::RunProgramStart(program);
   return 0;
 }

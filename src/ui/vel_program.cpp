@@ -2,11 +2,11 @@
 
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
-
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
 
 #include "common/queues.h"
 #include "server/endpoints.h"
@@ -20,7 +20,8 @@
 
 namespace vel {
 
-CVELApp::CVELApp(std::vector<std::string> arguments) : arguments_(std::move(arguments)) {
+CVELApp::CVELApp(std::vector<std::string> arguments, TrialReport trial)
+    : arguments_(std::move(arguments)), trial_(std::move(trial)) {
   const auto executable = RunningExecutablePath();
   programFolder_ = executable ? executable->parent_path() : std::filesystem::current_path();
 }
@@ -39,25 +40,35 @@ bool CVELApp::ProgramFolderWritable() { return access(programFolder_.c_str(), W_
 
 bool CVELApp::RunUpdateCheck() {
   SpawnProcessStarter starter;
-  Updater updater(config_, arguments_, *server_, messages_, starter);
+  UpdaterOptions options;
+  options.inheritedTrial = &trial_;
+  Updater updater(config_, arguments_, *server_, messages_, starter, options);
   return updater.RunUpdate();
 }
 
 bool CVELApp::RunLogin() {
   const Endpoints endpoints = ReadEndpoints();
-  LoginFlow::Settings settings{endpoints.facebookWeb, endpoints.facebookGraph, kSignInClientId,
+  LoginFlow::Settings settings{endpoints.facebookWeb,
+                               endpoints.facebookGraph,
+                               kSignInClientId,
                                config_.FacebookFile(),
-                               [this] { return GetMacAddress(messages_); }};
+                               [this] { return GetMacAddress(messages_); },
+                               [this](const std::string& line) { Log(line); }};
   CLoginDlg login(*server_, *server_, login_, std::move(settings));
   if (DemoSwitch("VEL_DEMO_SIGN_IN")) login.PressEnterInFirstPage();
+  // A new program on trial has shown that it runs once its sign-in window
+  // does.
+  QTimer::singleShot(0, &login, [this] { trial_.ReportRuns(); });
   return login.exec() == QDialog::Accepted;
 }
 
 void CVELApp::RunMainWindow() {
   const char* shots = std::getenv("VEL_DEMO_SHOTS");
   CVELDlg window(*server_, login_,
-                 {ReceiverSettings::FromEnvironment(), DemoSwitch("VEL_DEMO_RIDE"),
-                  shots != nullptr ? shots : "", {}});
+                 {ReceiverSettings::FromEnvironment(),
+                  DemoSwitch("VEL_DEMO_RIDE"),
+                  shots != nullptr ? shots : "",
+                  {}});
   // The whole screen first: without a window manager (a bare X server)
   // maximising alone does nothing.
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -9,6 +9,7 @@
 #include "server/login_values.h"
 #include "server/request_executor.h"
 #include "server/server_config.h"
+#include "server/update_trial.h"
 #include "ui/qt_message_box.h"
 
 namespace vel {
@@ -19,7 +20,9 @@ namespace vel {
 class CVELApp : public ProgramSteps {
  public:
   // `arguments`: the command line, argv[0] first ("N" after an update).
-  explicit CVELApp(std::vector<std::string> arguments);
+  // `trial`: the update trial this run belongs to (see UpdateTrial); it is
+  // reported once the sign-in window runs.
+  CVELApp(std::vector<std::string> arguments, TrialReport trial);
   ~CVELApp() override;
 
   void WriteDefaultConfig() override;
@@ -33,6 +36,7 @@ class CVELApp : public ProgramSteps {
 
  private:
   std::vector<std::string> arguments_;
+  TrialReport trial_;
   std::filesystem::path programFolder_;
   QtMessageBox messages_;
   ServerConfig config_;

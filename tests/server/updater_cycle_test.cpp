@@ -9,8 +9,10 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
+#include "server/updater.h"
 #include "support/child_process.h"
 #include "support/patch_server.h"
 #include "support/read_file.h"
@@ -102,10 +104,11 @@ class UpdaterCycleTest : public ::testing::Test {
     const bool cycled = test::WaitUntil(
         [&] {
           runs = ParseRuns(ReadFile(program_ / "runs.log"));
-          const bool wentOn = !runs.empty() && runs.back().outcome == "goes-on";
-          const bool allEnded = std::all_of(runs.begin(), runs.end(), [](const ProgramRun& r) {
-            return !r.outcome.empty() && Ended(r.pid);
-          });
+          // A run that died wrote no end; its process is gone all the same.
+          const bool wentOn = std::any_of(
+              runs.begin(), runs.end(), [](const ProgramRun& r) { return r.outcome == "goes-on"; });
+          const bool allEnded = std::all_of(runs.begin(), runs.end(),
+                                            [](const ProgramRun& r) { return Ended(r.pid); });
           return first.Ended() && wentOn && allEnded;
         },
         kCycleBound);
@@ -194,6 +197,55 @@ TEST_F(UpdaterCycleTest, WithoutANewExecutableTheSecondRunGoesOn) {
   EXPECT_EQ(ReadFile(program_ / "data.txt"), "v2");
   EXPECT_EQ(ReadFile(program_ / "vel"), ReadFile(VEL_UPDATER_TEST_PROGRAM));
   EXPECT_THAT(Asked(), ElementsAre("/?version=201902170", testing::StartsWith("/test?file=")));
+}
+
+// A new program that dies before it takes over (a library that does not
+// load ends it with 127), and one that takes over and then crashes: either
+// way the old program goes on, once, and the next start signs in without
+// fetching that release again.
+TEST_F(UpdaterCycleTest, ANewProgramThatDiesAtItsStartLeavesTheOldOneRunning) {
+  const std::string old = ReadFile(program_ / "vel");
+  const std::string diesAtOnce = "#!/bin/sh\nexit 127\n";
+  for (const std::string& next : {diesAtOnce, ReadFile(VEL_UPDATER_TEST_PROGRAM_CRASHING)}) {
+    SCOPED_TRACE(next == diesAtOnce ? "exits with 127" : "crashes after it took over");
+    fs::remove_all(releases_ / "201902180");
+    fs::remove(program_ / kFailedReleaseFile);
+    fs::remove(program_ / "runs.log");
+    test::WriteZip(releases_ / "201902180" / "update.zip",
+                   {{"vel", next, 0100755}, {"data.txt", "v2"}});
+    std::vector<ProgramRun> runs = StartAndWaitForTheCycle();
+    std::vector<ProgramRun> own;
+    std::copy_if(runs.begin(), runs.end(), std::back_inserter(own),
+                 [](const ProgramRun& r) { return r.version == "201902170"; });
+    ASSERT_EQ(own.size(), 1u) << ReadFile(program_ / "runs.log");
+    EXPECT_THAT(own[0].arguments, IsEmpty());
+    EXPECT_EQ(own[0].outcome, "goes-on") << "the old program signs in itself";
+    EXPECT_THAT(own[0].messages,
+                ElementsAre("새 버전의 프로그램을 시작하지 못했습니다. 이전 버전으로 계속합니다."));
+    EXPECT_EQ(ReadFile(program_ / "vel"), old);
+    EXPECT_FALSE(fs::exists(program_ / "vel_"));
+    EXPECT_EQ(ReadFile(program_ / kFailedReleaseFile), "201902180\n");
+
+    fs::remove(program_ / "runs.log");
+    const std::size_t askedBefore = Asked().size();
+    runs = StartAndWaitForTheCycle();
+    ASSERT_EQ(runs.size(), 1u) << ReadFile(program_ / "runs.log");
+    EXPECT_EQ(runs[0].outcome, "goes-on") << "the next start signs in";
+    EXPECT_THAT(runs[0].messages, IsEmpty());
+    const std::vector<std::string> asked = Asked();
+    EXPECT_THAT(std::vector<std::string>(asked.begin() + askedBefore, asked.end()),
+                ElementsAre("/?version=201902170"))
+        << "and fetches nothing";
+  }
+}
+
+// A kill in the middle of a copy leaves its temporary file; the next start
+// clears it.
+TEST_F(UpdaterCycleTest, CopiesCutOffByAKillAreClearedAtTheNextStart) {
+  std::ofstream(program_ / ".vel-update-aB3dE9") << "half a program";
+  const std::vector<ProgramRun> runs = StartAndWaitForTheCycle();
+  ASSERT_EQ(runs.size(), 2u) << ReadFile(program_ / "runs.log");
+  EXPECT_FALSE(fs::exists(program_ / ".vel-update-aB3dE9"));
 }
 
 }  // namespace

@@ -43,7 +43,8 @@ unsigned Mode(const fs::path& path) {
 }
 
 // Records every start; a start succeeds as posix_spawn's would: only for
-// an executable file.
+// an executable file. A program started on trial shows at once that it
+// runs, unless it is one that dies.
 class RecordingStarter : public ProcessStarter {
  public:
   struct Attempt {
@@ -52,14 +53,19 @@ class RecordingStarter : public ProcessStarter {
     bool started;
     bool operator==(const Attempt&) const = default;
   };
-  bool Start(const fs::path& program, const std::vector<std::string>& arguments) override {
+  bool Start(const fs::path& program, const std::vector<std::string>& arguments,
+             int trialFd) override {
     const bool ok = fs::is_regular_file(program) && ::access(program.c_str(), X_OK) == 0 &&
                     !broken.contains(program.filename().string());
     attempts.push_back({program.filename().string(), arguments, ok});
+    if (ok && trialFd >= 0 && !dying.contains(program.filename().string())) {
+      TrialReport(::dup(trialFd)).ReportRuns();
+    }
     return ok;
   }
   std::vector<Attempt> attempts;
   std::set<std::string> broken;  // programs that cannot start (file names)
+  std::set<std::string> dying;   // programs that start but die before they run
 };
 
 // Passes through to another source, with a hook on each side.
@@ -155,13 +161,12 @@ TEST_F(UpdaterTest, OnlyAnExactNGoesOnWithoutAsking) {
     EXPECT_FALSE(Run({"vel", other})) << other;
   }
   EXPECT_EQ(VersionQueries(), 2u);
-  EXPECT_EQ(starter_.attempts.size(), 4u);
+  EXPECT_EQ(starter_.attempts.size(), 2u);
 }
 
 TEST_F(UpdaterTest, AnEmptyListRestartsTheExecutableWithNWhenNothingIsStaged) {
   EXPECT_FALSE(Run({"vel"}));
-  EXPECT_THAT(starter_.attempts,
-              ElementsAre(Attempt{"vel_", {"N"}, false}, Attempt{"vel", {"N"}, true}));
+  EXPECT_THAT(starter_.attempts, ElementsAre(Attempt{"vel", {"N"}, true}));
   EXPECT_EQ(ProgramFiles(), std::set<std::string>{"vel"}) << "nothing copied, patch folder gone";
   EXPECT_THAT(box_.Texts(), IsEmpty());
 }
@@ -191,12 +196,42 @@ TEST_F(UpdaterTest, InstallsBesideTheExecutableAndStagesEverythingNamedLikeIt) {
 
 TEST_F(UpdaterTest, ANewProgramThatCannotStartIsReportedAndTheOldOneGoesOn) {
   Publish("201902180", "update.zip", {{"vel", "new program", 0100644}});
-  starter_.broken = {"vel_"};
+  for (const bool spawns : {false, true}) {
+    SCOPED_TRACE(spawns ? "starts, then dies" : "cannot be started");
+    starter_ = {};
+    box_.Clear();
+    fs::remove(program_ / kFailedReleaseFile);
+    (spawns ? starter_.dying : starter_.broken) = {"vel_"};
+    EXPECT_TRUE(Run({"vel"})) << "this run signs in itself";
+    EXPECT_THAT(starter_.attempts, ElementsAre(Attempt{"vel_", {"N"}, spawns}));
+    EXPECT_THAT(box_.Texts(), ElementsAre(kNewProgramFailedMessage));
+    EXPECT_EQ(ReadFile(program_ / "vel"), "old program");
+    EXPECT_FALSE(fs::exists(program_ / "vel_"));
+    EXPECT_EQ(ReadFile(program_ / kFailedReleaseFile), "201902180\n");
+  }
+
+  // The next start skips that release, and signs in.
+  starter_ = {};
+  box_.Clear();
+  EXPECT_TRUE(Run({"vel"}));
+  EXPECT_THAT(starter_.attempts, IsEmpty());
+  EXPECT_THAT(box_.Texts(), IsEmpty());
+  EXPECT_THAT(log_.LogTexts(), testing::Contains(HasSubstr("release 201902180 and older skipped")));
+
+  // A newer release is fetched; once this version is past the remembered
+  // one, the mark goes.
+  Publish("201902190", "update.zip", {{"data.txt", "v3"}});
   EXPECT_FALSE(Run({"vel"}));
-  EXPECT_EQ(Mode(program_ / "vel_"), 0755u) << "packed without execute bits, staged with them";
-  EXPECT_THAT(starter_.attempts,
-              ElementsAre(Attempt{"vel_", {"N"}, false}, Attempt{"vel", {"N"}, true}));
-  EXPECT_THAT(box_.Texts(), ElementsAre(kNewProgramFailedMessage));
+  EXPECT_EQ(ReadFile(program_ / "data.txt"), "v3");
+  options_.fileVersion = "2019.2.19.0";
+  EXPECT_FALSE(Run({"vel"}));
+  EXPECT_FALSE(fs::exists(program_ / kFailedReleaseFile));
+
+  // A mark that is no number is no mark.
+  Write(program_ / kFailedReleaseFile, "garbage");
+  options_.fileVersion = "2019.2.17.0";
+  EXPECT_FALSE(Run({"vel"}));
+  EXPECT_THAT(log_.LogTexts(), testing::Contains(HasSubstr("holds no release number")));
 }
 
 TEST_F(UpdaterTest, AZipBombIsRefusedWholeAndTheUpdateStaysWithinItsTotal) {
@@ -204,14 +239,12 @@ TEST_F(UpdaterTest, AZipBombIsRefusedWholeAndTheUpdateStaysWithinItsTotal) {
   options_.maxUnpackedBytes = 3 << 19;
   Publish("201902180", "1-fits.zip", {{"fits.txt", std::string(1 << 20, 'a')}});
   // A few kilobytes that unpack to two megabytes.
-  Publish("201902180", "2-bomb.zip",
-          {{"small.txt", "small"}, {"vel", std::string(2 << 20, '\0')}});
+  Publish("201902180", "2-bomb.zip", {{"small.txt", "small"}, {"vel", std::string(2 << 20, '\0')}});
   Publish("201902180", "3-over-total.zip", {{"more.txt", std::string(1 << 20, 'b')}});
   EXPECT_LT(fs::file_size(releases_ / "201902180" / "2-bomb.zip"), 16u << 10);
   EXPECT_FALSE(Run({"vel"}));
   EXPECT_EQ(ProgramFiles(), (std::set<std::string>{"vel", "fits.txt"}));
-  EXPECT_THAT(starter_.attempts, ElementsAre(Attempt{"vel_", {"N"}, false},
-                                             Attempt{"vel", {"N"}, true}));
+  EXPECT_THAT(starter_.attempts, ElementsAre(Attempt{"vel", {"N"}, true}));
   EXPECT_THAT(box_.Texts(), IsEmpty());
 }
 

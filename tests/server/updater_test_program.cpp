@@ -5,8 +5,11 @@
 //   message <pid> <text>
 //   end <pid> <version number> goes-on|ends
 // A start line is written before the updater may start the next instance,
-// so start lines come in the order of the runs.
+// so start lines come in the order of the runs. Built with
+// VEL_TEST_PROGRAM_CRASHES it dies of SIGSEGV unless it runs as the staged
+// copy.
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <string>
@@ -51,8 +54,15 @@ int main(int argc, char** argv) {
   LoggedMessageBox box;
   vel::RequestExecutor executor(config, box);
   vel::SpawnProcessStarter starter;
+  vel::TrialReport trial = vel::TrialReport::FromEnvironment();
+#ifdef VEL_TEST_PROGRAM_CRASHES
+  // A new program that takes over as the staged copy but dies at once as
+  // the program itself.
+  if (self->filename().string().find('_') == std::string::npos) ::raise(SIGSEGV);
+#endif
   vel::UpdaterOptions options;
   options.fileVersion = VEL_TEST_PROGRAM_VERSION;
+  options.inheritedTrial = &trial;
   bool goesOn = false;
   std::string number;
   {
@@ -61,6 +71,8 @@ int main(int argc, char** argv) {
     number = updater.VersionNumber();
     goesOn = updater.RunUpdate();
   }
+  // Going on stands for reaching the sign-in window.
+  if (goesOn) trial.ReportRuns();
   Append("end " + std::to_string(::getpid()) + " " + number + (goesOn ? " goes-on" : " ends"));
   return 0;
 }
