@@ -90,7 +90,7 @@ bool RequestExecutor::SendPacket(const web::json::value& request, web::json::val
   bool opened = false;
   try {
     http_request post(methods::POST);
-    LimitReplyBody(post, kMaxReplyBytes);
+    LimitReplyBody(post, kMaxPacketReplyBytes);
     // The byte-vector body: the library's text overloads hand a char buffer
     // on as an unsigned-char one, which the sanitizers rightly reject.
     post.set_body(std::vector<unsigned char>(body->begin(), body->end()));

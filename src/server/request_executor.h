@@ -12,6 +12,7 @@
 
 #include "common/message_box.h"
 #include "server/json_fetcher.h"
+#include "server/packet_envelope.h"
 #include "server/packet_sender.h"
 #include "server/patch_source.h"
 #include "server/server_config.h"
@@ -48,10 +49,13 @@ class RequestExecutor : public PacketSender, public PatchSource, public JsonFetc
   Answer FetchJsonAnswer(const std::string& baseUrl, const std::string& pathAndQuery,
                          web::json::value& reply) override;
 
-  // Replies of the application server, update information and the
-  // sign-in's answers are a few kilobytes; a longer body fails the
-  // exchange as unreadable before it is decoded.
+  // Update information and the sign-in's answers are a few kilobytes; a
+  // longer body fails the exchange as unreadable before it is decoded.
   static constexpr std::uint64_t kMaxReplyBytes = 1024 * 1024;
+  // An application server's reply may carry the sealed member list of a
+  // team at its limits (several megabytes): up to the Base64 of the
+  // largest ciphertext a reply may have, in its envelope.
+  static constexpr std::uint64_t kMaxPacketReplyBytes = (kMaxReplyCipher + 2) / 3 * 4 + 1024;
 
   // How many application-server clients were made (one at most).
   int MainClientsMade() const { return mainClientsMade_.load(); }

@@ -9,5 +9,10 @@ namespace vel {
 inline constexpr long kMaxDeviceNumber = 0xFFFF;   // ANT device numbers are 16-bit
 inline constexpr std::size_t kMaxNameBytes = 100;  // a member's or bicycle's name, UTF-8
 inline constexpr float kMaxBodyValue = 1000.0f;    // centimetres or kilograms
+// How much one team may hold, so that its member list always fits the
+// largest reply the program takes; one more is refused as a bad value.
+inline constexpr std::size_t kMaxMembersPerAccount = 1000;
+inline constexpr std::size_t kMaxDevicesPerMember = 50;
+inline constexpr std::size_t kMaxBicyclesPerMember = 20;
 
 }  // namespace vel

@@ -348,7 +348,8 @@ TEST_F(ExecutorTest, RepliesOverTheLimitAreRefusedBeforeTheyAreRead) {
   value reply;
   EXPECT_FALSE(executor_->FetchPatchInfo("/?version=1", reply));
   EXPECT_TRUE(reply.is_null());
-  Answer(status_codes::OK, SealedBody(R"({"header":9,"result":true})") + padding);
+  Answer(status_codes::OK, SealedBody(R"({"header":9,"result":true})") +
+                               std::string(RequestExecutor::kMaxPacketReplyBytes, ' '));
   EXPECT_FALSE(executor_->SendPacket(Request(kLoadRanking), reply));
   EXPECT_TRUE(reply.is_null());
   EXPECT_THAT(box_.Texts(), ElementsAre(kCheckConnectionMessage, kCheckConnectionMessage));

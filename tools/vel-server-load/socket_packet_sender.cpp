@@ -102,7 +102,7 @@ std::optional<std::string> SocketPacketSender::Exchange(const std::string& body)
                       "\r\nContent-Length: " +
                       std::to_string(body.size()) + "\r\nConnection: close" + kHeadEnd + body);
   // The server closes the connection after its reply.
-  const std::string in = connection.ReadToEnd(RequestExecutor::kMaxReplyBytes + 4096);
+  const std::string in = connection.ReadToEnd(RequestExecutor::kMaxPacketReplyBytes + 4096);
   const auto headEnd = in.find(kHeadEnd);
   if (in.rfind("HTTP/1.", 0) != 0 || headEnd == std::string::npos) {
     throw std::runtime_error("not an HTTP reply");

@@ -12,7 +12,7 @@ namespace vel {
 
 // Sends sealed requests to the application server as the program does (a
 // POST of the sealed form, one connection per exchange, at most
-// RequestExecutor::kMaxReplyBytes of reply) over a blocking socket of its
+// RequestExecutor::kMaxPacketReplyBytes of reply) over a blocking socket of its
 // own, with no thread of an HTTP library between the client and the socket:
 // a load costs the machine less this way and leaves more of it to the
 // server. A failed exchange shows the program's connection message on

@@ -3,6 +3,7 @@
 #include "server/request_catalogue.h"
 #include "store_rows.h"
 #include "store_values.h"
+#include "team/roster_limits.h"
 
 namespace vel::companion {
 
@@ -35,7 +36,10 @@ Outcome<std::uint64_t> BicycleStore::Add(std::uint64_t memberId, const BicycleRe
   }
   BicycleRecord stored = bicycle;
   stored.active = false;
-  if (!NormaliseBicycle(stored)) return Refused<std::uint64_t>(errcode::kBadValue);
+  if (!NormaliseBicycle(stored) || CountRows(tx, "bicycles", "member_id", *member) >=
+                                       static_cast<std::int64_t>(kMaxBicyclesPerMember)) {
+    return Refused<std::uint64_t>(errcode::kBadValue);
+  }
   const std::uint64_t id = WireId(Insert(tx, *member, stored));
   tx.Commit();
   return {0, id};

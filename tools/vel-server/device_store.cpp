@@ -4,6 +4,7 @@
 #include "server/request_catalogue.h"
 #include "store_rows.h"
 #include "store_values.h"
+#include "team/roster_limits.h"
 
 namespace vel::companion {
 namespace {
@@ -55,6 +56,10 @@ Outcome<std::uint64_t> DeviceStore::Add(std::uint64_t memberId, int number, int 
   if (!UsableDevice(number, type)) return Refused<std::uint64_t>(errcode::kBadValue);
   if (DeviceRegistered(tx, *member, number, type)) {
     return Refused<std::uint64_t>(errcode::kDeviceRegistered);
+  }
+  if (CountRows(tx, "devices", "member_id", *member) >=
+      static_cast<std::int64_t>(kMaxDevicesPerMember)) {
+    return Refused<std::uint64_t>(errcode::kBadValue);
   }
   const std::uint64_t id = WireId(Insert(tx, *member, {0, false, number, type}));
   tx.Commit();

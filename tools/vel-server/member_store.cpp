@@ -7,10 +7,20 @@
 #include "server/request_catalogue.h"
 #include "store_rows.h"
 #include "store_values.h"
+#include "team/roster_limits.h"
 
 namespace vel::companion {
 
 using Kind = SqliteTransaction::Kind;
+
+namespace {
+
+bool Full(SqliteTransaction& tx, std::int64_t account) {
+  return CountRows(tx, "members", "account_id", account) >=
+         static_cast<std::int64_t>(kMaxMembersPerAccount);
+}
+
+}  // namespace
 
 Outcome<std::vector<MemberRecord>> MemberStore::Load(std::uint64_t accountId) {
   using Members = std::vector<MemberRecord>;
@@ -64,7 +74,7 @@ Outcome<std::uint64_t> MemberStore::Add(std::uint64_t accountId, std::string_vie
   if (!account || !AccountExists(tx, *account)) {
     return Refused<std::uint64_t>(errcode::kUnknownAccount);
   }
-  if (!UsableName(name)) return Refused<std::uint64_t>(errcode::kBadValue);
+  if (!UsableName(name) || Full(tx, *account)) return Refused<std::uint64_t>(errcode::kBadValue);
   auto insert = tx.Prepare("INSERT INTO members (account_id, name) VALUES (?1, ?2)");
   insert.Bind(1, *account).Bind(2, name);
   insert.Run();
@@ -107,7 +117,9 @@ Outcome<std::uint64_t> MemberStore::Import(std::uint64_t accountId, const Member
   if (!account || !AccountExists(tx, *account)) {
     return Refused<std::uint64_t>(errcode::kUnknownAccount);
   }
-  if (!UsableName(member.name) || !UsableBody(member.body)) {
+  if (!UsableName(member.name) || !UsableBody(member.body) || Full(tx, *account) ||
+      member.devices.size() > kMaxDevicesPerMember ||
+      member.bicycles.size() > kMaxBicyclesPerMember) {
     return Refused<std::uint64_t>(errcode::kBadValue);
   }
   auto insert = tx.Prepare(

@@ -62,6 +62,11 @@ CREATE TABLE tokens (
   expires_at  INTEGER NOT NULL           -- 0: never
 );
 )sql"},
+    // Expired tokens are deleted and each user keeps only the newest.
+    {2, R"sql(
+CREATE INDEX tokens_by_expiry ON tokens(expires_at);
+CREATE INDEX tokens_of_user ON tokens(kind, user_id, issued_at);
+)sql"},
 };
 
 int StoredVersion(SqliteTransaction& transaction) {

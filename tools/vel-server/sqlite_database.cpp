@@ -1,6 +1,13 @@
 #include "sqlite_database.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <initializer_list>
+#include <string>
 
 namespace vel::companion {
 
@@ -90,17 +97,62 @@ std::optional<int> SqliteStatement::OptionalInt(int column) const {
 
 namespace {
 
+bool InMemory(const std::filesystem::path& file) { return file.empty() || file == ":memory:"; }
+
 // Runs the statements on a fresh connection.
 void Prepared(SqliteConnection& connection, std::initializer_list<const char*> statements) {
   for (const char* sql : statements) connection.Exec(sql);
 }
 
+// The database holds every team's roster and the sign-in's tokens: the
+// server's user alone may read it. SQLite gives its write-ahead log and
+// index the database file's mode; files left by an earlier run get it too.
+const std::filesystem::path& PrivateFile(const std::filesystem::path& file) {
+  if (InMemory(file)) return file;
+  const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) throw SqliteError("cannot open " + file.string() + ": " + std::strerror(errno));
+  const bool privateNow = ::fchmod(fd, 0600) == 0;
+  ::close(fd);
+  if (!privateNow) throw SqliteError("cannot make " + file.string() + " private");
+  for (const char* suffix : {"-wal", "-shm"}) {
+    const std::string beside = file.string() + suffix;
+    if (::chmod(beside.c_str(), 0600) != 0 && errno != ENOENT) {
+      throw SqliteError("cannot make " + beside + " private: " + std::strerror(errno));
+    }
+  }
+  return file;
+}
+
+// Sets the journal mode and says which one SQLite took: a file system
+// without shared memory, or a database opened read-only, stays in another.
+std::string SetJournalMode(SqliteConnection& connection, const char* mode) {
+  sqlite3_stmt* statement = nullptr;
+  const std::string sql = std::string("PRAGMA journal_mode = ") + mode;
+  if (sqlite3_prepare_v2(connection.Handle(), sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+    throw SqliteError(std::string("SQLite journal mode: ") + sqlite3_errmsg(connection.Handle()));
+  }
+  std::string taken;
+  if (sqlite3_step(statement) == SQLITE_ROW) {
+    const unsigned char* text = sqlite3_column_text(statement, 0);
+    if (text != nullptr) taken = reinterpret_cast<const char*>(text);
+  }
+  sqlite3_finalize(statement);
+  return taken;
+}
+
 }  // namespace
 
 SqliteDatabase::SqliteDatabase(const std::filesystem::path& file)
-    : file_(file), inMemory_(file.empty() || file == ":memory:"), writer_(file) {
-  Prepared(writer_,
-           {"PRAGMA foreign_keys = ON", "PRAGMA journal_mode = WAL", "PRAGMA synchronous = FULL"});
+    : file_(file), inMemory_(InMemory(file)), writer_(PrivateFile(file)) {
+  Prepared(writer_, {"PRAGMA foreign_keys = ON"});
+  const std::string mode = SetJournalMode(writer_, "WAL");
+  // Without the log, a commit is not durable as every reply promises and
+  // readers would wait for writers.
+  if (!inMemory_ && mode != "wal") {
+    throw SqliteError("the database " + file.string() + " is in journal mode \"" + mode +
+                      "\", not WAL");
+  }
+  Prepared(writer_, {"PRAGMA synchronous = FULL"});
 }
 
 // The readers close before the writer, as members in reverse order.

@@ -1,6 +1,7 @@
 #include "store_rows.h"
 
 #include <limits>
+#include <string>
 
 #include "server/request_catalogue.h"
 
@@ -23,6 +24,14 @@ bool MemberExists(SqliteTransaction& tx, std::int64_t member) {
   auto statement = tx.Prepare("SELECT 1 FROM members WHERE id = ?1");
   statement.Bind(1, member);
   return statement.Step();
+}
+
+std::int64_t CountRows(SqliteTransaction& tx, const char* table, const char* owner,
+                       std::int64_t id) {
+  auto statement =
+      tx.Prepare(std::string("SELECT COUNT(*) FROM ") + table + " WHERE " + owner + " = ?1");
+  statement.Bind(1, id);
+  return statement.Step() ? statement.Int64(0) : 0;
 }
 
 int CheckAccountMember(SqliteTransaction& tx, std::optional<std::int64_t> account,

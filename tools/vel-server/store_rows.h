@@ -19,6 +19,11 @@ inline std::uint64_t WireId(std::int64_t rowId) { return static_cast<std::uint64
 bool AccountExists(SqliteTransaction& tx, std::int64_t account);
 bool MemberExists(SqliteTransaction& tx, std::int64_t member);
 
+// The rows of `table` ("members", "devices", "bicycles") whose `owner`
+// column ("account_id", "member_id") is `id`.
+std::int64_t CountRows(SqliteTransaction& tx, const char* table, const char* owner,
+                       std::int64_t id);
+
 // Resolves the ids of a request that names an account and one of its
 // members: the first errcode that applies (unknown account, unknown member
 // or not the account's), or 0.

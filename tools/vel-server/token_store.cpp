@@ -66,17 +66,30 @@ std::string TokenStore::AppAccessToken() {
 IssuedToken TokenStore::IssueUserToken(std::string_view userName, std::string_view appId) {
   const std::int64_t now = clock_();
   IssuedToken issued{"EAAV" + RandomHex(32), kUserTokenLifetime};
+  const std::string userId = SignInUserId(userName);
   SqliteTransaction tx(database_, SqliteTransaction::Kind::kWrite);
+  // Every sign-in adds a token; the expired ones go, and a user keeps only
+  // the newest, so that the table cannot grow without bound.
+  auto expired =
+      tx.Prepare("DELETE FROM tokens WHERE kind = 'user' AND expires_at <> 0 AND expires_at <= ?1");
+  expired.Bind(1, now);
+  expired.Run();
   auto insert = tx.Prepare(
       "INSERT INTO tokens (token, kind, app_id, user_id, user_name, issued_at, expires_at) "
       "VALUES (?1, 'user', ?2, ?3, ?4, ?5, ?6)");
   insert.Bind(1, std::string_view(issued.token))
       .Bind(2, appId)
-      .Bind(3, std::string_view(SignInUserId(userName)))
+      .Bind(3, std::string_view(userId))
       .Bind(4, userName)
       .Bind(5, now)
       .Bind(6, now + issued.expiresIn);
   insert.Run();
+  auto oldest = tx.Prepare(
+      "DELETE FROM tokens WHERE kind = 'user' AND user_id = ?1 AND rowid NOT IN "
+      "(SELECT rowid FROM tokens WHERE kind = 'user' AND user_id = ?1 "
+      "ORDER BY issued_at DESC, rowid DESC LIMIT ?2)");
+  oldest.Bind(1, std::string_view(userId)).Bind(2, std::int64_t{kMaxTokensPerUser});
+  oldest.Run();
   tx.Commit();
   return issued;
 }

@@ -37,6 +37,9 @@ class TokenStore {
   // Seconds since 1970.
   using Clock = std::function<std::int64_t()>;
   static constexpr std::int64_t kUserTokenLifetime = 60LL * 24 * 3600;
+  // The newest tokens a user keeps; an older one stops working (its saved
+  // login then leads to the browser).
+  static constexpr int kMaxTokensPerUser = 100;
 
   explicit TokenStore(SqliteDatabase& database, Clock clock = nullptr);
 

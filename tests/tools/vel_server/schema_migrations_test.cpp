@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "support/scratch_folder.h"
 #include "vel-server/team_store.h"
@@ -32,6 +33,22 @@ TEST(SchemaTest, IsMadeOnceAndADatabaseOfANewerServerIsLeftAlone) {
   {
     companion::SqliteDatabase database(file);
     EXPECT_THROW(companion::MigrateSchema(database), companion::SqliteError);
+  }
+}
+
+TEST(SchemaTest, TheDatabaseAndItsLogAreTheServersUserAlone) {
+  const test::ScratchFolder scratch;
+  const fs::path file = scratch / "vel.db";
+  {
+    std::ofstream{file};  // an empty database a hand made readable to all
+    fs::permissions(file, fs::perms(0644));
+    companion::SqliteDatabase database(file);
+    companion::MigrateSchema(database);
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+      const fs::path made = file.string() + suffix;
+      ASSERT_TRUE(fs::exists(made)) << made;
+      EXPECT_EQ(fs::status(made).permissions() & fs::perms::all, fs::perms(0600)) << made;
+    }
   }
 }
 

@@ -29,5 +29,32 @@ TEST(TokenStoreTest, ExpiredTokensAreNotFound) {
   EXPECT_TRUE(tokens.Find(tokens.AppAccessToken()));  // the application's never expires
 }
 
+std::int64_t UserTokens(companion::SqliteDatabase& database) {
+  companion::SqliteTransaction tx(database, companion::SqliteTransaction::Kind::kRead);
+  auto count = tx.Prepare("SELECT COUNT(*) FROM tokens WHERE kind = 'user'");
+  return count.Step() ? count.Int64(0) : -1;
+}
+
+TEST(TokenStoreTest, EverySignInPrunesExpiredTokensAndAUserKeepsOnlyTheNewest) {
+  companion::SqliteDatabase database(":memory:");
+  companion::MigrateSchema(database);
+  std::int64_t now = 1'000'000;
+  companion::TokenStore tokens(database, [&now] { return now; });
+  tokens.IssueUserToken("kim", "1");
+  tokens.IssueUserToken("lee", "1");
+  now += companion::TokenStore::kUserTokenLifetime;
+  const auto fresh = tokens.IssueUserToken("park", "1");
+  EXPECT_EQ(UserTokens(database), 1) << "the expired ones went";
+  EXPECT_TRUE(tokens.Find(fresh.token));
+
+  const auto first = tokens.IssueUserToken("kim", "1");
+  for (int i = 0; i < companion::TokenStore::kMaxTokensPerUser; ++i) {
+    tokens.IssueUserToken("kim", "1");
+  }
+  EXPECT_EQ(UserTokens(database), 1 + companion::TokenStore::kMaxTokensPerUser);
+  EXPECT_FALSE(tokens.Find(first.token)) << "kim's oldest";
+  EXPECT_TRUE(tokens.Find(fresh.token)) << "another user's stays";
+}
+
 }  // namespace
 }  // namespace vel
