@@ -3,21 +3,22 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVEL_BUILD_TESTS=OFF >/dev/null
-cmake --build build/bench
-for b in build/bench/bench/bench_*; do
+# The release build of CMakePresets.json, in build/release.
+cmake --preset release >/dev/null
+cmake --build --preset release
+for b in build/release/bench/bench_*; do
   [ -x "$b" ] || continue
   echo "== $(basename "$b")"
   "$b" "$@"
 done
 echo "== bench_score_reports with the server 100 ms away"
-build/bench/bench/bench_score_reports 60 100
+build/release/bench/bench_score_reports 60 100
 for clients in 8 32; do
   for kind in "" --socket-clients; do
     echo "== vel-server-load, $clients clients ${kind:-(the program executor)} against a vel-server process"
-    build/bench/tools/vel-server-load/vel-server-load --server build/bench/tools/vel-server/vel-server \
+    build/release/tools/vel-server-load/vel-server-load --server build/release/tools/vel-server/vel-server \
       --clients "$clients" --requests 300 $kind
   done
 done
 echo "== program_cost (the whole program, one minute)"
-bench/program_cost.sh build/bench
+bench/program_cost.sh build/release

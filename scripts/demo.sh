@@ -11,15 +11,15 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-cmake -S . -B build/demo -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEL_BUILD_TESTS=OFF \
-      -DVEL_BUILD_BENCH=OFF >/dev/null
-cmake --build build/demo --target vel-server vel
+# The release build of CMakePresets.json; the demo runs in build/demo.
+cmake --preset release >/dev/null
+cmake --build --preset release --target vel-server vel
 
 top=$PWD
-program=$top/build/demo/src/vel
+program=$top/build/release/src/vel
 mkdir -p build/demo/server build/demo/run
 server_log=$top/build/demo/server/vel-server.log
-(cd build/demo/server && exec ../tools/vel-server/vel-server --demo) >"$server_log" 2>&1 &
+(cd build/demo/server && exec ../../release/tools/vel-server/vel-server --demo) >"$server_log" 2>&1 &
 server=$!
 xvfb=
 stop_all() {

@@ -11,9 +11,9 @@ merge="${2:-}"
 [ -w /dev/shm ] && export TMPDIR=/dev/shm
 command -v clang++ >/dev/null || { echo "fuzz: clang++ is needed for libFuzzer" >&2; exit 1; }
 scripts/setup.sh
-CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVEL_SANITIZE=address \
-  -DVEL_LIBFUZZER=ON -DVEL_BUILD_BENCH=OFF -DCMAKE_CXX_FLAGS="-O1" >/dev/null
-cmake --build build/fuzz --target $(ls fuzz/corpus)
+# The fuzz build of CMakePresets.json, in build/fuzz.
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz --target $(ls fuzz/corpus)
 for target in $(ls fuzz/corpus); do
   work="build/fuzz/corpus-$target"
   mkdir -p "$work"

@@ -4,8 +4,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-cmake -S . -B build/package -G Ninja -DCMAKE_BUILD_TYPE=Release -DVEL_BUILD_TESTS=OFF \
-      -DVEL_BUILD_BENCH=OFF >/dev/null
-cmake --build build/package
-(cd build/package && cpack >/dev/null)
+# The release build of CMakePresets.json, in build/release.
+cmake --preset release >/dev/null
+cmake --build --preset release
+mkdir -p build/package
+(cd build/release && cpack -B "$PWD/../package" >/dev/null)
 ls build/package/*.deb

@@ -13,15 +13,14 @@ export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
 export QT_QPA_PLATFORM=offscreen
 
 summary=()
-for variant in address thread; do
-  dir="build/test-$variant"
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVEL_SANITIZE="$variant" \
-        -DVEL_WERROR=ON -DCMAKE_CXX_FLAGS="-O1" >/dev/null
-  cmake --build "$dir"
-  log="$dir/ctest.log"
+# The builds asan and tsan of CMakePresets.json, in build/asan and build/tsan.
+for preset in asan tsan; do
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+  log="build/$preset/ctest.log"
   status=0
-  ctest --test-dir "$dir" --output-on-failure -j2 --timeout 600 2>&1 | tee "$log" || status=$?
-  summary+=("$variant: $(grep -E 'tests passed|tests failed' "$log" | tail -n 1)")
+  ctest --preset "$preset" 2>&1 | tee "$log" || status=$?
+  summary+=("$preset: $(grep -E 'tests passed|tests failed' "$log" | tail -n 1)")
   [ "$status" -eq 0 ] || { printf '%s\n' "${summary[@]}"; exit "$status"; }
 done
 
