@@ -1,20 +1,16 @@
 #include "schema_migrations.h"
 
 #include <iterator>
-#include <string>
+
+#include "common/sqlite_migrations.h"
 
 namespace vel::companion {
 namespace {
 
-struct Migration {
-  int version;
-  const char* sql;
-};
-
 // Never edit a migration that has shipped: add the next number instead.
 // AUTOINCREMENT keeps ids from ever being handed out twice, also after the
 // highest row was deleted.
-constexpr Migration kMigrations[] = {
+constexpr SchemaMigration kMigrations[] = {
     {1, R"sql(
 CREATE TABLE accounts (
   id          INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -69,27 +65,13 @@ CREATE INDEX tokens_of_user ON tokens(kind, user_id, issued_at);
 )sql"},
 };
 
-int StoredVersion(SqliteTransaction& transaction) {
-  auto statement = transaction.Prepare("PRAGMA user_version");
-  return statement.Step() ? statement.Int(0) : 0;
-}
-
 }  // namespace
 
 int LatestSchemaVersion() { return std::prev(std::end(kMigrations))->version; }
 
 int MigrateSchema(SqliteDatabase& database) {
   SqliteTransaction transaction(database, SqliteTransaction::Kind::kWrite);
-  const int found = StoredVersion(transaction);
-  if (found > LatestSchemaVersion()) {
-    throw SqliteError("the database has schema version " + std::to_string(found) +
-                      ", newer than this server's " + std::to_string(LatestSchemaVersion()));
-  }
-  for (const Migration& migration : kMigrations) {
-    if (migration.version <= found) continue;
-    transaction.Exec(migration.sql);
-    transaction.Exec(("PRAGMA user_version = " + std::to_string(migration.version)).c_str());
-  }
+  const int found = ApplyMigrations(transaction, kMigrations);
   transaction.Commit();
   return found;
 }

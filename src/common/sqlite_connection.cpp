@@ -1,6 +1,13 @@
-#include "sqlite_connection.h"
+#include "common/sqlite_connection.h"
 
-namespace vel::companion {
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace vel {
 
 SqliteConnection::SqliteConnection(const std::filesystem::path& file) {
   const int code =
@@ -75,4 +82,39 @@ void SqliteConnection::Exec(const char* sql) {
   }
 }
 
-}  // namespace vel::companion
+std::string SqliteConnection::SetJournalMode(const char* mode) {
+  sqlite3_stmt* statement = nullptr;
+  const std::string sql = std::string("PRAGMA journal_mode = ") + mode;
+  if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+    throw SqliteError(std::string("SQLite journal mode: ") + sqlite3_errmsg(db_));
+  }
+  std::string taken;
+  if (sqlite3_step(statement) == SQLITE_ROW) {
+    const unsigned char* text = sqlite3_column_text(statement, 0);
+    if (text != nullptr) taken = reinterpret_cast<const char*>(text);
+  }
+  sqlite3_finalize(statement);
+  return taken;
+}
+
+bool InMemoryDatabase(const std::filesystem::path& file) {
+  return file.empty() || file == ":memory:";
+}
+
+const std::filesystem::path& MakeDatabasePrivate(const std::filesystem::path& file) {
+  if (InMemoryDatabase(file)) return file;
+  const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) throw SqliteError("cannot open " + file.string() + ": " + std::strerror(errno));
+  const bool privateNow = ::fchmod(fd, 0600) == 0;
+  ::close(fd);
+  if (!privateNow) throw SqliteError("cannot make " + file.string() + " private");
+  for (const char* suffix : {"-wal", "-shm"}) {
+    const std::string beside = file.string() + suffix;
+    if (::chmod(beside.c_str(), 0600) != 0 && errno != ENOENT) {
+      throw SqliteError("cannot make " + beside + " private: " + std::strerror(errno));
+    }
+  }
+  return file;
+}
+
+}  // namespace vel

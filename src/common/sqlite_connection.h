@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace vel::companion {
+namespace vel {
 
 // A failed SQLite call, with SQLite's own text.
 class SqliteError : public std::runtime_error {
@@ -43,6 +43,9 @@ class SqliteConnection {
   void Run(std::string_view sql);
   // Runs any SQL once, several statements allowed. Throws SqliteError.
   void Exec(const char* sql);
+  // Sets the journal mode and gives the one SQLite took: a file system
+  // without shared memory keeps another than WAL. Throws SqliteError.
+  std::string SetJournalMode(const char* mode);
 
  private:
   sqlite3* db_ = nullptr;
@@ -50,4 +53,14 @@ class SqliteConnection {
   std::map<std::string, std::vector<sqlite3_stmt*>, std::less<>> idle_;
 };
 
-}  // namespace vel::companion
+// Whether the path names a database without a file.
+bool InMemoryDatabase(const std::filesystem::path& file);
+
+// Creates the database file if needed and makes it, with a write-ahead
+// log and index an earlier run left, readable by its user alone; SQLite
+// gives the files it makes later the database file's mode. Nothing for a
+// database without a file. Returns `file`, to open it with. Throws
+// SqliteError.
+const std::filesystem::path& MakeDatabasePrivate(const std::filesystem::path& file);
+
+}  // namespace vel
