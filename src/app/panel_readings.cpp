@@ -100,6 +100,7 @@ void PanelReadings::ClearStaleValues(std::uint64_t now) {
 }
 
 void PanelReadings::ClearGears(int panel) {
+  panels_.at(static_cast<std::size_t>(panel)).gear.reset();
   view_.SetSelectedGear(panel, GearIndicator::kFront, -1);
   view_.SetSelectedGear(panel, GearIndicator::kRear, -1);
 }
@@ -128,6 +129,22 @@ void PanelReadings::EstimateGear(int panel, double speed, double cadence) {
                                       ObservedRatio(speed, cadence, wheel));
   view_.SetSelectedGear(panel, GearIndicator::kFront, gear ? gear->first : -1);
   view_.SetSelectedGear(panel, GearIndicator::kRear, gear ? gear->second : -1);
+  auto& shown = panels_.at(static_cast<std::size_t>(panel)).gear;
+  shown.reset();
+  if (gear) {
+    shown = GearTeeth{chainrings->at(static_cast<std::size_t>(gear->first)),
+                      sprockets->at(static_cast<std::size_t>(gear->second))};
+  }
+}
+
+std::optional<double> PanelReadings::Number(int panel, PanelValue value) const {
+  const std::string& text = Text(panel, value);
+  if (text.empty()) return std::nullopt;
+  return std::strtod(text.c_str(), nullptr);
+}
+
+std::optional<PanelReadings::GearTeeth> PanelReadings::Gear(int panel) const {
+  return panels_.at(static_cast<std::size_t>(panel)).gear;
 }
 
 const std::string& PanelReadings::Text(int panel, PanelValue value) const {

@@ -37,6 +37,14 @@ class PanelReadings {
   void ClearStaleValues(std::uint64_t now);
 
   const std::string& Text(int panel, PanelValue value) const;
+  // The number a value shows; none while it shows nothing.
+  std::optional<double> Number(int panel, PanelValue value) const;
+  // The gear the indicators show, as teeth; none while they show none.
+  struct GearTeeth {
+    int front = 0;
+    int rear = 0;
+  };
+  std::optional<GearTeeth> Gear(int panel) const;
 
  private:
   // How one kind of reading is shown; one entry per graph track.
@@ -57,6 +65,7 @@ class PanelReadings {
   struct Panel {
     std::array<std::string, kPanelValueCount> texts;
     std::array<Track, kMeasures.size()> tracks;
+    std::optional<GearTeeth> gear;
   };
 
   void EstimateGear(int panel, double speed, double cadence);

@@ -31,7 +31,35 @@ RiderBoard::RiderBoard(RiderPanelView& view, MessageBox& messages, PacketSender&
       boxes_(view, messages, plan_,
              [this](int panel) -> const std::vector<DeviceRecord>& { return SensorsOf(panel); }) {}
 
-RiderBoard::~RiderBoard() { sticks_.Shutdown(); }
+RiderBoard::~RiderBoard() {
+  EndRides();
+  sticks_.Shutdown();
+}
+
+void RiderBoard::RecordRidesTo(RideRecorder* recorder, PanelRides::WallClock wallClock) {
+  EndRides();
+  rides_.RecordTo(recorder, std::move(wallClock));
+}
+
+void RiderBoard::EndRides() { rides_.AllRidesOver(TickCount64()); }
+
+RideSample RiderBoard::Shown(int panel) const {
+  const auto whole = [&](PanelValue value) -> std::optional<int> {
+    const auto number = readings_.Number(panel, value);
+    return number ? std::optional<int>(static_cast<int>(*number)) : std::nullopt;
+  };
+  RideSample sample;
+  sample.heartRate = whole(PanelValue::kHeartRate);
+  sample.speed = readings_.Number(panel, PanelValue::kSpeed);
+  sample.cadence = whole(PanelValue::kCadence);
+  sample.power = whole(PanelValue::kPower);
+  sample.distance = readings_.Number(panel, PanelValue::kDistance);
+  if (const auto gear = readings_.Gear(panel)) {
+    sample.frontTeeth = gear->front;
+    sample.rearTeeth = gear->rear;
+  }
+  return sample;
+}
 
 void RiderBoard::OpenSticks(const ReceiverSettings& settings) {
   if (sticks_.OpenReceivers(settings) == 0) messages_.Show(kNoStick);
@@ -86,11 +114,16 @@ void RiderBoard::KeepSticksUp(const std::vector<std::size_t>& lost, bool channel
   sticks_.CheckChannels(TickCount64());
 }
 
-void RiderBoard::UpdateClocks() { clocks_.Update(TickCount32()); }
+void RiderBoard::UpdateClocks() {
+  clocks_.Update(TickCount32());
+  rides_.SampleDue(TickCount64(), [this](int panel) { return Shown(panel); });
+}
 
 void RiderBoard::ClearStaleValues() { readings_.ClearStaleValues(TickCount64()); }
 
 void RiderBoard::SelectMember(int panel, std::optional<int> entry) {
+  // The ride of the member leaving ends with what the panel showed.
+  rides_.RideOver(panel, TickCount64());
   riderLists_.Select(panel, entry);
   // Leaving a member closes its sensors first.
   boxes_.Reset(panel);
@@ -141,8 +174,15 @@ void RiderBoard::UseSensors(int panel, const std::vector<DeviceRecord>& sensors)
 void RiderBoard::ClickStart(int panel) {
   // A member deleted in the team window while seated here is no member: the
   // clock neither starts nor runs on.
-  if (MemberOf(panel) == nullptr) clocks_.NoMember(panel);
+  const MemberRecord* member = MemberOf(panel);
+  if (member == nullptr) clocks_.NoMember(panel);
   clocks_.ClickStart(panel, TickCount32());
+  const std::uint64_t now = TickCount64();
+  if (clocks_.Running(panel) && member != nullptr) {
+    rides_.ClockStarted(panel, *member, now, [this](int k) { return Shown(k); });
+  } else {
+    rides_.ClockStopped(panel, now);
+  }
 }
 
 void RiderBoard::ClickSensorBox(int panel, SensorBox box) { boxes_.Click(panel, box); }

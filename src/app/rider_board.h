@@ -8,6 +8,7 @@
 #include "ant/receiver_list.h"
 #include "app/channel_plan.h"
 #include "app/panel_readings.h"
+#include "app/panel_rides.h"
 #include "app/rider_panel_view.h"
 #include "app/riding_clocks.h"
 #include "app/sensor_boxes.h"
@@ -45,6 +46,15 @@ class RiderBoard {
   ~RiderBoard();
   RiderBoard(const RiderBoard&) = delete;
   RiderBoard& operator=(const RiderBoard&) = delete;
+
+  // Records every panel's rides to `recorder` from now on (none: no
+  // more); it must outlive the board. The wall clock dates the rides.
+  void RecordRidesTo(RideRecorder* recorder, PanelRides::WallClock wallClock = {});
+  // Ends every ride under way, as the window's end does (the caption's
+  // close button, which ends the process at once, calls it first).
+  void EndRides();
+  // What a panel shows, as a ride's sample (its offset left 0).
+  RideSample Shown(int panel) const;
 
   // Opens every stick there is; tells the user when there is none.
   void OpenSticks(const ReceiverSettings& settings);
@@ -98,6 +108,7 @@ class RiderBoard {
   ScoreReports scores_;
   PanelReadings readings_;
   RidingClocks clocks_;
+  PanelRides rides_;
   StringQueue events_;
   StringBatch drained_;  // the events of one drain; its memory is kept
   bool draining_ = false;

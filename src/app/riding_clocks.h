@@ -32,6 +32,9 @@ class RidingClocks {
   // The clock text of a panel at once, before the next update.
   void Show(int panel, const std::string& text);
 
+  bool Running(int panel) const {
+    return panels_.at(static_cast<std::size_t>(panel)).state == State::kRunning;
+  }
   const std::string& Text(int panel) const {
     return panels_.at(static_cast<std::size_t>(panel)).text;
   }
