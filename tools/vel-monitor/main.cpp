@@ -14,7 +14,7 @@ constexpr const char* kTool = "vel-monitor";
 
 constexpr const char* kUsage =
     "usage: vel-monitor [--sensor PANEL:TYPE:NUMBER ...] [--server URL --account ID "
-    "--rider PANEL:MEMBER_ID ... | --all-riders] [--seconds S] [--log]";
+    "--rider PANEL:MEMBER_ID ... | --all-riders] [--rides FILE] [--seconds S] [--log]";
 
 std::atomic<bool> g_stop{false};
 

@@ -82,6 +82,10 @@ std::optional<MonitorOptions> ParseMonitorOptions(const std::vector<std::string>
         return std::nullopt;
       }
       o.riders.push_back(r);
+    } else if (arg == "--rides") {
+      const auto v = value(i, arg);
+      if (!v) return std::nullopt;
+      o.rides = *v;
     } else if (arg == "--seconds") {
       const auto v = value(i, arg);
       if (!v) return std::nullopt;
@@ -102,6 +106,10 @@ std::optional<MonitorOptions> ParseMonitorOptions(const std::vector<std::string>
   }
   if (o.allRiders && (!o.riders.empty() || !o.sensors.empty())) {
     error = "--all-riders fills every panel: no --rider or --sensor beside it";
+    return std::nullopt;
+  }
+  if (!o.rides.empty() && o.riders.empty() && !o.allRiders) {
+    error = "--rides records seated riders: give --rider or --all-riders";
     return std::nullopt;
   }
   if (o.sensors.empty() && o.riders.empty() && !o.allRiders) {

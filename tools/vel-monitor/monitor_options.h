@@ -25,6 +25,9 @@ struct MonitorOptions {
   bool allRiders = false;         // the team's members on panels 0, 1, ... in list order
   std::optional<double> seconds;  // none: until interrupted
   bool log = false;
+  // A ride store: every seated panel's clock is started and its ride
+  // recorded there, as the program records it; empty: none.
+  std::string rides;
 };
 
 // None, with a one-line reason in `error`, for a command line that does

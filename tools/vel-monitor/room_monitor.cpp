@@ -31,12 +31,14 @@ RoomMonitor::RoomMonitor(const MonitorOptions& options, LineSink out)
                   : std::make_unique<RequestExecutor>(
                         ServerConfig::BuiltIn(Endpoints{options.server, "", "", ""}), view_)),
       roster_(*server_, view_, lists_, login_),
+      rides_(options.rides.empty() ? nullptr : std::make_unique<RideWriter>(options.rides)),
       board_(std::make_unique<RiderBoard>(view_, view_, *server_, roster_, lists_, login_)) {
   login_.accountId = options.account.value_or(0);
 }
 
 RoomMonitor::~RoomMonitor() {
-  board_.reset();  // sticks stopped in order
+  board_.reset();  // sticks stopped in order, rides ended
+  rides_.reset();  // what is left of them stored
   DrainLog();
 }
 
@@ -70,6 +72,13 @@ bool RoomMonitor::Start(const ReceiverSettings& sticks, std::string& error) {
   }
   for (const auto& rider : options_.riders) board_->SeatMember(rider.panel, rider.memberId);
   if (options_.allRiders) board_->SeatTeam();
+  if (rides_) {
+    // As a user would: ▶ on every panel with a rider.
+    board_->RecordRidesTo(rides_.get());
+    for (int panel = 0; panel < RiderBoard::kPanels; ++panel) {
+      if (lists_.SelectedMember(panel)) board_->ClickStart(panel);
+    }
+  }
   DrainLog();
   return true;
 }

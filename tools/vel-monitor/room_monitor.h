@@ -9,6 +9,7 @@
 #include "app/rider_board.h"
 #include "json_line_view.h"
 #include "monitor_options.h"
+#include "rides/ride_writer.h"
 #include "server/login_values.h"
 #include "server/packet_sender.h"
 #include "team/rider_lists.h"
@@ -46,6 +47,7 @@ class RoomMonitor {
   RiderLists lists_;
   LoginValues login_;
   TeamRoster roster_;
+  std::unique_ptr<RideWriter> rides_;  // before the board, which ends its rides
   std::unique_ptr<RiderBoard> board_;
 };
 

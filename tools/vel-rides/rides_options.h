@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "rides/ride_export.h"
+
+namespace vel {
+
+// A vel-rides command line: the ride store and one command on it.
+struct RidesOptions {
+  enum class Command { kList, kShow, kExport };
+
+  std::filesystem::path database;
+  Command command = Command::kList;
+  bool json = false;                             // list
+  std::vector<std::int64_t> ids;                 // show (one), export (none: every ride)
+  RideFileFormat format = RideFileFormat::kFit;  // export
+  std::filesystem::path out;                     // export
+};
+
+// Parses the command line (without the program name). On failure returns
+// nothing and sets `error` to a one-line reason.
+std::optional<RidesOptions> ParseRidesOptions(const std::vector<std::string>& args,
+                                              std::string& error);
+
+}  // namespace vel
