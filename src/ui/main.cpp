@@ -5,6 +5,7 @@
 
 #include "app/program_start.h"
 #include "server/update_trial.h"
+#include "ui/termination_watch.h"
 #include "ui/vel_program.h"
 #include "ui/web_browser.h"
 
@@ -13,6 +14,8 @@ int main(int argc, char** argv) {
   vel::TrialReport trial = vel::TrialReport::FromEnvironment();
   vel::PrepareWebEngine();
   QApplication application(argc, argv);
+  // Asked to stop by the system, the windows end as the user ends them.
+  const vel::TerminationWatch watch;
   vel::CVELApp program(std::vector<std::string>(argv, argv + argc), std::move(trial));
   vel::RunProgramStart(program);
   return 0;

@@ -75,6 +75,8 @@ CVELDlg::CVELDlg(PacketSender& server, LoginValues& login, Options options, Mess
   team_ = new CMemberDlg(roster_, riderLists_, server, login_, messages, this);
   racing_ = new CRacingModeDlg(this);
   ranking_ = new CMemberRankingDlg(roster_, this);
+  if (!options_.ridesFile.empty())
+    history_ = new CRideHistoryDlg(options_.ridesFile, messages_, {}, this);
   ShowMemberLists();
 
   if (options_.seatTeam) SeatTeam();
@@ -114,6 +116,9 @@ CVELDlg::~CVELDlg() {
   delete log_;
   delete racing_;
   delete ranking_;
+  delete history_;
+  // The rides the board ended are stored before the writer goes.
+  rides_.reset();
 }
 
 QMenuBar* CVELDlg::BuildMenus() {
@@ -130,6 +135,11 @@ QMenuBar* CVELDlg::BuildMenus() {
   item(main, "로그", kLogMenuId, [this] {
     log_->show();
     log_->raise();
+  });
+  item(main, "라이딩 기록", kRidesMenuId, [this] {
+    if (history_ == nullptr) return;
+    history_->show();
+    history_->raise();
   });
   QMenu* mode = bar->addMenu(QStringLiteral("모드"));
   item(mode, "레이싱 모드", kRacingMenuId, [this] { messages_.Show("현재 준비중 입니다."); });
@@ -213,6 +223,10 @@ void CVELDlg::closeEvent(QCloseEvent* event) {
     options_.onCaptionClose();
     return;
   }
+  // The process ends at once: the rides under way are ended and stored
+  // first, so none of them has to be recovered at the next start.
+  board_->EndRides();
+  if (rides_) rides_->Flush();
   _exit(0);
 }
 

@@ -4,6 +4,7 @@
 #include <QMenuBar>
 #include <QTimer>
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -11,6 +12,7 @@
 #include "app/rider_board.h"
 #include "app/rider_panel_view.h"
 #include "controls/log_window.h"
+#include "rides/ride_writer.h"
 #include "server/login_values.h"
 #include "server/packet_sender.h"
 #include "team/rider_lists.h"
@@ -19,6 +21,7 @@
 #include "ui/member_ranking_dialog.h"
 #include "ui/qt_message_box.h"
 #include "ui/racing_mode_dialog.h"
+#include "ui/ride_history_dialog.h"
 #include "ui/rider_panel.h"
 
 namespace vel {
@@ -37,6 +40,7 @@ class CVELDlg : public QDialog, private RiderPanelView {
   static constexpr int kStripId = 3003;
   static constexpr int kTeamMenuId = 32771;
   static constexpr int kLogMenuId = 32772;
+  static constexpr int kRidesMenuId = 32780;
   static constexpr int kRacingMenuId = 32778;
   static constexpr int kRankingMenuId = 32776;
   static constexpr int kAboutMenuId = 16;
@@ -54,12 +58,14 @@ class CVELDlg : public QDialog, private RiderPanelView {
     std::string shotsFolder;
     // What the caption's close button does; by default the process ends.
     std::function<void()> onCaptionClose;
+    // The ride store the panels' rides go to (VEL.db); empty: none kept.
+    std::filesystem::path ridesFile;
   };
 
   // `messages`: where the board's and the windows' messages go; none: a
   // message box over this window.
-  CVELDlg(PacketSender& server, LoginValues& login, Options options,
-          MessageBox* messages = nullptr, QWidget* parent = nullptr);
+  CVELDlg(PacketSender& server, LoginValues& login, Options options, MessageBox* messages = nullptr,
+          QWidget* parent = nullptr);
   ~CVELDlg() override;
 
   RiderBoard& Board() { return *board_; }
@@ -67,6 +73,10 @@ class CVELDlg : public QDialog, private RiderPanelView {
   CMemberDlg& TeamWindow() { return *team_; }
   CLogDlg& LogWindow() { return *log_; }
   CMemberRankingDlg& RankingWindow() { return *ranking_; }
+  // "라이딩 기록"; none without a ride store.
+  CRideHistoryDlg* RideHistoryWindow() { return history_; }
+  // The recorder of the panels' rides; none without a ride store.
+  RideWriter* Rides() { return rides_.get(); }
   // The panels' member lists as the team has them (members added or
   // deleted in the team window); the drain timer calls it.
   void ShowMemberLists();
@@ -106,10 +116,12 @@ class CVELDlg : public QDialog, private RiderPanelView {
   std::array<RiderPanel*, RiderBoard::kPanels> panels_{};
   RiderLists riderLists_;
   TeamRoster roster_;
+  std::unique_ptr<RideWriter> rides_;  // before the board, which ends its rides
   std::unique_ptr<RiderBoard> board_;
   CMemberDlg* team_ = nullptr;
   CRacingModeDlg* racing_ = nullptr;
   CMemberRankingDlg* ranking_ = nullptr;
+  CRideHistoryDlg* history_ = nullptr;
   std::array<QTimer, kTimerPeriodsMs.size()> timers_;
   QTimer shots_;
 };

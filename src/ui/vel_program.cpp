@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "common/queues.h"
+#include "rides/ride_store.h"
 #include "server/endpoints.h"
 #include "server/login_rules.h"
 #include "server/mac_address.h"
@@ -68,7 +69,8 @@ void CVELApp::RunMainWindow() {
                  {ReceiverSettings::FromEnvironment(),
                   DemoSwitch("VEL_DEMO_RIDE"),
                   shots != nullptr ? shots : "",
-                  {}});
+                  {},
+                  kRideStoreFile});
   // The whole screen first: without a window manager (a bare X server)
   // maximising alone does nothing.
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {

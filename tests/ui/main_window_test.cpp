@@ -54,7 +54,8 @@ class MainWindowTest : public ::testing::Test {
     threadsBefore = ThreadCount();
     window = std::make_unique<CVELDlg>(
         executor, login,
-        CVELDlg::Options{room.Sticks(sticks), false, "", [this] { ++captionCloses; }}, &messages);
+        CVELDlg::Options{room.Sticks(sticks), false, "", [this] { ++captionCloses; }, {}},
+        &messages);
     window->resize(1920, 1080);
     window->show();
     if (sticks > 0) room.WaitFor(window->Board(), [] { return false; });
@@ -148,7 +149,9 @@ class CountingSender : public PacketSender {
 
 TEST_F(MainWindowTest, TheWindowLoadsTheRosterOnceAndAServerAwayShowsItsMessageOnce) {
   CountingSender counting(executor);
-  { CVELDlg opened(counting, login, CVELDlg::Options{room.Sticks(0), false, "", {}}, &messages); }
+  {
+    CVELDlg opened(counting, login, CVELDlg::Options{room.Sticks(0), false, "", {}, {}}, &messages);
+  }
   EXPECT_EQ(counting.sent[HeaderNumber(RequestHeader::kLoadMembers)], 1);
 
   messages.Clear();
@@ -156,7 +159,8 @@ TEST_F(MainWindowTest, TheWindowLoadsTheRosterOnceAndAServerAwayShowsItsMessageO
       R"({"url":{"main":"http://127.0.0.1:1","patch":"x"},"file":{"exe":"vel","facebook":"VEL.f"}})"));
   RequestExecutor unreachable(away, messages);
   {
-    CVELDlg opened(unreachable, login, CVELDlg::Options{room.Sticks(0), false, "", {}}, &messages);
+    CVELDlg opened(unreachable, login, CVELDlg::Options{room.Sticks(0), false, "", {}, {}},
+                   &messages);
   }
   // One for the roster, one for the ranking the ranking window asks for.
   const auto texts = messages.Texts();
