@@ -8,12 +8,14 @@
 # window is closed. Without one, vel runs on a virtual display (Xvfb),
 # signs in by itself and saves a picture of the main window every 10 s in
 # build/demo/shots/, for VEL_DEMO_SECONDS (default 60; 0: until Ctrl-C).
+# The riders' rides stay in build/demo/run/VEL.db and are exported as FIT
+# files into build/demo/rides/ at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 # The release build of CMakePresets.json; the demo runs in build/demo.
 cmake --preset release >/dev/null
-cmake --build --preset release --target vel-server vel
+cmake --build --preset release --target vel-server vel vel-rides
 
 top=$PWD
 program=$top/build/release/src/vel
@@ -23,13 +25,23 @@ server_log=$top/build/demo/server/vel-server.log
 server=$!
 xvfb=
 stop_all() {
-  # The update check restarts vel as "vel N": find it by its path.
+  # The update check restarts vel as "vel N": find it by its path. Asked to
+  # stop, it ends its windows as the user would and keeps every ride.
   pkill -f "^$program" 2>/dev/null || true
+  for _ in $(seq 1 50); do pgrep -f "^$program" >/dev/null || break; sleep 0.2; done
+  pkill -9 -f "^$program" 2>/dev/null || true
   [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
   kill "$server" 2>/dev/null || true
   wait 2>/dev/null || true
 }
 trap stop_all EXIT
+# Every rider's ride is kept in the demo's ride store; as FIT files too.
+keep_rides() {
+  local rides=$top/build/release/tools/vel-rides/vel-rides
+  echo "demo: the rides in build/demo/run/VEL.db:"
+  "$rides" --db build/demo/run/VEL.db list || return 0
+  "$rides" --db build/demo/run/VEL.db export --format fit --out build/demo/rides | sed "s|^|demo: |"
+}
 
 for _ in $(seq 1 100); do
   grep -q "application server on" "$server_log" && break
@@ -48,6 +60,7 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   (cd build/demo/run && "$program")
   # The first vel ends once it has started "vel N"; wait for that one.
   while pgrep -f "^$program" >/dev/null; do sleep 1; done
+  keep_rides
   exit 0
 fi
 
@@ -68,3 +81,6 @@ else
   sleep "$seconds"
 fi
 ls "$shots" 2>/dev/null | sed "s|^|demo: $shots/|" || echo "demo: no picture was saved (log: build/demo/vel.log)"
+stop_all
+trap - EXIT
+keep_rides
