@@ -103,15 +103,26 @@ bool InMemoryDatabase(const std::filesystem::path& file) {
 
 const std::filesystem::path& MakeDatabasePrivate(const std::filesystem::path& file) {
   if (InMemoryDatabase(file)) return file;
-  const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) throw SqliteError("cannot open " + file.string() + ": " + std::strerror(errno));
-  const bool privateNow = ::fchmod(fd, 0600) == 0;
-  ::close(fd);
-  if (!privateNow) throw SqliteError("cannot make " + file.string() + " private");
-  for (const char* suffix : {"-wal", "-shm"}) {
-    const std::string beside = file.string() + suffix;
-    if (::chmod(beside.c_str(), 0600) != 0 && errno != ENOENT) {
-      throw SqliteError("cannot make " + beside + " private: " + std::strerror(errno));
+  // Never a descriptor of our own on a database that may be open: closing
+  // it would drop every lock SQLite holds on the file in this process, and
+  // another process would then take the log away from under it. A new file
+  // is made exclusively (nobody has it open yet); an existing one is only
+  // chmod-ed by name.
+  const int made = ::open(file.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (made >= 0) {
+    ::close(made);
+  } else if (errno != EEXIST) {
+    throw SqliteError("cannot open " + file.string() + ": " + std::strerror(errno));
+  }
+  for (const char* suffix : {"", "-wal", "-shm"}) {
+    const std::string path = file.string() + suffix;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+      if (errno == ENOENT && suffix[0] != '\0') continue;
+      throw SqliteError("cannot open " + path + ": " + std::strerror(errno));
+    }
+    if ((st.st_mode & 07777) != 0600 && ::chmod(path.c_str(), 0600) != 0) {
+      throw SqliteError("cannot make " + path + " private: " + std::strerror(errno));
     }
   }
   return file;

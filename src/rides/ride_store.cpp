@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <fstream>
+#include <iterator>
+#include <span>
 #include <sstream>
 #include <string>
 
@@ -55,6 +57,24 @@ CREATE TABLE samples (
   front_teeth  INTEGER,
   rear_teeth   INTEGER,
   PRIMARY KEY (ride_id, offset_ms)
+) WITHOUT ROWID;
+)sql"},
+    // The riders' own settings, and the zones' references a ride began with.
+    {2, R"sql(
+CREATE TABLE riders (
+  member_id       INTEGER PRIMARY KEY,   -- the application server's member id
+  max_heart_rate  INTEGER,               -- bpm
+  ftp             INTEGER,               -- W
+  birth_year      INTEGER
+);
+ALTER TABLE rides ADD COLUMN max_heart_rate INTEGER;
+ALTER TABLE rides ADD COLUMN ftp INTEGER;
+CREATE TABLE zone_times (
+  ride_id  INTEGER NOT NULL REFERENCES rides(id) ON DELETE CASCADE,
+  kind     TEXT NOT NULL,                -- 'heartrate' (zones 0-5) or 'power' (1-7)
+  zone     INTEGER NOT NULL,
+  seconds  REAL NOT NULL,
+  PRIMARY KEY (ride_id, kind, zone)
 ) WITHOUT ROWID;
 )sql"},
 };
@@ -138,20 +158,36 @@ RideStore::RideStore(const std::filesystem::path& file) : connection_(MakeDataba
                       "\", not WAL");
   }
   connection_.Exec("PRAGMA synchronous = FULL");
-  Unit unit(connection_, Unit::Kind::kWrite);
-  ApplyMigrations(unit, kMigrations);
-  unit.Commit();
+  // A store opened to be read (the history, vel-rides) takes the write
+  // lock only when its schema is behind, so it never holds up the writer.
+  int version = 0;
+  {
+    SqliteStatement stored(connection_, "PRAGMA user_version");
+    if (stored.Step()) version = stored.Int(0);
+  }
+  if (version != std::prev(std::end(kMigrations))->version) {
+    Unit unit(connection_, Unit::Kind::kWrite);
+    ApplyMigrations(unit, kMigrations);
+    unit.Commit();
+  }
 }
 
 int RideStore::CloseAbandonedRides() {
-  Unit unit(connection_, Unit::Kind::kWrite);
-  std::vector<std::int64_t> abandoned;
-  {
+  const auto abandonedNow = [&](ConnectionTransaction& unit) {
+    std::vector<std::int64_t> abandoned;
     auto open = unit.Prepare("SELECT id, owner_pid, owner_started FROM rides WHERE ended = 0");
     while (open.Step()) {
       if (!StillRunning(open.Int64(1), open.Int64(2))) abandoned.push_back(open.Int64(0));
     }
+    return abandoned;
+  };
+  // Looked for first without the write lock: mostly there are none.
+  {
+    Unit look(connection_, Unit::Kind::kRead);
+    if (abandonedNow(look).empty()) return 0;
   }
+  Unit unit(connection_, Unit::Kind::kWrite);
+  const std::vector<std::int64_t> abandoned = abandonedNow(unit);
   for (const std::int64_t id : abandoned) CloseRide(unit, id, true);
   unit.Commit();
   return static_cast<int>(abandoned.size());
@@ -184,6 +220,53 @@ void RideStore::CloseRide(Unit& unit, std::int64_t id, bool recovered) {
       .Bind(6, summary.avgHeartRate)
       .Bind(7, summary.kcal);
   close.Run();
+  const auto keepZones = [&](const char* kind, std::span<const double> seconds, int first) {
+    for (std::size_t i = 0; i < seconds.size(); ++i) {
+      auto zone = unit.Prepare(
+          "INSERT OR REPLACE INTO zone_times (ride_id, kind, zone, seconds) VALUES (?1, ?2, ?3, "
+          "?4)");
+      zone.Bind(1, id)
+          .Bind(2, std::string_view(kind))
+          .Bind(3, std::int64_t{first + static_cast<int>(i)})
+          .Bind(4, seconds[i]);
+      zone.Run();
+    }
+  };
+  if (summary.hasHeartRateZones) keepZones("heartrate", summary.heartRateZoneSeconds, 0);
+  if (summary.hasPowerZones) keepZones("power", summary.powerZoneSeconds, 1);
+}
+
+RiderSettings RideStore::Rider(std::uint64_t memberId) {
+  Unit unit(connection_, Unit::Kind::kRead);
+  auto row =
+      unit.Prepare("SELECT max_heart_rate, ftp, birth_year FROM riders WHERE member_id = ?1");
+  row.Bind(1, static_cast<std::int64_t>(memberId));
+  if (!row.Step()) return {};
+  return {row.OptionalInt(0), row.OptionalInt(1), row.OptionalInt(2)};
+}
+
+std::map<std::uint64_t, RiderSettings> RideStore::Riders() {
+  Unit unit(connection_, Unit::Kind::kRead);
+  auto rows = unit.Prepare("SELECT member_id, max_heart_rate, ftp, birth_year FROM riders");
+  std::map<std::uint64_t, RiderSettings> riders;
+  while (rows.Step()) {
+    riders[static_cast<std::uint64_t>(rows.Int64(0))] = {rows.OptionalInt(1), rows.OptionalInt(2),
+                                                         rows.OptionalInt(3)};
+  }
+  return riders;
+}
+
+void RideStore::SetRider(std::uint64_t memberId, const RiderSettings& settings) {
+  Unit unit(connection_, Unit::Kind::kWrite);
+  auto row = unit.Prepare(
+      "INSERT OR REPLACE INTO riders (member_id, max_heart_rate, ftp, birth_year) "
+      "VALUES (?1, ?2, ?3, ?4)");
+  row.Bind(1, static_cast<std::int64_t>(memberId))
+      .Bind(2, settings.maxHeartRate)
+      .Bind(3, settings.ftp)
+      .Bind(4, settings.birthYear);
+  row.Run();
+  unit.Commit();
 }
 
 void RideStore::Apply(const std::vector<RideChange>& changes) {
@@ -196,7 +279,8 @@ void RideStore::Apply(const std::vector<RideChange>& changes) {
     if (change.kind == RideChange::Kind::kBegin) {
       auto insert = unit.Prepare(
           "INSERT INTO rides (member_id, member_name, start_utc_ms, weight, gender, age, "
-          "owner_pid, owner_started) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
+          "owner_pid, owner_started, max_heart_rate, ftp) "
+          "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
       insert.Bind(1, static_cast<std::int64_t>(change.start.memberId))
           .Bind(2, std::string_view(change.start.memberName))
           .Bind(3, change.start.startUtcMs)
@@ -204,7 +288,9 @@ void RideStore::Apply(const std::vector<RideChange>& changes) {
           .Bind(5, change.start.body.gender)
           .Bind(6, change.start.body.age)
           .Bind(7, self.pid)
-          .Bind(8, self.started);
+          .Bind(8, self.started)
+          .Bind(9, change.start.body.maxHeartRate)
+          .Bind(10, change.start.body.ftp);
       insert.Run();
       const std::int64_t id = unit.LastInsertId();
       auto span = unit.Prepare("INSERT INTO spans (ride_id, begin_ms, end_ms) VALUES (?1, 0, 0)");
@@ -310,14 +396,15 @@ std::optional<StoredRide> RideStore::Load(std::int64_t id) {
   {
     SqliteStatement ride(connection_,
                          "SELECT member_id, member_name, start_utc_ms, weight, gender, age, "
-                         "recovered FROM rides WHERE id = ?1");
+                         "recovered, max_heart_rate, ftp FROM rides WHERE id = ?1");
     ride.Bind(1, id);
     if (!ride.Step()) return std::nullopt;
     stored.ride.id = id;
     stored.ride.memberId = static_cast<std::uint64_t>(ride.Int64(0));
     stored.ride.memberName = ride.Text(1);
     stored.ride.startUtcMs = ride.Int64(2);
-    stored.body = {ride.OptionalDouble(3), ride.OptionalInt(4), ride.OptionalInt(5)};
+    stored.body = {ride.OptionalDouble(3), ride.OptionalInt(4), ride.OptionalInt(5),
+                   ride.OptionalInt(7), ride.OptionalInt(8)};
     stored.ride.recovered = ride.Int(6) != 0;
   }
   {
