@@ -21,7 +21,9 @@ std::int32_t CBikeCadenceDisplay::ProcessMessage(const AntMessage& message, std:
   const std::uint16_t time = Le16(&payload[4]);
   const std::uint16_t count = Le16(&payload[6]);
 
-  if (pages_.Observe(payload)) crank_.Start(count, time);
+  const bool first = pages_.Observe(payload);
+  battery_.Saw(pages_.Battery(), Uiid(), DeviceType());
+  if (first) crank_.Start(count, time);
   crank_.Record(count, time);
 
   if (crank_.Unchanged()) {

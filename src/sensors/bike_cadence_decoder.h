@@ -27,6 +27,7 @@ class CBikeCadenceDisplay : public CDisplay {
 
  private:
   ToggledPages pages_;
+  BatteryReport battery_;
   RevolutionTrack crank_;
   StillCounter stillCrank_;
   std::int32_t stopped_ = 0;

@@ -34,7 +34,10 @@ std::int32_t CBikePowerDisplay::ProcessMessage(const AntMessage& message, std::u
   if (CDisplay::ProcessMessage(message, length) == 0) return 0;
   const std::uint8_t* payload = &message.data[kPayload];
   const std::uint8_t page = payload[0];
-  if (page == 0x50 || page == 0x51 || page == 0x52) common_->Store(payload);
+  if (page == 0x50 || page == 0x51 || page == kCommonBatteryPage) common_->Store(payload);
+  if (page == kCommonBatteryPage) {
+    battery_.Saw(BatteryStatusOf(payload[kCommonBatteryByte]), Uiid(), DeviceType());
+  }
   if (page <= 0x20) pages_->Parse(payload);
 
   if (pages_->MeterKind() != lastMeterKind_) {

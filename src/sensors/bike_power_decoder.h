@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "sensors/battery_status.h"
 #include "sensors/channel_decoder.h"
 #include "sensors/common_pages.h"
 #include "sensors/graph_pair.h"
@@ -47,6 +48,7 @@ class CBikePowerDisplay : public CDisplay {
   void FollowTorque(std::uint8_t page);
 
   std::unique_ptr<PowerPages> pages_;
+  BatteryReport battery_;
   std::unique_ptr<CommonPages> common_;
   std::uint8_t lastMeterKind_ = PowerPages::kUnknown;
   std::int32_t wheelTorqueStarted_ = 0;

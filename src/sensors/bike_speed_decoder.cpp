@@ -26,7 +26,9 @@ std::int32_t CBikeSpeedDisplay::ProcessMessage(const AntMessage& message, std::u
   const std::uint16_t time = Le16(&payload[4]);
   const std::uint16_t count = Le16(&payload[6]);
 
-  if (pages_.Observe(payload)) wheel_.Start(count, time);
+  const bool first = pages_.Observe(payload);
+  battery_.Saw(pages_.Battery(), Uiid(), DeviceType());
+  if (first) wheel_.Start(count, time);
   wheel_.Record(count, time);
 
   if (wheel_.Unchanged()) {

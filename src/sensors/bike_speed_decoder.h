@@ -30,6 +30,7 @@ class CBikeSpeedDisplay : public CDisplay {
 
  private:
   ToggledPages pages_;
+  BatteryReport battery_;
   RevolutionTrack wheel_;
   StillCounter stillWheel_;
   std::int32_t stopped_ = 0;

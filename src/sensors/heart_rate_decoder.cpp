@@ -16,7 +16,12 @@ CHRMDisplay::~CHRMDisplay() {
 
 std::int32_t CHRMDisplay::ProcessMessage(const AntMessage& message, std::uint16_t length) {
   if (CDisplay::ProcessMessage(message, length) == 0) return 0;
-  if (graphId_ >= 0) Push(message.data[kPayload + 7]);
+  const std::uint8_t* payload = &message.data[kPayload];
+  // Only a strap that toggles its page bit has pages at all.
+  if (TransmitterKind() == kKindCurrent && (payload[0] & 0x7F) == kHeartRateBatteryPage) {
+    battery_.Saw(BatteryStatusOf(payload[kProfileBatteryByte]), Uiid(), DeviceType());
+  }
+  if (graphId_ >= 0) Push(payload[7]);
   return 1;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sensors/battery_status.h"
 #include "sensors/channel_decoder.h"
 #include "sensors/sensor_kinds.h"
 
@@ -7,7 +8,8 @@ namespace vel {
 
 // Decoder of an ANT+ heart-rate strap: publishes the heart rate the strap
 // computes (payload byte 7, the same place in every page and in the
-// legacy format) once per data message.
+// legacy format) once per data message, and the battery status of page 7
+// when it changes.
 class CHRMDisplay : public CDisplay {
  public:
   static constexpr std::uint8_t kDeviceType = device_type::kHeartRate;
@@ -25,6 +27,7 @@ class CHRMDisplay : public CDisplay {
   void Push(std::int64_t bpm);
 
   std::int32_t graphId_;
+  BatteryReport battery_;
 };
 
 }  // namespace vel

@@ -128,4 +128,15 @@ EventText BuildReleasedEvent(int uiid, int deviceNumber, int deviceType, int rec
   return text;
 }
 
+EventText BuildBatteryEvent(int uiid, int deviceType, int status, std::uint64_t tick) {
+  EventText text;
+  EventWriter w(text);
+  w.Raw("{\"header\":").Integer(static_cast<int>(EventHeader::kBattery));
+  w.Raw(",\"uiid\":").Integer(uiid);
+  w.Raw(",\"devicetype\":").Integer(deviceType);
+  w.Raw(",\"battery\":").Integer(status);
+  w.Raw(",\"tick\":").Integer(tick).Raw("}");
+  return text;
+}
+
 }  // namespace vel

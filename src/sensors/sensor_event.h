@@ -15,6 +15,7 @@ enum class EventHeader : int {
   kCadence = 3,
   kPower = 4,
   kChannelReleased = 5,
+  kBattery = 6,  // a sensor's battery status (BatteryStatus), when it changes
 };
 
 // A reading's value: speed and distance readings are floating numbers,
@@ -93,5 +94,9 @@ EventText BuildDetachEvent(EventHeader header, int uiid, int deviceType, int gra
 // devicetype, then the receiver index and channel the sensor had, so that
 // a release that comes late acts only on the slot that still names them.
 EventText BuildReleasedEvent(int uiid, int deviceNumber, int deviceType, int receiver, int channel);
+
+// The text of a battery event: header 6, uiid, devicetype, battery (the
+// status number), tick.
+EventText BuildBatteryEvent(int uiid, int deviceType, int status, std::uint64_t tick);
 
 }  // namespace vel

@@ -22,7 +22,7 @@ std::optional<SensorEventFields> ReadSensorEvent(std::string_view text) {
   e.receiver = ReadInt(v, "receiver").value_or(-1);
   e.channel = ReadInt(v, "channel").value_or(-1);
   e.tick = ReadId(v, "tick").value_or(0);
-  for (const char* key : {"bpm", "speed", "distance", "cadence", "power"}) {
+  for (const char* key : {"bpm", "speed", "distance", "cadence", "power", "battery"}) {
     if (const auto n = ReadNumber(v, key)) {
       e.value = *n;
       break;

@@ -15,7 +15,7 @@ struct SensorEventFields {
   int deviceId = -1;
   int receiver = -1;  // a release's receiver index and channel
   int channel = -1;
-  double value = 0.0;  // bpm, speed, distance, cadence or power
+  double value = 0.0;  // bpm, speed, distance, cadence, power or battery
   std::uint64_t tick = 0;
 };
 

@@ -24,6 +24,8 @@ bool ToggledPages::Observe(const std::uint8_t* payload) {
         softwareVersion_ = payload[2];
         modelNumber_ = payload[3];
         break;
+      case kBikeSensorBatteryPage: battery_ = BatteryStatusOf(payload[kProfileBatteryByte]); break;
+      case kCommonBatteryPage: battery_ = BatteryStatusOf(payload[kCommonBatteryByte]); break;
       default: break;
     }
   }

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "sensors/battery_status.h"
+
 namespace vel {
 
 // The page toggle and background pages of ANT+ bike speed and bike cadence
@@ -23,6 +25,8 @@ class ToggledPages {
   std::uint8_t ModelNumber() const { return modelNumber_; }
   std::uint16_t SerialNumber() const { return serialNumber_; }
   std::uint32_t CumulativeOperatingTime() const { return operatingTime_; }
+  // From page 4 (or the common page 0x52); unknown until one came.
+  BatteryStatus Battery() const { return battery_; }
 
  private:
   std::uint8_t manufacturerId_ = 0;
@@ -32,6 +36,7 @@ class ToggledPages {
   std::uint16_t serialNumber_ = 0;
   std::uint8_t toggleState_ = kNothingSeen;
   std::uint32_t operatingTime_ = 0;
+  BatteryStatus battery_ = BatteryStatus::kUnknown;
 };
 
 }  // namespace vel

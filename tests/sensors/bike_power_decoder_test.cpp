@@ -200,7 +200,7 @@ TEST_F(BikePowerTest, CrankTorqueFrequencyIsRecognisedButPublishesNothing) {
   EXPECT_THAT(queues.Events(), IsEmpty());
 }
 
-TEST_F(BikePowerTest, OtherPagesAreKeptWithoutPublishing) {
+TEST_F(BikePowerTest, OtherPagesAreKeptAndOnlyTheBatteryIsPublishedOnceAChange) {
   Settle(meter);
   Feed(meter, {0x51, 0xFF, 0xFF, 12, 0x78, 0x56, 0x34, 0x12});
   Feed(meter, {0x52, 0xFF, 0xFF, 1, 2, 3, 0x80, 0x31});
@@ -208,7 +208,13 @@ TEST_F(BikePowerTest, OtherPagesAreKeptWithoutPublishing) {
   Feed(meter, {0x02, 1, 0xFF, 0xFF, 2, 3, 4, 0xFF});
   Feed(meter, {0x01, 0xAC, 0, 0xFF, 0xFF, 0xFF, 0x34, 0x12});
   Feed(meter, {0x46, 0xFF, 0xFF, 0xFF, 0xFF, 0x50, 0xFF, 0x01});  // request page: ignored
-  EXPECT_THAT(queues.Events(), IsEmpty());
+  Feed(meter, {0x52, 0xFF, 0xFF, 1, 2, 3, 0x80, 0x31});           // the same status again
+  Feed(meter, {0x52, 0xFF, 0xFF, 1, 2, 3, 0x80, 0x51});           // critical
+  Feed(meter, {0x52, 0xFF, 0xFF, 1, 2, 3, 0x80, 0x71});           // "invalid": says nothing
+  EXPECT_THAT(
+      queues.Events(),
+      testing::ElementsAre(HasSubstr(R"({"header":6,"uiid":0,"devicetype":11,"battery":3,)"),
+                           HasSubstr(R"("battery":5,)")));
   EXPECT_EQ(meter.Common().HardwareRevision(), 1);
   EXPECT_EQ(meter.Common().ManufacturerId(), 0x20);
   EXPECT_EQ(meter.Common().ModelNumber(), 7);

@@ -46,6 +46,35 @@ TEST_F(HeartRateTest, CurrentStrapReportsFromTheMessageThatFlipsTheToggle) {
   EXPECT_THAT(queues.Events(), ElementsAre(HrEvent(255, 4, 6000)));
 }
 
+// Page 7's byte 3 says the battery (bits 4 to 6); only a strap with pages
+// has it, and only a change is told.
+TEST_F(HeartRateTest, ACurrentStrapsBatteryPageIsToldWhenItChanges) {
+  CHRMDisplay hr({.deviceNumber = 3425, .channelNumber = 1, .uiid = 2, .graphIds = {4, -1}});
+  Data(hr, 0, 70);
+  Data(hr, 1, 70);
+  (void)queues.Events();
+  const auto page7 = [&](std::uint8_t status) {
+    hr.ProcessMessage(
+        test::Message(0x4E,
+                      {1, 0x87, 15, 0x40, static_cast<std::uint8_t>(status << 4 | 2), 0, 0, 0, 71}),
+        9);
+  };
+  page7(4);
+  page7(4);
+  page7(5);
+  EXPECT_THAT(
+      queues.Events(),
+      ElementsAre(R"({"header":6,"uiid":2,"devicetype":120,"battery":4,"tick":5000})", HrEvent(71),
+                  HrEvent(71), testing::HasSubstr(R"("battery":5)"), HrEvent(71)));
+
+  CHRMDisplay legacy({.deviceNumber = 3426, .channelNumber = 2, .uiid = 3, .graphIds = {5, -1}});
+  for (int i = 0; i < 8; ++i) {
+    legacy.ProcessMessage(test::Message(0x4E, {2, 0x07, 15, 0x40, 0x42, 0, 0, 0, 60}), 9);
+  }
+  for (const std::string& e : queues.Events())
+    EXPECT_EQ(e.find("\"header\":6"), std::string::npos) << e;
+}
+
 TEST_F(HeartRateTest, FarewellRetractsTheValueEvenWithoutData) {
   { CHRMDisplay hr({.deviceNumber = 3425, .channelNumber = 1, .uiid = 2, .graphIds = {4, -1}}); }
   EXPECT_THAT(queues.Events(), ElementsAre(HrEvent(-1)));

@@ -65,6 +65,15 @@ constexpr std::array<RoomSensor, 50> kRoom{{
 
 std::span<const RoomSensor> RoomSensorTable() { return kRoom; }
 
+BatteryStatus RoomBatteryOf(std::uint16_t deviceNumber) {
+  switch (deviceNumber) {
+    case 12004: return BatteryStatus::kLow;
+    case 12309: return BatteryStatus::kLow;
+    case 1102: return BatteryStatus::kCritical;
+    default: return BatteryStatus::kUnknown;
+  }
+}
+
 RiderTraits RiderTraitsFor(int rider) {
   // Ten different people: stronger and weaker, faster and slower
   // pedallers, each starting and stopping at their own moments.

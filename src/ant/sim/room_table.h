@@ -4,6 +4,7 @@
 #include <span>
 
 #include "ant/sim/virtual_rider.h"
+#include "sensors/battery_status.h"
 
 namespace vel::sim {
 
@@ -28,6 +29,11 @@ struct RoomSensor {
 // number (12003 is rider 3's strap, 1107 rider 7's power meter); README
 // lists the same table under "Simulated room".
 std::span<const RoomSensor> RoomSensorTable();
+
+// The battery a sensor of the room reports: a few are worn (rider 4's
+// strap and rider 9's speed sensor low, rider 2's power meter critical,
+// as the README says); the others say nothing.
+BatteryStatus RoomBatteryOf(std::uint16_t deviceNumber);
 
 // The rider's session and body (1 to 10).
 RiderTraits RiderTraitsFor(int rider);

@@ -31,6 +31,17 @@ Payload VirtualPowerMeter::Build(std::uint64_t n, double seconds, double dt,
   }
 
   const SensorInfo& info = Info();
+  if (info.battery != BatteryStatus::kUnknown && n % 121 == 118) {
+    const auto twoSeconds = static_cast<std::uint32_t>(seconds / 2);
+    return {kCommonBatteryPage,
+            0xFF,
+            0x00,  // the one battery
+            static_cast<std::uint8_t>(twoSeconds),
+            static_cast<std::uint8_t>(twoSeconds >> 8),
+            static_cast<std::uint8_t>(twoSeconds >> 16),
+            0x40,  // a quarter of a volt
+            static_cast<std::uint8_t>(0x80 | static_cast<int>(info.battery) << 4 | 0x02)};
+  }
   if (n % 121 == 119) {
     return {0x50,
             0xFF,

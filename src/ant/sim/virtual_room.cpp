@@ -14,6 +14,11 @@ std::unique_ptr<VirtualSensor> MakeSensor(const RoomSensor& entry, const RiderTr
   SensorInfo info;
   info.modelNumber = entry.deviceType;
   info.serialNumber = 100000u * static_cast<std::uint32_t>(entry.rider) + entry.deviceNumber;
+  info.battery = RoomBatteryOf(entry.deviceNumber);
+  if (info.battery != BatteryStatus::kUnknown) {
+    info.batteryPage = entry.deviceType == device_type::kHeartRate ? kHeartRateBatteryPage
+                                                                   : kBikeSensorBatteryPage;
+  }
   switch (entry.deviceType) {
     case device_type::kHeartRate:
       return std::make_unique<VirtualHeartRateStrap>(id, info,

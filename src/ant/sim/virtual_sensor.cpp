@@ -21,6 +21,14 @@ std::uint16_t RollingTime(double seconds, double unitsPerSecond) {
       static_cast<std::uint64_t>(std::llround(seconds * unitsPerSecond)) & 0xFFFF);
 }
 
+std::uint8_t BatteryPercent(BatteryStatus status) {
+  switch (status) {
+    case BatteryStatus::kLow: return 15;
+    case BatteryStatus::kCritical: return 4;
+    default: return 80;
+  }
+}
+
 VirtualSensor::VirtualSensor(SensorIdentity identity, std::uint16_t period, SensorInfo info)
     : identity_(identity),
       period_(period),
@@ -47,6 +55,14 @@ bool VirtualSensor::MessageAt(std::uint64_t ticks, Payload& out) const {
 }
 
 void VirtualSensor::FillBackground(Payload& p, std::uint8_t page, double seconds) const {
+  if (page != 0 && page == info_.batteryPage) {
+    // A strap says its charge in percent; the bike sensors have no such byte.
+    p[1] = page == kHeartRateBatteryPage ? BatteryPercent(info_.battery) : 0xFF;
+    p[2] = 0x40;  // a quarter of a volt
+    p[3] = static_cast<std::uint8_t>(0x02 | static_cast<int>(info_.battery)
+                                                << 4);  // 2 V and the status
+    return;
+  }
   switch (page) {
     case 1: {
       const auto twoSeconds = static_cast<std::uint32_t>(seconds / 2);

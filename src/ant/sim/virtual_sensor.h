@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "sensors/battery_status.h"
 #include "sensors/sensor_kinds.h"
 
 namespace vel::sim {
@@ -34,6 +35,11 @@ struct SensorInfo {
   std::uint8_t softwareVersion = 10;
   std::uint16_t modelNumber = 1;
   std::uint32_t serialNumber = 0;
+  // A battery that says how it is (most say nothing): in a fourth
+  // background page of this number (7 for straps, 4 for speed and cadence
+  // sensors), or in the power meter's common page 0x52.
+  BatteryStatus battery = BatteryStatus::kUnknown;
+  std::uint8_t batteryPage = 0;
 };
 
 // Counts revolutions (or heart beats) at a varying rate and remembers when
@@ -52,6 +58,9 @@ class RevolutionCounter {
   double last_ = 0;
   double previous_ = 0;
 };
+
+// The charge a simulated battery of this status reports, in percent.
+std::uint8_t BatteryPercent(BatteryStatus status);
 
 // A time in seconds as a rolling 16-bit count of 1/unitsPerSecond.
 std::uint16_t RollingTime(double seconds, double unitsPerSecond);
@@ -87,14 +96,18 @@ class VirtualSensor {
 
   // The page rhythm of ANT+ sensors with page numbers: the toggle bit
   // flips every four messages, and four background messages follow every
-  // 64 main ones, cycling through pages 1, 2 and 3.
+  // 64 main ones, cycling through pages 1, 2 and 3 (and the battery page
+  // of a sensor that reports its battery).
   static std::uint8_t ToggleBit(std::uint64_t n) { return ((n / 4) % 2) != 0 ? 0x80 : 0x00; }
   static bool IsBackground(std::uint64_t n) { return n % 68 >= 64; }
-  static std::uint8_t BackgroundPage(std::uint64_t n) {
-    return static_cast<std::uint8_t>(1 + (n / 68) % 3);
+  std::uint8_t BackgroundPage(std::uint64_t n) const {
+    const std::uint64_t pages = info_.batteryPage != 0 ? 4 : 3;
+    const auto k = static_cast<std::uint8_t>((n / 68) % pages);
+    return k == 3 ? info_.batteryPage : static_cast<std::uint8_t>(1 + k);
   }
   // Bytes 1-3 of background pages 1 (operating time in 2 s units), 2
-  // (manufacturer, serial number) and 3 (versions, model).
+  // (manufacturer, serial number), 3 (versions, model) and the battery page
+  // (level, voltage, status).
   void FillBackground(Payload& p, std::uint8_t page, double seconds) const;
 
  private:
