@@ -1,9 +1,11 @@
 #include "rides/fit_activity.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "rides/fit_file_writer.h"
 #include "rides/ride_time.h"
@@ -22,6 +24,8 @@ constexpr std::uint16_t kEventMessage = 21;
 constexpr std::uint16_t kActivityMessage = 34;
 
 constexpr std::uint8_t kTimestampField = 253;
+constexpr std::uint8_t kTimeInHeartRateZoneField = 65;  // of the session
+constexpr std::uint8_t kTimeInPowerZoneField = 68;
 constexpr std::uint8_t kMessageIndexField = 254;
 
 // Enumerations of FIT's profile.
@@ -78,7 +82,11 @@ std::optional<std::uint32_t> Scaled(const std::optional<T>& value, double scale,
 class Fields {
  public:
   Fields& Add(std::uint8_t field, FitType type, std::optional<std::uint32_t> value) {
-    if (value) values_.push_back({field, type, *value});
+    if (value) values_.push_back({field, type, *value, {}});
+    return *this;
+  }
+  Fields& AddArray(std::uint8_t field, std::vector<std::uint32_t> elements) {
+    values_.push_back({field, FitType::kUint32, 0, std::move(elements)});
     return *this;
   }
   const std::vector<FitValue>& Values() const { return values_; }
@@ -86,6 +94,14 @@ class Fields {
  private:
   std::vector<FitValue> values_;
 };
+
+// Seconds in zones as the session's array of ms, `leading` zeros first.
+template <std::size_t N>
+std::vector<std::uint32_t> ZoneMilliseconds(const std::array<double, N>& seconds, int leading) {
+  std::vector<std::uint32_t> ms(static_cast<std::size_t>(leading), 0);
+  for (const double s : seconds) ms.push_back(Scaled(s, 1000, kMostUint32).value_or(0));
+  return ms;
+}
 
 // The summary's figures, which the lap and the session both carry under
 // numbers of their own.
@@ -216,6 +232,14 @@ std::vector<std::uint8_t> FitActivityFile(const Ride& ride, const RideSummary& s
       .Add(28, FitType::kEnum, kSessionTriggerActivityEnd);
   for (const SummaryField& figure : figures) {
     session.Add(figure.sessionField, figure.type, figure.value);
+  }
+  // Time in each zone, as FIT counts them: index 0 is below zone 1, which
+  // for power is nothing (zone 1 starts at 0 W).
+  if (summary.hasHeartRateZones) {
+    session.AddArray(kTimeInHeartRateZoneField, ZoneMilliseconds(summary.heartRateZoneSeconds, 0));
+  }
+  if (summary.hasPowerZones) {
+    session.AddArray(kTimeInPowerZoneField, ZoneMilliseconds(summary.powerZoneSeconds, 1));
   }
   file.Write(kSessionMessage, session.Values());
 

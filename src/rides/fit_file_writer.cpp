@@ -60,14 +60,21 @@ void FitFileWriter::Write(std::uint16_t message, std::span<const FitValue> value
   Layout layout{message, {}};
   std::vector<const FitValue*> present;
   for (const FitValue& value : values) {
-    if (value.value == InvalidOf(value.type)) continue;
-    layout.fields.emplace_back(value.field, value.type);
+    const bool array = !value.elements.empty();
+    if (!array && value.value == InvalidOf(value.type)) continue;
+    layout.fields.push_back({value.field, value.type, array ? value.elements.size() : 1});
     present.push_back(&value);
   }
   const int local = LocalTypeFor(layout);
   records_.push_back(static_cast<std::uint8_t>(local));
   for (const FitValue* value : present) {
-    PutLittleEndian(records_, value->value, SizeOf(value->type));
+    if (value->elements.empty()) {
+      PutLittleEndian(records_, value->value, SizeOf(value->type));
+      continue;
+    }
+    for (const std::uint32_t element : value->elements) {
+      PutLittleEndian(records_, element, SizeOf(value->type));
+    }
   }
 }
 
@@ -93,10 +100,11 @@ int FitFileWriter::LocalTypeFor(const Layout& layout) {
   records_.push_back(0);  // little-endian
   PutLittleEndian(records_, layout.message, 2);
   records_.push_back(static_cast<std::uint8_t>(layout.fields.size()));
-  for (const auto& [field, type] : layout.fields) {
-    records_.push_back(field);
-    records_.push_back(static_cast<std::uint8_t>(SizeOf(type)));
-    records_.push_back(static_cast<std::uint8_t>(type));
+  for (const Field& field : layout.fields) {
+    records_.push_back(field.number);
+    // A field holds at most 255 bytes; the program's arrays are a few values.
+    records_.push_back(static_cast<std::uint8_t>(SizeOf(field.type) * field.count));
+    records_.push_back(static_cast<std::uint8_t>(field.type));
   }
   return local;
 }

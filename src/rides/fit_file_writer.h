@@ -23,6 +23,9 @@ struct FitValue {
   std::uint8_t field = 0;
   FitType type = FitType::kUint8;
   std::uint32_t value = 0;
+  // An array field instead (times in zones): these values, each of the
+  // type, none of them "invalid"; `value` is then unused.
+  std::vector<std::uint32_t> elements;
 };
 
 // Lays out a FIT file (protocol 2.0, little-endian) message by message.
@@ -38,9 +41,15 @@ class FitFileWriter {
   std::vector<std::uint8_t> Finish() const;
 
  private:
+  struct Field {
+    std::uint8_t number;
+    FitType type;
+    std::size_t count;  // 1, or the array's length
+    bool operator==(const Field&) const = default;
+  };
   struct Layout {
     std::uint16_t message = 0;
-    std::vector<std::pair<std::uint8_t, FitType>> fields;
+    std::vector<Field> fields;
     bool operator==(const Layout&) const = default;
   };
   struct Slot {

@@ -11,6 +11,7 @@
 #include "rides/ride.h"
 #include "rides/ride_recorder.h"
 #include "rides/ride_summary.h"
+#include "rides/rider_settings.h"
 
 namespace vel {
 
@@ -76,6 +77,13 @@ class RideStore {
   bool Delete(std::int64_t id);
   // The members that have rides, by name.
   std::vector<std::pair<std::uint64_t, std::string>> Members();
+
+  // A rider's own settings; none set: all empty.
+  RiderSettings Rider(std::uint64_t memberId);
+  std::map<std::uint64_t, RiderSettings> Riders();
+  // Keeps them as they are given (an empty one clears it); the caller
+  // checks them first (RefusedRiderSettings).
+  void SetRider(std::uint64_t memberId, const RiderSettings& settings);
 
  private:
   // Where the store stands with a ride a recorder is still riding.

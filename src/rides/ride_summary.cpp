@@ -68,6 +68,8 @@ std::optional<double> KeytelKilojoulesPerMinute(int heartRate, const RiderBody& 
 RideSummary Summarise(const Ride& ride, const RiderBody& body) {
   RideSummary summary;
   summary.startUtcMs = ride.startUtcMs;
+  summary.hasHeartRateZones = body.maxHeartRate.has_value();
+  summary.hasPowerZones = body.ftp.has_value();
   summary.ridingSeconds = static_cast<double>(ride.RidingMs()) / 1000.0;
   summary.elapsedSeconds = static_cast<double>(ride.ElapsedMs()) / 1000.0;
 
@@ -82,6 +84,16 @@ RideSummary Summarise(const Ride& ride, const RiderBody& body) {
     power.Add(s.power);
     if (s.power) powerInOrder.push_back(*s.power);
     if (s.distance) summary.distanceKm = std::max(summary.distanceKm, *s.distance);
+    if (s.heartRate) {
+      if (const auto zone = HeartRateZone(*s.heartRate, body.maxHeartRate)) {
+        summary.heartRateZoneSeconds[static_cast<std::size_t>(zone->zone)] += 1;
+      }
+    }
+    if (s.power) {
+      if (const auto zone = PowerZone(*s.power, body.ftp)) {
+        summary.powerZoneSeconds[static_cast<std::size_t>(zone->zone - 1)] += 1;
+      }
+    }
     if (s.heartRate && heartRateKcal) {
       const auto perMinute = KeytelKilojoulesPerMinute(*s.heartRate, body);
       // A heart rate too low for the formula burns nothing, not less.
@@ -109,6 +121,14 @@ RideSummary Summarise(const Ride& ride, const RiderBody& body) {
     summary.caloriesFrom = RideSummary::CaloriesFrom::kHeartRate;
   }
   return summary;
+}
+
+double HeartRateZonePoints(const RideSummary& summary) {
+  double points = 0;
+  for (std::size_t zone = 0; zone < summary.heartRateZoneSeconds.size(); ++zone) {
+    points += static_cast<double>(zone) * summary.heartRateZoneSeconds[zone] / 60.0;
+  }
+  return points;
 }
 
 }  // namespace vel

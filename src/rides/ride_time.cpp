@@ -1,5 +1,6 @@
 #include "rides/ride_time.h"
 
+#include <cstdio>
 #include <limits>
 
 namespace vel {
@@ -18,6 +19,13 @@ std::optional<std::tm> LocalTimeAt(std::int64_t utcMs) {
   std::tm local{};
   if (localtime_r(&seconds, &local) == nullptr) return std::nullopt;
   return local;
+}
+
+std::string ClockText(double seconds) {
+  const auto s = static_cast<long>(seconds);
+  char text[32];
+  std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
+  return text;
 }
 
 }  // namespace vel

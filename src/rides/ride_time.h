@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <ctime>
 #include <optional>
+#include <string>
 
 namespace vel {
 
@@ -18,5 +19,8 @@ std::int64_t MsAfter(std::int64_t utcMs, std::int64_t offsetMs);
 // second, in the system's time zone; tm_gmtoff has the zone's offset then.
 // None for a time the system cannot show.
 std::optional<std::tm> LocalTimeAt(std::int64_t utcMs);
+
+// A riding time as the windows show it: "1:05:09" (hours not wrapped).
+std::string ClockText(double seconds);
 
 }  // namespace vel

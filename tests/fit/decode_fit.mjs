@@ -51,7 +51,7 @@ const pick = (message, names) =>
   Object.fromEntries(
     names
       .filter((name) => message?.[name] !== undefined)
-      .map((name) => [name, seconds(message[name])]),
+      .map((name) => [name, Array.isArray(message[name]) ? message[name] : seconds(message[name])]),
   );
 
 const session = messages.sessionMesgs?.[0];
@@ -92,7 +92,7 @@ console.log(
       "timestamp", "startTime", "event", "eventType", "totalElapsedTime", "totalTimerTime",
       "totalDistance", "totalCalories", "avgSpeed", "maxSpeed", "avgHeartRate", "maxHeartRate",
       "avgCadence", "maxCadence", "avgPower", "maxPower", "normalizedPower", "totalWork",
-      "firstLapIndex", "numLaps",
+      "firstLapIndex", "numLaps", "timeInHrZone", "timeInPowerZone",
     ]),
     activity: activityFields,
     events: (messages.eventMesgs ?? []).map((event) => ({

@@ -112,6 +112,10 @@ RideSummary PausedRideSummary() {
   summary.workKj = 3.674;
   summary.kcal = 3.674;
   summary.caloriesFrom = RideSummary::CaloriesFrom::kPower;
+  summary.hasHeartRateZones = true;
+  summary.heartRateZoneSeconds = {0, 0, 3, 10, 4, 0};
+  summary.hasPowerZones = true;
+  summary.powerZoneSeconds = {1, 2, 3, 4, 2, 1, 1};
   return summary;
 }
 
@@ -156,6 +160,9 @@ TEST_F(FitActivityFileTest, APausedRideReadsBackWithItsGapsLeftOutAndTheSummarys
   near("totalCalories", *summary.kcal, 0.5);
   near("firstLapIndex", 0, 0);
   near("numLaps", 1, 0);
+  EXPECT_EQ(session.at("timeInHrZone").serialize(), "[0,0,3,10,4,0]");
+  EXPECT_EQ(session.at("timeInPowerZone").serialize(), "[0,1,2,3,4,2,1,1]")
+      << "below zone 1 first, as FIT counts";
 
   const value& activity = decoded.at("activity");
   EXPECT_EQ(activity.at("totalTimerTime").as_double(), 20);

@@ -23,7 +23,7 @@ RideChange Begin(RideRecorder::Handle ride, std::uint64_t member, const std::str
   RideChange change;
   change.kind = Kind::kBegin;
   change.ride = ride;
-  change.start = {member, name, 1'765'000'000'000, {70.0, 1, 30}};
+  change.start = {member, name, 1'765'000'000'000, {70.0, 1, 30, {}, {}}};
   return change;
 }
 

@@ -56,20 +56,36 @@ TEST(RideSummaryTest, WithoutPowerCaloriesComeFromHeartRateWhenTheRiderIsKnown) 
   // A minute at 150 bpm: (-55.0969 + 0.6309·150 + 0.1988·70 + 0.2017·30) kJ
   // for a man of 70 kg and 30 years, (-20.4022 + 0.4472·150 - 0.1263·60 +
   // 0.074·30) kJ for a woman of 60 kg; 4.184 kJ a kcal.
-  const RideSummary man = Summarise(ride, {70.0, 1, 30});
+  const RideSummary man = Summarise(ride, {70.0, 1, 30, {}, {}});
   EXPECT_EQ(man.caloriesFrom, RideSummary::CaloriesFrom::kHeartRate);
   EXPECT_NEAR(*man.kcal, 14.2221, 1e-4);
-  EXPECT_NEAR(*Summarise(ride, {60.0, 2, 30}).kcal, 9.8757, 1e-4);
+  EXPECT_NEAR(*Summarise(ride, {60.0, 2, 30, {}, {}}).kcal, 9.8757, 1e-4);
   EXPECT_FALSE(man.normalizedPower) << "fewer than 30 s of power: none at all";
   EXPECT_FALSE(man.workKj);
 
   for (const RiderBody unknown :
-       {RiderBody{70.0, 1, std::nullopt}, RiderBody{std::nullopt, 1, 30}, RiderBody{70.0, 0, 30}}) {
+       {RiderBody{70.0, 1, std::nullopt, {}, {}}, RiderBody{std::nullopt, 1, 30, {}, {}},
+        RiderBody{70.0, 0, 30, {}, {}}}) {
     const RideSummary none = Summarise(ride, unknown);
     EXPECT_FALSE(none.kcal);
     EXPECT_EQ(none.caloriesFrom, RideSummary::CaloriesFrom::kNone);
   }
-  EXPECT_FALSE(Summarise(Ride{}, {70.0, 1, 30}).avgHeartRate) << "no samples, no figures";
+  EXPECT_FALSE(Summarise(Ride{}, {70.0, 1, 30, {}, {}}).avgHeartRate) << "no samples, no figures";
+}
+
+TEST(RideSummaryTest, TimeInEachZoneWithTheRidersReferences) {
+  // Heart rates 140 and 160 against a maximum of 200 (zones 3 and 4), a
+  // minute at 200 W and one at 300 W against an FTP of 250 (zone 3, and
+  // zone 5 on its upper edge of 120 %).
+  const RideSummary summary =
+      Summarise(MadeUpRide(), {std::nullopt, std::nullopt, std::nullopt, 200, 250});
+  EXPECT_TRUE(summary.hasHeartRateZones);
+  EXPECT_EQ(summary.heartRateZoneSeconds[3], 50);
+  EXPECT_EQ(summary.heartRateZoneSeconds[4], 50);
+  EXPECT_EQ(summary.powerZoneSeconds[2], 60);
+  EXPECT_EQ(summary.powerZoneSeconds[4], 60);
+  EXPECT_DOUBLE_EQ(HeartRateZonePoints(summary), (50 * 3 + 50 * 4) / 60.0);
+  EXPECT_FALSE(Summarise(MadeUpRide(), {}).hasPowerZones);
 }
 
 }  // namespace
