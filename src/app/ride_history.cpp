@@ -11,11 +11,6 @@ namespace {
 
 constexpr char kNone[] = "-";
 
-std::string Clock(double seconds) {
-  const auto s = static_cast<long>(seconds);
-  return StringPrintf("%ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
-}
-
 std::string Figure(const std::optional<double>& value, const char* format) {
   return value ? StringPrintf(format, *value) : std::string(kNone);
 }
@@ -65,7 +60,7 @@ void RideHistory::Filter(std::optional<std::uint64_t> memberId) { filter_ = memb
 std::array<std::string, RideHistory::kColumns> RideHistory::RowTexts(const RideListing& ride) {
   return {Started(ride.startUtcMs),
           ride.memberName,
-          Clock(ride.ridingSeconds) + (ride.open ? " (기록 중)" : ""),
+          ClockText(ride.ridingSeconds) + (ride.open ? " (기록 중)" : ""),
           StringPrintf("%.2f", ride.distanceKm),
           Figure(ride.avgPower, "%.0f"),
           Figure(ride.avgHeartRate, "%.0f"),
@@ -90,8 +85,8 @@ std::vector<std::pair<std::string, std::string>> RideHistory::SummaryLines(const
   if (s.caloriesFrom == RideSummary::CaloriesFrom::kHeartRate) kcal += " (심박)";
   return {
       {"시작", Started(s.startUtcMs)},
-      {"라이딩 시간", Clock(s.ridingSeconds)},
-      {"경과 시간", Clock(s.elapsedSeconds)},
+      {"라이딩 시간", ClockText(s.ridingSeconds)},
+      {"경과 시간", ClockText(s.elapsedSeconds)},
       {"거리", StringPrintf("%.2f km", s.distanceKm)},
       {"평균 / 최고 속도",
        Figure(s.avgSpeed, "%.1f") + " / " + Figure(s.maxSpeed, "%.1f") + " km/h"},

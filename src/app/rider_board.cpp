@@ -21,6 +21,7 @@ RiderBoard::RiderBoard(RiderPanelView& view, MessageBox& messages, PacketSender&
       scores_(server, roster, login),
       readings_(view, roster, riderLists, scores_),
       clocks_(view),
+      health_(view),
       eventsBinding_(QueueBinding::Role::kEvents, events_),
       plan_(sticks_, view,
             [this](int panel) {
@@ -87,8 +88,24 @@ void RiderBoard::DrainEvents() {
       case EventHeader::kHeartRate:
       case EventHeader::kSpeed:
       case EventHeader::kCadence:
-      case EventHeader::kPower: readings_.OnReading(*e); break;
+      case EventHeader::kPower: {
+        readings_.OnReading(*e);
+        const SensorBox sensor = BoxOfReading(static_cast<EventHeader>(e->header));
+        if (e->value < 0) {
+          health_.Off(e->uiid, sensor);
+        } else {
+          health_.Heard(e->uiid, sensor, TickCount64());
+        }
+        if (sensor == SensorBox::kHeartRate || sensor == SensorBox::kPower)
+          ShowZone(e->uiid, sensor);
+        break;
+      }
       case EventHeader::kDistance: readings_.OnDistance(*e); break;
+      case EventHeader::kBattery:
+        if (const SensorKind* kind = FindSensorKind(e->deviceType)) {
+          health_.Battery(e->uiid, kind->registeringBox, static_cast<BatteryStatus>(e->value));
+        }
+        break;
       case EventHeader::kChannelReleased:
         sticks_.ReleaseSeen(e->receiver, e->channel);
         boxes_.OnChannelReleased(e->uiid, e->deviceType, e->receiver, e->channel);
@@ -116,14 +133,102 @@ void RiderBoard::KeepSticksUp(const std::vector<std::size_t>& lost, bool channel
 
 void RiderBoard::UpdateClocks() {
   clocks_.Update(TickCount32());
-  rides_.SampleDue(TickCount64(), [this](int panel) { return Shown(panel); });
+  const std::uint64_t now = TickCount64();
+  rides_.SampleDue(now, [this](int panel) { return Shown(panel); });
+  health_.Check(now);
 }
 
-void RiderBoard::ClearStaleValues() { readings_.ClearStaleValues(TickCount64()); }
+void RiderBoard::ClearStaleValues() {
+  readings_.ClearStaleValues(TickCount64());
+  // A value the watchdog cleared has no zone any more.
+  for (int panel = 0; panel < kPanels; ++panel) {
+    ShowZone(panel, SensorBox::kHeartRate);
+    ShowZone(panel, SensorBox::kPower);
+  }
+}
+
+void RiderBoard::UseRiderSettings(RiderSettingsLookup lookup) {
+  settings_ = std::move(lookup);
+  for (int panel = 0; panel < kPanels; ++panel) {
+    ShowZone(panel, SensorBox::kHeartRate);
+    ShowZone(panel, SensorBox::kPower);
+  }
+}
+
+RiderSettings RiderBoard::SettingsOf(int panel) const {
+  const auto member = riderLists_.SelectedMember(panel);
+  return member && settings_ ? settings_(*member) : RiderSettings{};
+}
+
+RiderBody RiderBoard::BodyOf(int panel) const {
+  RiderBody body;
+  if (const MemberRecord* member = MemberOf(panel)) {
+    if (member->weight > 0) body.weightKg = member->weight;
+    if (member->gender > 0) body.gender = member->gender;
+  }
+  const RiderSettings settings = SettingsOf(panel);
+  const int year = ThisYear();
+  body.age = AgeIn(settings, year);
+  if (const auto max = EffectiveMaxHeartRate(settings, year)) body.maxHeartRate = max->bpm;
+  body.ftp = settings.ftp;
+  return body;
+}
+
+std::optional<ZoneReading> RiderBoard::Zone(int panel, SensorBox sensor) const {
+  const RiderBody body = BodyOf(panel);
+  if (sensor == SensorBox::kHeartRate) {
+    const auto bpm = readings_.Number(panel, PanelValue::kHeartRate);
+    return bpm ? HeartRateZone(static_cast<int>(*bpm), body.maxHeartRate) : std::nullopt;
+  }
+  const auto watts = readings_.Number(panel, PanelValue::kPower);
+  return watts ? PowerZone(static_cast<int>(*watts), body.ftp) : std::nullopt;
+}
+
+void RiderBoard::ShowZone(int panel, SensorBox sensor) {
+  view_.SetZone(panel, sensor == SensorBox::kHeartRate ? ZoneKind::kHeartRate : ZoneKind::kPower,
+                Zone(panel, sensor));
+}
+
+PanelTile RiderBoard::Tile(int panel) const {
+  PanelTile tile;
+  const MemberRecord* member = MemberOf(panel);
+  tile.seated = riderLists_.SelectedMember(panel).has_value();
+  if (!tile.seated) return tile;
+  if (member != nullptr) tile.name = member->name;
+  const RiderSettings settings = SettingsOf(panel);
+  const auto max = EffectiveMaxHeartRate(settings, ThisYear());
+  tile.maxHeartRateEstimated = max && max->estimated;
+  const auto whole = [&](PanelValue value) -> std::optional<int> {
+    const auto number = readings_.Number(panel, value);
+    return number ? std::optional<int>(static_cast<int>(*number)) : std::nullopt;
+  };
+  tile.heartRate = whole(PanelValue::kHeartRate);
+  tile.power = whole(PanelValue::kPower);
+  tile.cadence = whole(PanelValue::kCadence);
+  tile.speed = readings_.Number(panel, PanelValue::kSpeed);
+  tile.heartRateZone = Zone(panel, SensorBox::kHeartRate);
+  tile.powerZone = Zone(panel, SensorBox::kPower);
+  tile.clockRunning = clocks_.Running(panel);
+  if (const auto live = rides_.Live(panel)) {
+    tile.ridingSeconds = live->ridingSeconds;
+    tile.distanceKm = live->distanceKm;
+    tile.kcal = live->kcal;
+    tile.avgPower = live->avgPower;
+    tile.zonePoints = HeartRateZonePoints(*live);
+  }
+  for (int k = 0; k < kSensorBoxCount; ++k) {
+    const auto box = static_cast<SensorBox>(k);
+    tile.battery[static_cast<std::size_t>(k)] = health_.Level(panel, box);
+    tile.silent[static_cast<std::size_t>(k)] = health_.Silent(panel, box);
+  }
+  return tile;
+}
 
 void RiderBoard::SelectMember(int panel, std::optional<int> entry) {
   // The ride of the member leaving ends with what the panel showed.
   rides_.RideOver(panel, TickCount64());
+  health_.Reset(panel);
+  CheckClassOver();
   riderLists_.Select(panel, entry);
   // Leaving a member closes its sensors first.
   boxes_.Reset(panel);
@@ -179,10 +284,19 @@ void RiderBoard::ClickStart(int panel) {
   clocks_.ClickStart(panel, TickCount32());
   const std::uint64_t now = TickCount64();
   if (clocks_.Running(panel) && member != nullptr) {
-    rides_.ClockStarted(panel, *member, now, [this](int k) { return Shown(k); });
+    rides_.ClockStarted(panel, *member, BodyOf(panel), now, [this](int k) { return Shown(k); });
   } else {
     rides_.ClockStopped(panel, now);
   }
+  CheckClassOver();
+}
+
+void RiderBoard::OnClassOver(ClassOverHandler handler) { classOver_ = std::move(handler); }
+
+void RiderBoard::CheckClassOver() {
+  if (!rides_.ClassOpen() || rides_.AnyClockRunning()) return;
+  std::vector<ClassRide> rides = rides_.EndClass();
+  if (classOver_ && !rides.empty()) classOver_(std::move(rides));
 }
 
 void RiderBoard::ClickSensorBox(int panel, SensorBox box) { boxes_.Click(panel, box); }

@@ -1,14 +1,17 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "ant/receiver_list.h"
 #include "app/channel_plan.h"
+#include "app/panel_health.h"
 #include "app/panel_readings.h"
 #include "app/panel_rides.h"
+#include "app/panel_tile.h"
 #include "app/rider_panel_view.h"
 #include "app/riding_clocks.h"
 #include "app/sensor_boxes.h"
@@ -16,6 +19,7 @@
 #include "common/queues.h"
 #include "common/room.h"
 #include "common/string_queue.h"
+#include "rides/rider_settings.h"
 #include "server/login_values.h"
 #include "server/packet_sender.h"
 #include "team/rider_lists.h"
@@ -55,6 +59,19 @@ class RiderBoard {
   void EndRides();
   // What a panel shows, as a ride's sample (its offset left 0).
   RideSample Shown(int panel) const;
+
+  // The riders' own settings (zones, calories by heart rate); without
+  // them no rider has any.
+  using RiderSettingsLookup = std::function<RiderSettings(std::uint64_t memberId)>;
+  void UseRiderSettings(RiderSettingsLookup lookup);
+  // What the class screen shows of a panel.
+  PanelTile Tile(int panel) const;
+  // Called when the class is over (the last running clock stopped, or its
+  // member left), with every ride of the class.
+  using ClassOverHandler = std::function<void(std::vector<ClassRide>)>;
+  void OnClassOver(ClassOverHandler handler);
+  // The class so far, for a summary asked for before it is over.
+  std::vector<ClassRide> ClassSoFar() const { return rides_.ClassSoFar(); }
 
   // Opens every stick there is; tells the user when there is none.
   void OpenSticks(const ReceiverSettings& settings);
@@ -99,6 +116,11 @@ class RiderBoard {
   void KeepSticksUp(const std::vector<std::size_t>& lost, bool channelsFreed);
   const std::vector<DeviceRecord>& SensorsOf(int panel) const;
   const MemberRecord* MemberOf(int panel) const;
+  RiderSettings SettingsOf(int panel) const;
+  RiderBody BodyOf(int panel) const;
+  std::optional<ZoneReading> Zone(int panel, SensorBox sensor) const;
+  void ShowZone(int panel, SensorBox sensor);
+  void CheckClassOver();
 
   RiderPanelView& view_;
   MessageBox& messages_;
@@ -109,6 +131,9 @@ class RiderBoard {
   PanelReadings readings_;
   RidingClocks clocks_;
   PanelRides rides_;
+  PanelHealth health_;
+  RiderSettingsLookup settings_;
+  ClassOverHandler classOver_;
   StringQueue events_;
   StringBatch drained_;  // the events of one drain; its memory is kept
   bool draining_ = false;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/panel_graphs.h"
+#include "rides/zones.h"
 #include "sensors/sensor_kinds.h"
 
 namespace vel {
@@ -24,6 +25,9 @@ inline constexpr int kPanelValueCount = 8;
 
 enum class GearIndicator { kFront, kRear };
 
+enum class BatteryLevel { kOk, kLow, kCritical };
+enum class ZoneKind { kHeartRate, kPower };
+
 // The controls of the ten rider panels as the rules drive them; the main
 // window implements it with its widgets, tools and tests with recorders.
 // Every call is a plain display of state the rider board keeps.
@@ -39,6 +43,16 @@ class RiderPanelView : public PanelGraphs {
   virtual void SetGroupCaption(int panel, const std::string& text) = 0;
   // The member list's selection (0: the empty entry; none: no selection).
   virtual void SetMemberSelection(int panel, std::optional<int> index) = 0;
+
+  // What a view may show and another leave out (by default nothing):
+  // the training zone of the heart rate or power shown (none without the
+  // value or without the rider's reference)...
+  virtual void SetZone(int /*panel*/, ZoneKind /*kind*/, std::optional<ZoneReading> /*reading*/) {}
+  // ...a sensor's battery as it last said (kOk when it said nothing)...
+  virtual void SetBattery(int /*panel*/, SensorBox /*sensor*/, BatteryLevel /*level*/) {}
+  // ...and a sensor that is on but has sent nothing for a while, or sends
+  // again.
+  virtual void SetSignal(int /*panel*/, SensorBox /*sensor*/, bool /*lost*/) {}
 };
 
 }  // namespace vel

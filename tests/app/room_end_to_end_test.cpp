@@ -40,6 +40,34 @@ std::string RoomMember(int k, const std::string& strapNumber = "") {
 
 class RoomEndToEndTest : public ::testing::Test, protected test::SimulatedRoomRig {};
 
+// The room's worn batteries (rider 4's strap and rider 9's speed sensor
+// low, rider 2's power meter critical) reach their panels from the sensors'
+// own pages; the others say nothing.
+TEST_F(RoomEndToEndTest, WornBatteriesOfTheRoomShowOnTheirPanels) {
+  LoadTeam({RoomMember(2), RoomMember(4), RoomMember(9)});
+  OpenSticks(2);
+  Seat(0, 102);
+  Seat(1, 104);
+  Seat(2, 109);
+  const auto level = [&](int panel, SensorBox box) {
+    return view.panels[static_cast<std::size_t>(panel)].battery[static_cast<std::size_t>(box)];
+  };
+  // A battery page comes in every fourth round of background pages, and
+  // the power meter's every 121 messages: a minute and a half says all.
+  Ride(90'000);
+  EXPECT_EQ(level(0, SensorBox::kPower), BatteryLevel::kCritical);
+  EXPECT_EQ(level(1, SensorBox::kHeartRate), BatteryLevel::kLow);
+  EXPECT_EQ(level(2, SensorBox::kSpeed), BatteryLevel::kLow);
+  EXPECT_EQ(level(0, SensorBox::kHeartRate), BatteryLevel::kOk);
+  EXPECT_EQ(level(2, SensorBox::kPower), BatteryLevel::kOk);
+  const auto logged = LogTexts();
+  EXPECT_EQ(std::count_if(
+                logged.begin(), logged.end(),
+                [](const std::string& line) { return line.find("battery") != std::string::npos; }),
+            3)
+      << "each once";
+}
+
 TEST_F(RoomEndToEndTest, TenRidersWithAllTheirSensorsShowValuesOnEveryPanel) {
   std::vector<std::string> team;
   for (int k = 1; k <= 10; ++k) team.push_back(RoomMember(k));

@@ -30,7 +30,10 @@ class RecordingPanelView : public RiderPanelView {
     bool startEnabled = false;
     std::string clock;
     std::optional<int> selection;
-    int removedUnknownSeries = 0;  // RemoveSeries of a slot that holds none
+    int removedUnknownSeries = 0;                       // RemoveSeries of a slot that holds none
+    std::array<std::optional<ZoneReading>, 2> zones{};  // heart rate, power
+    std::array<BatteryLevel, kSensorBoxCount> battery{};
+    std::array<bool, kSensorBoxCount> signalLost{};
   };
 
   int AddSeries(int panel, std::uint32_t colour) override {
@@ -67,6 +70,15 @@ class RecordingPanelView : public RiderPanelView {
   void SetGroupCaption(int, const std::string&) override {}
   void SetMemberSelection(int panel, std::optional<int> index) override {
     panels[static_cast<std::size_t>(panel)].selection = index;
+  }
+  void SetZone(int panel, ZoneKind kind, std::optional<ZoneReading> reading) override {
+    panels[static_cast<std::size_t>(panel)].zones[static_cast<std::size_t>(kind)] = reading;
+  }
+  void SetBattery(int panel, SensorBox sensor, BatteryLevel level) override {
+    panels[static_cast<std::size_t>(panel)].battery[static_cast<std::size_t>(sensor)] = level;
+  }
+  void SetSignal(int panel, SensorBox sensor, bool lost) override {
+    panels[static_cast<std::size_t>(panel)].signalLost[static_cast<std::size_t>(sensor)] = lost;
   }
 
   const std::string& Text(int panel, PanelValue value) const {

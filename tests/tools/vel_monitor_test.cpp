@@ -51,6 +51,23 @@ TEST(MonitorOptionsTest, SensorsRidersAndTheirChecks) {
   }
 }
 
+TEST(JsonLineViewTest, ZonesBatteriesAndSignalsAsTheirOwnLines) {
+  std::vector<std::string> lines;
+  JsonLineView view([&](const std::string& l) { lines.push_back(l); });
+  view.SetZone(0, ZoneKind::kHeartRate, ZoneReading{3, 74.4});
+  view.SetZone(0, ZoneKind::kHeartRate, ZoneReading{3, 74.2});  // the same as shown: nothing
+  view.SetZone(0, ZoneKind::kPower, std::nullopt);
+  view.SetBattery(1, SensorBox::kHeartRate, BatteryLevel::kLow);
+  view.SetSignal(2, SensorBox::kPower, true);
+  view.SetSignal(2, SensorBox::kPower, false);
+  EXPECT_THAT(lines,
+              ElementsAre(R"({"panel":0,"control":"heartratezone","zone":3,"percent":74})",
+                          R"({"panel":0,"control":"powerzone","zone":null,"percent":null})",
+                          R"({"panel":1,"control":"battery","sensor":"heartrate","status":"low"})",
+                          R"({"panel":2,"control":"signal","sensor":"power","status":"lost"})",
+                          R"({"panel":2,"control":"signal","sensor":"power","status":"ok"})"));
+}
+
 TEST(JsonLineViewTest, OneLinePerChangeWithJsonTextEscaped) {
   std::vector<std::string> lines;
   JsonLineView view([&](const std::string& l) { lines.push_back(l); });

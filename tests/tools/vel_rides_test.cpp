@@ -108,6 +108,31 @@ TEST_F(VelRidesToolTest, ListShowAndExportEveryRideAsGarminReadsIt) {
   }
 }
 
+TEST_F(VelRidesToolTest, ARidersSettingsAreKeptAndShownWithTheEstimate) {
+  const test::ProgramRun set = test::RunProgram(
+      VEL_RIDES_EXE, {"--db", db_, "rider", "42", "--ftp", "250", "--birth-year", "1990"});
+  ASSERT_EQ(set.status, 0) << set.err;
+  const value rider = value::parse(set.out);
+  EXPECT_EQ(rider.at("ftp").as_integer(), 250);
+  EXPECT_TRUE(rider.at("maxheartrate").is_null());
+  EXPECT_TRUE(rider.at("estimated").as_bool()) << "208 - 0.7 x age stands in";
+  const test::ProgramRun shown = test::RunProgram(VEL_RIDES_EXE, {"--db", db_, "rider", "42"});
+  EXPECT_EQ(value::parse(shown.out).at("birthyear").as_integer(), 1990);
+  for (const std::vector<std::string>& bad :
+       {std::vector<std::string>{"--db", db_, "rider", "42", "--max-hr", "20"},
+        {"--db", db_, "rider", "42", "--ftp", "x"},
+        {"--db", db_, "rider"}}) {
+    const test::ProgramRun run = test::RunProgram(VEL_RIDES_EXE, bad);
+    EXPECT_EQ(run.status, 2) << testing::PrintToString(bad);
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  }
+  EXPECT_EQ(value::parse(test::RunProgram(VEL_RIDES_EXE, {"--db", db_, "rider", "42"}).out)
+                .at("ftp")
+                .as_integer(),
+            250)
+      << "a refused setting keeps the kept ones";
+}
+
 TEST_F(VelRidesToolTest, BadCommandsAMissingStoreAndAnUnknownRideEndWithStatusTwo) {
   for (const std::vector<std::string>& bad :
        {std::vector<std::string>{"list"},

@@ -2,6 +2,8 @@
 
 #include <cpprest/json.h>
 
+#include <cmath>
+
 namespace vel {
 namespace {
 
@@ -17,6 +19,16 @@ const char* ControlName(PanelValue value) {
     case PanelValue::kMaxHeartRate: return "maxheartrate";
   }
   return "value";
+}
+
+const char* SensorName(SensorBox sensor) {
+  switch (sensor) {
+    case SensorBox::kSpeed: return "speed";
+    case SensorBox::kCadence: return "cadence";
+    case SensorBox::kHeartRate: return "heartrate";
+    case SensorBox::kPower: return "power";
+  }
+  return "sensor";
 }
 
 }  // namespace
@@ -38,6 +50,44 @@ void JsonLineView::SetSelectedGear(int panel, GearIndicator gear, int index) {
 }
 
 void JsonLineView::SetClockText(int panel, const std::string& text) { Emit(panel, "clock", text); }
+
+void JsonLineView::SetZone(int panel, ZoneKind kind, std::optional<ZoneReading> reading) {
+  using web::json::value;
+  const char* control = kind == ZoneKind::kHeartRate ? "heartratezone" : "powerzone";
+  EmitFields(panel, control, control,
+             {{"zone", reading ? value::number(reading->zone) : value::null()},
+              {"percent", reading ? value::number(static_cast<int>(std::lround(reading->percent)))
+                                  : value::null()}});
+}
+
+void JsonLineView::SetBattery(int panel, SensorBox sensor, BatteryLevel level) {
+  using web::json::value;
+  const char* status = level == BatteryLevel::kCritical ? "critical"
+                       : level == BatteryLevel::kLow    ? "low"
+                                                        : "ok";
+  EmitFields(panel, "battery", std::string("battery ") + SensorName(sensor),
+             {{"sensor", value::string(SensorName(sensor))}, {"status", value::string(status)}});
+}
+
+void JsonLineView::SetSignal(int panel, SensorBox sensor, bool lost) {
+  using web::json::value;
+  EmitFields(panel, "signal", std::string("signal ") + SensorName(sensor),
+             {{"sensor", value::string(SensorName(sensor))},
+              {"status", value::string(lost ? "lost" : "ok")}});
+}
+
+void JsonLineView::EmitFields(int panel, const std::string& control, const std::string& key,
+                              const std::vector<std::pair<const char*, web::json::value>>& fields) {
+  web::json::value line = web::json::value::object(true);
+  line["panel"] = web::json::value::number(panel);
+  line["control"] = web::json::value::string(control);
+  for (const auto& [name, field] : fields) line[name] = field;
+  const std::string text = line.serialize();
+  auto [it, added] = shown_.try_emplace({panel, key}, text);
+  if (!added && it->second == text) return;
+  it->second = text;
+  out_(text);
+}
 
 void JsonLineView::Show(const std::string& text) {
   web::json::value line = web::json::value::object(true);

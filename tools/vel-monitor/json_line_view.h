@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cpprest/json.h>
+
 #include <array>
 #include <functional>
 #include <map>
@@ -33,11 +35,23 @@ class JsonLineView : public RiderPanelView, public MessageBox {
   void SetClockText(int panel, const std::string& text) override;
   void SetGroupCaption(int, const std::string&) override {}
   void SetMemberSelection(int, std::optional<int>) override {}
+  // {"panel":0,"control":"heartratezone","zone":3,"percent":74}, and
+  // "powerzone"; zone and percent null without a zone.
+  void SetZone(int panel, ZoneKind kind, std::optional<ZoneReading> reading) override;
+  // {"panel":0,"control":"battery","sensor":"heartrate","status":"low"}
+  // (ok, low, critical).
+  void SetBattery(int panel, SensorBox sensor, BatteryLevel level) override;
+  // {"panel":0,"control":"signal","sensor":"power","status":"lost"} (or ok).
+  void SetSignal(int panel, SensorBox sensor, bool lost) override;
   void Show(const std::string& text) override;
 
  private:
   void Emit(int panel, const std::string& control, const std::string& text);
   void EmitIndex(int panel, const std::string& control, int index);
+  // A line of `fields` after panel and control, when it differs from the
+  // last under `key`.
+  void EmitFields(int panel, const std::string& control, const std::string& key,
+                  const std::vector<std::pair<const char*, web::json::value>>& fields);
 
   LineSink out_;
   std::map<std::pair<int, std::string>, std::string> shown_;   // only changes are written

@@ -73,6 +73,9 @@ bool RoomMonitor::Start(const ReceiverSettings& sticks, std::string& error) {
   for (const auto& rider : options_.riders) board_->SeatMember(rider.panel, rider.memberId);
   if (options_.allRiders) board_->SeatTeam();
   if (rides_) {
+    // The riders' own settings, for zones and calories, as the program has them.
+    settings_ = std::make_unique<RiderSettingsBook>(options_.rides);
+    board_->UseRiderSettings([this](std::uint64_t member) { return settings_->Get(member); });
     // As a user would: ▶ on every panel with a rider.
     board_->RecordRidesTo(rides_.get());
     for (int panel = 0; panel < RiderBoard::kPanels; ++panel) {

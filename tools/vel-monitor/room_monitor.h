@@ -10,6 +10,7 @@
 #include "json_line_view.h"
 #include "monitor_options.h"
 #include "rides/ride_writer.h"
+#include "rides/rider_settings_book.h"
 #include "server/login_values.h"
 #include "server/packet_sender.h"
 #include "team/rider_lists.h"
@@ -48,6 +49,7 @@ class RoomMonitor {
   LoginValues login_;
   TeamRoster roster_;
   std::unique_ptr<RideWriter> rides_;  // before the board, which ends its rides
+  std::unique_ptr<RiderSettingsBook> settings_;
   std::unique_ptr<RiderBoard> board_;
 };
 

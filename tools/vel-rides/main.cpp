@@ -13,7 +13,8 @@ constexpr const char* kTool = "vel-rides";
 constexpr const char* kUsage =
     "usage: vel-rides --db FILE list [--json]\n"
     "       vel-rides --db FILE show ID\n"
-    "       vel-rides --db FILE export --format fit|csv --out DIR [ID...]   (no ID: every ride)";
+    "       vel-rides --db FILE export --format fit|csv --out DIR [ID...]   (no ID: every ride)\n"
+    "       vel-rides --db FILE rider MEMBER_ID [--max-hr N] [--ftp W] [--birth-year Y]";
 
 }  // namespace
 

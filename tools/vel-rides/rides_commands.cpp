@@ -82,9 +82,35 @@ value Shown(const StoredRide& stored) {
   return json;
 }
 
-std::string Hours(double seconds) {
-  const auto s = static_cast<long>(seconds);
-  return StringPrintf("%ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
+value RiderJson(std::uint64_t memberId, const RiderSettings& settings) {
+  const auto optional = [](const std::optional<int>& v) {
+    return v ? value::number(*v) : value::null();
+  };
+  value json = value::object(true);
+  json["memberid"] = value::number(memberId);
+  json["maxheartrate"] = optional(settings.maxHeartRate);
+  json["ftp"] = optional(settings.ftp);
+  json["birthyear"] = optional(settings.birthYear);
+  const auto max = EffectiveMaxHeartRate(settings, ThisYear());
+  json["zonemaxheartrate"] = max ? value::number(max->bpm) : value::null();
+  json["estimated"] = value::boolean(max && max->estimated);
+  return json;
+}
+
+// The tool speaks English on its error line, as the others do.
+std::string RefusedInEnglish(const RiderSettings& s) {
+  const int year = ThisYear();
+  if (s.maxHeartRate &&
+      (*s.maxHeartRate < kLowestMaxHeartRate || *s.maxHeartRate > kHighestMaxHeartRate)) {
+    return "--max-hr must be " + std::to_string(kLowestMaxHeartRate) + " to " +
+           std::to_string(kHighestMaxHeartRate);
+  }
+  if (s.ftp && (*s.ftp < kLowestFtp || *s.ftp > kHighestFtp)) {
+    return "--ftp must be " + std::to_string(kLowestFtp) + " to " + std::to_string(kHighestFtp) +
+           " W";
+  }
+  return "--birth-year must be " + std::to_string(kEarliestBirthYear) + " to " +
+         std::to_string(year);
 }
 
 }  // namespace
@@ -95,7 +121,10 @@ int RunRidesCommand(const RidesOptions& options, std::ostream& out, std::ostream
     return 2;
   };
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(options.database, ec)) {
+  const bool setting = options.command == RidesOptions::Command::kRider &&
+                       (options.maxHeartRate || options.ftp || options.birthYear);
+  // Riders may be set up before their first ride; the rest needs rides.
+  if (!setting && !std::filesystem::is_regular_file(options.database, ec)) {
     return fail("no ride store '" + options.database.string() + "'");
   }
   try {
@@ -110,7 +139,7 @@ int RunRidesCommand(const RidesOptions& options, std::ostream& out, std::ostream
           } else {
             out << StringPrintf("%6lld  %s  %-20s %9s %8.2f km", static_cast<long long>(ride.id),
                                 LocalIso(ride.startUtcMs).substr(0, 16).c_str(),
-                                ride.memberName.c_str(), Hours(ride.ridingSeconds).c_str(),
+                                ride.memberName.c_str(), ClockText(ride.ridingSeconds).c_str(),
                                 ride.distanceKm)
                 << (ride.open ? "  (riding)" : "") << "\n";
           }
@@ -120,6 +149,21 @@ int RunRidesCommand(const RidesOptions& options, std::ostream& out, std::ostream
         const auto stored = store.Load(options.ids.front());
         if (!stored) return fail("no ride " + std::to_string(options.ids.front()));
         out << Shown(*stored).serialize() << "\n";
+        return 0;
+      }
+      case RidesOptions::Command::kRider: {
+        RiderSettings settings = store.Rider(options.memberId);
+        if (setting) {
+          if (options.maxHeartRate) settings.maxHeartRate = options.maxHeartRate;
+          if (options.ftp) settings.ftp = options.ftp;
+          if (options.birthYear) settings.birthYear = options.birthYear;
+          if (const std::string refused = RefusedRiderSettings(settings, ThisYear());
+              !refused.empty()) {
+            return fail(RefusedInEnglish(settings));
+          }
+          store.SetRider(options.memberId, settings);
+        }
+        out << RiderJson(options.memberId, settings).serialize() << "\n";
         return 0;
       }
       case RidesOptions::Command::kExport: {

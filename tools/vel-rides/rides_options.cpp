@@ -37,7 +37,24 @@ std::optional<RidesOptions> ParseRidesOptions(const std::vector<std::string>& ar
       const auto out = value(i, "a folder");
       if (!out) return std::nullopt;
       options.out = *out;
-    } else if (!command && (arg == "list" || arg == "show" || arg == "export")) {
+    } else if (command == "rider" &&
+               (arg == "--max-hr" || arg == "--ftp" || arg == "--birth-year")) {
+      const auto number = value(i, "a whole number");
+      if (!number) return std::nullopt;
+      int parsed = 0;
+      if (!tools::ParseNumber(*number, parsed)) {
+        error = "bad " + arg + " '" + *number + "': a whole number";
+        return std::nullopt;
+      }
+      (arg == "--max-hr" ? options.maxHeartRate
+       : arg == "--ftp"  ? options.ftp
+                         : options.birthYear) = parsed;
+    } else if (command == "rider" && options.memberId == 0 && !arg.starts_with("-")) {
+      if (!tools::ParseNumber(arg, options.memberId) || options.memberId == 0) {
+        error = "bad member id '" + arg + "'";
+        return std::nullopt;
+      }
+    } else if (!command && (arg == "list" || arg == "show" || arg == "export" || arg == "rider")) {
       command = arg;
     } else if ((command == "show" || command == "export") && !arg.starts_with("-")) {
       std::int64_t id = 0;
@@ -56,7 +73,7 @@ std::optional<RidesOptions> ParseRidesOptions(const std::vector<std::string>& ar
     return std::nullopt;
   }
   if (!command) {
-    error = "a command is needed: list, show or export";
+    error = "a command is needed: list, show, export or rider";
     return std::nullopt;
   }
   if (*command == "list") {
@@ -65,6 +82,12 @@ std::optional<RidesOptions> ParseRidesOptions(const std::vector<std::string>& ar
     options.command = RidesOptions::Command::kShow;
     if (options.ids.size() != 1) {
       error = "show needs one ride id";
+      return std::nullopt;
+    }
+  } else if (*command == "rider") {
+    options.command = RidesOptions::Command::kRider;
+    if (options.memberId == 0) {
+      error = "rider needs a member id";
       return std::nullopt;
     }
   } else {

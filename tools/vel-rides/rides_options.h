@@ -12,7 +12,7 @@ namespace vel {
 
 // A vel-rides command line: the ride store and one command on it.
 struct RidesOptions {
-  enum class Command { kList, kShow, kExport };
+  enum class Command { kList, kShow, kExport, kRider };
 
   std::filesystem::path database;
   Command command = Command::kList;
@@ -20,6 +20,9 @@ struct RidesOptions {
   std::vector<std::int64_t> ids;                 // show (one), export (none: every ride)
   RideFileFormat format = RideFileFormat::kFit;  // export
   std::filesystem::path out;                     // export
+  std::uint64_t memberId = 0;                    // rider
+  // rider: the settings given, to be kept; none given: printed only.
+  std::optional<int> maxHeartRate, ftp, birthYear;
 };
 
 // Parses the command line (without the program name). On failure returns
