@@ -51,9 +51,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   setFont(DialogFont());
   auto* icon = new QLabel(this);
   icon->setPixmap(VelIcon().pixmap(kIconSize, kIconSize));
-  auto* name = new QLabel(
-      QStringLiteral("VEL, 버전 %1").arg(QString::fromUtf8(std::string(CompiledFileVersion()).c_str())),
-      this);
+  auto* name = new QLabel(QStringLiteral("VEL, 버전 %1")
+                              .arg(QString::fromUtf8(std::string(CompiledFileVersion()).c_str())),
+                          this);
   auto* line = new QLabel(QStringLiteral("실내 사이클 스튜디오: 열 명의 라이더를 한 화면에"), this);
   auto* link = new AboutLink(QString::fromUtf8(kHomePage), this);
   link->setObjectName(ControlObjectName(kLinkId));

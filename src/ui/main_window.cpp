@@ -104,6 +104,15 @@ void CVELDlg::SaveShot() {
       QStringLiteral("vel-%1.png")
           .arg(QDateTime::currentDateTime().toString(QStringLiteral("HHmmss"))));
   if (grab().save(file)) PushLog("picture of the window: " + file.toStdString());
+  // The class screen too, while the studio sees it.
+  if (classScreen_ != nullptr && classScreen_->isVisible()) {
+    const QString screen = QDir(folder).filePath(
+        QStringLiteral("class-screen-%1.png")
+            .arg(QDateTime::currentDateTime().toString(QStringLiteral("HHmmss"))));
+    if (classScreen_->grab().save(screen)) {
+      PushLog("picture of the class screen: " + screen.toStdString());
+    }
+  }
 }
 
 CVELDlg::~CVELDlg() {
@@ -117,6 +126,9 @@ CVELDlg::~CVELDlg() {
   delete racing_;
   delete ranking_;
   delete history_;
+  delete riderSettings_;
+  delete classScreen_;
+  delete classResults_;
   // The rides the board ended are stored before the writer goes.
   rides_.reset();
 }
@@ -141,8 +153,17 @@ QMenuBar* CVELDlg::BuildMenus() {
     history_->show();
     history_->raise();
   });
+  item(main, "라이더 설정", kRiderSettingsMenuId, [this] {
+    if (riderSettings_ == nullptr) return;
+    riderSettings_->show();
+    riderSettings_->raise();
+  });
   QMenu* mode = bar->addMenu(QStringLiteral("모드"));
   item(mode, "레이싱 모드", kRacingMenuId, [this] { messages_.Show("현재 준비중 입니다."); });
+  item(mode, "클래스 화면", kClassScreenMenuId, [this] {
+    classScreen_->show();
+    classScreen_->raise();
+  });
   QMenu* ranking = bar->addMenu(QStringLiteral("랭킹"));
   item(ranking, "멤버랭킹", kRankingMenuId, [this] {
     ranking_->show();
@@ -271,6 +292,37 @@ void CVELDlg::SetClockText(int panel, const std::string& text) {
 
 void CVELDlg::SetGroupCaption(int panel, const std::string& text) {
   Panel(panel).setTitle(QString::fromStdString(text));
+}
+
+void CVELDlg::ShowClassResults(const std::vector<ClassRide>& rides) {
+  if (classResults_ == nullptr || rides.empty()) return;
+  const std::int64_t now = SystemWallClockMs();
+  const std::filesystem::path folder = options_.ridesFile.has_parent_path()
+                                           ? options_.ridesFile.parent_path()
+                                           : std::filesystem::path(".");
+  const QImage picture = classResults_->ShowResults(
+      MakeClassResults(rides, classScreen_->RankedBy(), now), folder, now);
+  classScreen_->ShowResults(picture);
+}
+
+void CVELDlg::SetBattery(int panel, SensorBox sensor, BatteryLevel level) {
+  battery_[static_cast<std::size_t>(panel)][static_cast<std::size_t>(sensor)] = level;
+  ShowSensorNews(panel, sensor);
+}
+
+void CVELDlg::SetSignal(int panel, SensorBox sensor, bool lost) {
+  silent_[static_cast<std::size_t>(panel)][static_cast<std::size_t>(sensor)] = lost;
+  ShowSensorNews(panel, sensor);
+}
+
+void CVELDlg::ShowSensorNews(int panel, SensorBox sensor) {
+  const auto k = static_cast<std::size_t>(sensor);
+  const BatteryLevel level = battery_[static_cast<std::size_t>(panel)][k];
+  std::string news;
+  if (silent_[static_cast<std::size_t>(panel)][k]) news = "신호 없음";
+  if (level == BatteryLevel::kCritical) news = "배터리 교체";
+  if (level == BatteryLevel::kLow && news.empty()) news = "배터리 부족";
+  Panel(panel).SetSensorNews(sensor, news);
 }
 
 void CVELDlg::SetMemberSelection(int panel, std::optional<int> index) {

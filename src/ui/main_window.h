@@ -13,16 +13,20 @@
 #include "app/rider_panel_view.h"
 #include "controls/log_window.h"
 #include "rides/ride_writer.h"
+#include "rides/rider_settings_book.h"
 #include "server/login_values.h"
 #include "server/packet_sender.h"
 #include "team/rider_lists.h"
 #include "team/team_roster.h"
+#include "ui/class_results_dialog.h"
+#include "ui/class_screen.h"
 #include "ui/member_dialog.h"
 #include "ui/member_ranking_dialog.h"
 #include "ui/qt_message_box.h"
 #include "ui/racing_mode_dialog.h"
 #include "ui/ride_history_dialog.h"
 #include "ui/rider_panel.h"
+#include "ui/rider_settings_dialog.h"
 
 namespace vel {
 
@@ -41,6 +45,8 @@ class CVELDlg : public QDialog, private RiderPanelView {
   static constexpr int kTeamMenuId = 32771;
   static constexpr int kLogMenuId = 32772;
   static constexpr int kRidesMenuId = 32780;
+  static constexpr int kRiderSettingsMenuId = 32781;
+  static constexpr int kClassScreenMenuId = 32782;
   static constexpr int kRacingMenuId = 32778;
   static constexpr int kRankingMenuId = 32776;
   static constexpr int kAboutMenuId = 16;
@@ -58,8 +64,12 @@ class CVELDlg : public QDialog, private RiderPanelView {
     std::string shotsFolder;
     // What the caption's close button does; by default the process ends.
     std::function<void()> onCaptionClose;
-    // The ride store the panels' rides go to (VEL.db); empty: none kept.
+    // The ride store the panels' rides go to (VEL.db), which also keeps
+    // the riders' settings and beside which the class results are saved;
+    // empty: none kept.
     std::filesystem::path ridesFile;
+    // Open the class screen with the window (the demo).
+    bool classScreen = false;
   };
 
   // `messages`: where the board's and the windows' messages go; none: a
@@ -77,6 +87,12 @@ class CVELDlg : public QDialog, private RiderPanelView {
   CRideHistoryDlg* RideHistoryWindow() { return history_; }
   // The recorder of the panels' rides; none without a ride store.
   RideWriter* Rides() { return rides_.get(); }
+  CClassScreen& ClassScreen() { return *classScreen_; }
+  // "라이더 설정" and "클래스 결과"; none without a ride store.
+  CRiderSettingsDlg* RiderSettingsWindow() { return riderSettings_; }
+  CClassResultsDlg* ClassResultsWindow() { return classResults_; }
+  // Shows the class's results (the class screen's button, or its end).
+  void ShowClassResults(const std::vector<ClassRide>& rides);
   // The panels' member lists as the team has them (members added or
   // deleted in the team window); the drain timer calls it.
   void ShowMemberLists();
@@ -107,6 +123,9 @@ class CVELDlg : public QDialog, private RiderPanelView {
   void SetClockText(int panel, const std::string& text) override;
   void SetGroupCaption(int panel, const std::string& text) override;
   void SetMemberSelection(int panel, std::optional<int> index) override;
+  void SetBattery(int panel, SensorBox sensor, BatteryLevel level) override;
+  void SetSignal(int panel, SensorBox sensor, bool lost) override;
+  void ShowSensorNews(int panel, SensorBox sensor);
 
   Options options_;
   QtMessageBox ownMessages_;
@@ -117,11 +136,18 @@ class CVELDlg : public QDialog, private RiderPanelView {
   RiderLists riderLists_;
   TeamRoster roster_;
   std::unique_ptr<RideWriter> rides_;  // before the board, which ends its rides
+  std::unique_ptr<RiderSettingsBook> settings_;
+  // What each panel's sensors last said of themselves, by box.
+  std::array<std::array<BatteryLevel, kSensorBoxCount>, RiderBoard::kPanels> battery_{};
+  std::array<std::array<bool, kSensorBoxCount>, RiderBoard::kPanels> silent_{};
   std::unique_ptr<RiderBoard> board_;
   CMemberDlg* team_ = nullptr;
   CRacingModeDlg* racing_ = nullptr;
   CMemberRankingDlg* ranking_ = nullptr;
   CRideHistoryDlg* history_ = nullptr;
+  CRiderSettingsDlg* riderSettings_ = nullptr;
+  CClassScreen* classScreen_ = nullptr;
+  CClassResultsDlg* classResults_ = nullptr;
   std::array<QTimer, kTimerPeriodsMs.size()> timers_;
   QTimer shots_;
 };

@@ -26,10 +26,23 @@ QLabel* Label(const char* text, QWidget* parent) {
 
 }  // namespace
 
+void RiderPanel::SetSensorNews(SensorBox box, const std::string& news) {
+  QCheckBox& shown = Box(box);
+  const QString caption = QString::fromUtf8(kBoxCaptions[static_cast<std::size_t>(box)]);
+  shown.setText(news.empty() ? caption : caption + QStringLiteral(" !"));
+  shown.setToolTip(QString::fromStdString(news));
+  QPalette colours = shown.palette();
+  colours.setColor(QPalette::WindowText,
+                   news.empty() ? palette().color(QPalette::WindowText) : QColor(220, 0, 0));
+  shown.setPalette(colours);
+}
+
 int RiderPanel::ControlId(int panel, int offset) {
   // Panel 0 has the start button and the clock the other way round.
-  if (panel == 0 && offset == kStartButton) offset = kClock;
-  else if (panel == 0 && offset == kClock) offset = kStartButton;
+  if (panel == 0 && offset == kStartButton)
+    offset = kClock;
+  else if (panel == 0 && offset == kClock)
+    offset = kStartButton;
   return kFirstPanelId + kPanelIdStep * panel + offset;
 }
 

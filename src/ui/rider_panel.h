@@ -7,6 +7,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "app/rider_panel_view.h"
 #include "controls/custom_static.h"
@@ -56,6 +57,9 @@ class RiderPanel : public QGroupBox {
   CGearIndicator& Gear(GearIndicator gear);
   QToolButton& StartButton() { return *start_; }
   CCustomStatic& Clock() { return *clock_; }
+  // What is wrong with a box's sensor ("배터리 부족", "신호 없음"), shown as a
+  // red mark on the box with the words as its tip; empty: nothing.
+  void SetSensorNews(SensorBox box, const std::string& news);
 
  private:
   int panel_;

@@ -70,7 +70,8 @@ void CVELApp::RunMainWindow() {
                   DemoSwitch("VEL_DEMO_RIDE"),
                   shots != nullptr ? shots : "",
                   {},
-                  kRideStoreFile});
+                  kRideStoreFile,
+                  DemoSwitch("VEL_DEMO_CLASS_SCREEN")});
   // The whole screen first: without a window manager (a bare X server)
   // maximising alone does nothing.
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -49,7 +49,8 @@ class CVELApp : public ProgramSteps {
 // in the sign-in page; VEL_DEMO_RIDE=1 seats the team on the panels, ticks
 // their boxes and starts their clocks as the main window opens;
 // VEL_DEMO_SHOTS=FOLDER saves a picture of the main window there every
-// 10 s. True when the switch `name` is "1".
+// 10 s; VEL_DEMO_CLASS_SCREEN=1 opens the class screen with it. True when
+// the switch `name` is "1".
 bool DemoSwitch(const char* name);
 
 }  // namespace vel

@@ -54,7 +54,7 @@ class MainWindowTest : public ::testing::Test {
     threadsBefore = ThreadCount();
     window = std::make_unique<CVELDlg>(
         executor, login,
-        CVELDlg::Options{room.Sticks(sticks), false, "", [this] { ++captionCloses; }, {}},
+        CVELDlg::Options{room.Sticks(sticks), false, "", [this] { ++captionCloses; }, {}, false},
         &messages);
     window->resize(1920, 1080);
     window->show();
@@ -150,7 +150,8 @@ class CountingSender : public PacketSender {
 TEST_F(MainWindowTest, TheWindowLoadsTheRosterOnceAndAServerAwayShowsItsMessageOnce) {
   CountingSender counting(executor);
   {
-    CVELDlg opened(counting, login, CVELDlg::Options{room.Sticks(0), false, "", {}, {}}, &messages);
+    CVELDlg opened(counting, login, CVELDlg::Options{room.Sticks(0), false, "", {}, {}, false},
+                   &messages);
   }
   EXPECT_EQ(counting.sent[HeaderNumber(RequestHeader::kLoadMembers)], 1);
 
@@ -159,7 +160,7 @@ TEST_F(MainWindowTest, TheWindowLoadsTheRosterOnceAndAServerAwayShowsItsMessageO
       R"({"url":{"main":"http://127.0.0.1:1","patch":"x"},"file":{"exe":"vel","facebook":"VEL.f"}})"));
   RequestExecutor unreachable(away, messages);
   {
-    CVELDlg opened(unreachable, login, CVELDlg::Options{room.Sticks(0), false, "", {}, {}},
+    CVELDlg opened(unreachable, login, CVELDlg::Options{room.Sticks(0), false, "", {}, {}, false},
                    &messages);
   }
   // One for the roster, one for the ranking the ranking window asks for.

@@ -28,7 +28,7 @@ void RideInto(RideStore& store, RideRecorder::Handle handle, std::uint64_t membe
   RideChange begin;
   begin.kind = RideChange::Kind::kBegin;
   begin.ride = handle;
-  begin.start = {member, name, startUtcMs, {72.0, 1, 35}};
+  begin.start = {member, name, startUtcMs, {72.0, 1, 35, 185, 250}};
   changes.push_back(begin);
   double km = 0;
   for (int second = 0; second < 1800; ++second) {
