@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "common/room.h"
+#include "controls/class_ranking_strip.h"
+#include "controls/class_tile.h"
 #include "controls/front_gear.h"
 #include "controls/graph.h"
 #include "controls/rear_gear.h"
@@ -76,8 +78,56 @@ class Room {
   std::vector<QWidget*> gears_;
 };
 
+// The class screen at 1920 x 1080: ten tiles of 384 x 486 with every
+// value shown, and the ranking across the top; it repaints once a second.
+class ClassScreen {
+ public:
+  ClassScreen() {
+    auto* grid = new QGridLayout(&window_);
+    grid->setSpacing(0);
+    grid->setContentsMargins(0, 0, 0, 0);
+    strip_ = new vel::CClassRankingStrip(&window_);
+    strip_->setFixedSize(1920, 108);
+    grid->addWidget(strip_, 0, 0, 1, 5);
+    std::vector<vel::RankedRider> ranked;
+    for (int k = 0; k < vel::kRiderPanels; ++k) {
+      auto* tile = new vel::CClassTile(&window_);
+      tile->setFixedSize(384, 486);
+      vel::PanelTile shown;
+      shown.seated = true;
+      shown.name = "라이더" + std::to_string(k + 1);
+      shown.heartRate = 140 + k;
+      shown.heartRateZone = vel::ZoneReading{1 + k % 5, 70.0 + k};
+      shown.power = 200 + 10 * k;
+      shown.powerZone = vel::ZoneReading{1 + k % 7, 90.0 + k};
+      shown.cadence = 90;
+      shown.speed = 33.3;
+      shown.distanceKm = 12.34;
+      shown.kcal = 321;
+      shown.ridingSeconds = 2700;
+      tile->Show(shown);
+      grid->addWidget(tile, 1 + k / 5, k % 5);
+      tiles_.push_back(tile);
+      ranked.push_back({k + 1, shown.name, 12.0 - k * 0.5, static_cast<std::size_t>(k)});
+    }
+    strip_->Show(ranked, vel::RankBy::kDistance);
+    window_.show();
+    QApplication::processEvents();
+  }
+  void Repaint() {
+    strip_->repaint();
+    for (QWidget* tile : tiles_) tile->repaint();
+  }
+
+ private:
+  QWidget window_;
+  vel::CClassRankingStrip* strip_;
+  std::vector<QWidget*> tiles_;
+};
+
 // Made in main, after the application object and gone before it.
 Room* g_room = nullptr;
+ClassScreen* g_class = nullptr;
 
 Room& TheRoom() { return *g_room; }
 
@@ -108,6 +158,26 @@ void BM_OneSecondOfPainting(benchmark::State& state) {
 }
 BENCHMARK(BM_OneSecondOfPainting)->Unit(benchmark::kMillisecond);
 
+void BM_ClassScreenRound(benchmark::State& state) {
+  for (auto _ : state) g_class->Repaint();
+  state.SetLabel("10 tiles and the ranking at 1920 x 1080");
+}
+BENCHMARK(BM_ClassScreenRound)->Unit(benchmark::kMicrosecond);
+
+// A second of the main window's painting with the class screen's beside it.
+void BM_OneSecondWithTheClassScreen(benchmark::State& state) {
+  Room& room = TheRoom();
+  const std::clock_t start = std::clock();
+  for (auto _ : state) {
+    for (int i = 0; i < kGraphsPerSecond; ++i) room.RepaintGraphs();
+    for (int i = 0; i < kGearsPerSecond; ++i) room.RepaintGears();
+    g_class->Repaint();
+  }
+  const double seconds = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+  state.counters["core_percent"] = 100.0 * seconds / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_OneSecondWithTheClassScreen)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -115,6 +185,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   Room room;
   g_room = &room;
+  ClassScreen screen;
+  g_class = &screen;
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();

@@ -53,7 +53,7 @@ echo "demo: companion server up (log: $server_log)"
 
 export VEL_ANT_SIM=4
 export VEL_FACEBOOK_WEB=http://127.0.0.1:3001 VEL_FACEBOOK_GRAPH=http://127.0.0.1:3001
-export VEL_DEMO_RIDE=1
+export VEL_DEMO_RIDE=1 VEL_DEMO_CLASS_SCREEN=1
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   echo "demo: vel opens on your display; press Enter in the sign-in page"
