@@ -49,6 +49,7 @@ void PanelRides::ClockStarted(int panel, const MemberRecord& member, const Rider
     p.lastSensorKm.reset();
   }
   p.running = true;
+  p.inClass = true;
   Take(panel, now, shown);
 }
 
@@ -69,7 +70,7 @@ void PanelRides::RideOver(int panel, std::uint64_t now) {
   if (p.running) p.ride.spans.back().endMs = std::max(p.ride.spans.back().beginMs, offset);
   // A stopped clock's ride ended when it stopped: no span runs to close.
   if (p.handle) recorder_->End(*p.handle, offset);
-  if (classOpen_ && !p.ride.samples.empty()) {
+  if (classOpen_ && p.inClass && !p.ride.samples.empty()) {
     classEnded_.push_back({p.ride.memberId, p.ride.memberName, Summarise(p.ride, p.body)});
   }
   p = Panel{};
@@ -101,7 +102,7 @@ std::vector<ClassRide> PanelRides::ClassSoFar() const {
   std::vector<ClassRide> rides = classEnded_;
   for (int k = 0; k < kRiderPanels; ++k) {
     const Panel& p = Of(k);
-    if (!p.active || p.ride.samples.empty()) continue;
+    if (!p.active || !p.inClass || p.ride.samples.empty()) continue;
     rides.push_back({p.ride.memberId, p.ride.memberName, *Live(k)});
   }
   return rides;
@@ -111,6 +112,7 @@ std::vector<ClassRide> PanelRides::EndClass() {
   std::vector<ClassRide> rides = ClassSoFar();
   classOpen_ = false;
   classEnded_.clear();
+  for (Panel& p : panels_) p.inClass = false;
   return rides;
 }
 

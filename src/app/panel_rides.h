@@ -64,7 +64,8 @@ class PanelRides {
   bool ClassOpen() const { return classOpen_; }
   bool AnyClockRunning() const;
   // Every ride of the class so far: those that ended, then those under way
-  // (by panel), each with at least a sample.
+  // (by panel) whose clock ran in it, each with at least a sample. A ride
+  // resumed in a later class is that class's, whole.
   std::vector<ClassRide> ClassSoFar() const;
   // Ends the class (no clock runs any more) and gives its rides.
   std::vector<ClassRide> EndClass();
@@ -77,6 +78,7 @@ class PanelRides {
     RiderBody body;
     std::uint64_t startTick = 0;
     bool running = false;
+    bool inClass = false;  // its clock ran in the class under way
     std::uint64_t nextSampleTick = 0;
     double distanceKm = 0;
     std::optional<double> lastSensorKm;          // the sensor's count at the last sample

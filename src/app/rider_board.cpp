@@ -44,6 +44,11 @@ void RiderBoard::RecordRidesTo(RideRecorder* recorder, PanelRides::WallClock wal
 
 void RiderBoard::EndRides() { rides_.AllRidesOver(TickCount64()); }
 
+void RiderBoard::EndClass() {
+  EndRides();
+  CheckClassOver();
+}
+
 RideSample RiderBoard::Shown(int panel) const {
   const auto whole = [&](PanelValue value) -> std::optional<int> {
     const auto number = readings_.Number(panel, value);

@@ -57,6 +57,9 @@ class RiderBoard {
   // Ends every ride under way, as the window's end does (the caption's
   // close button, which ends the process at once, calls it first).
   void EndRides();
+  // Ends every ride and, when one was ridden, the class: the class-over
+  // handler gets its rides (the window's end keeps the class's results).
+  void EndClass();
   // What a panel shows, as a ride's sample (its offset left 0).
   RideSample Shown(int panel) const;
 

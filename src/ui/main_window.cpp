@@ -245,8 +245,9 @@ void CVELDlg::closeEvent(QCloseEvent* event) {
     return;
   }
   // The process ends at once: the rides under way are ended and stored
-  // first, so none of them has to be recovered at the next start.
-  board_->EndRides();
+  // first, so none of them has to be recovered at the next start, and the
+  // class's results are kept as a picture.
+  board_->EndClass();
   if (rides_) rides_->Flush();
   _exit(0);
 }

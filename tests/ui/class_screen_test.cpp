@@ -128,6 +128,9 @@ TEST_F(ClassScreenTest, TheClassResultsAreShownSavedAndTakeTheTilesPlace) {
   board->ClickStart(0);  // the next ride begins
   screen.Refresh();
   EXPECT_FALSE(screen.findChild<QLabel*>(ControlObjectName(CClassScreen::kResultsId))->isVisible());
+  rides.clear();
+  board->EndClass();  // the window closes mid-class: its results are kept all the same
+  EXPECT_EQ(rides.size(), 1u);
 }
 
 }  // namespace
