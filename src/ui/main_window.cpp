@@ -75,11 +75,30 @@ CVELDlg::CVELDlg(PacketSender& server, LoginValues& login, Options options, Mess
   team_ = new CMemberDlg(roster_, riderLists_, server, login_, messages, this);
   racing_ = new CRacingModeDlg(this);
   ranking_ = new CMemberRankingDlg(roster_, this);
-  if (!options_.ridesFile.empty())
+  if (!options_.ridesFile.empty()) {
+    // The writer opens the store on its own thread; the settings book reads
+    // the riders' settings once, here.
+    rides_ = std::make_unique<RideWriter>(options_.ridesFile);
+    settings_ = std::make_unique<RiderSettingsBook>(options_.ridesFile);
+    if (!settings_->Error().empty()) {
+      PushLog("The riders' settings could not be read: " + settings_->Error());
+    }
+    board_->UseRiderSettings([this](std::uint64_t member) { return settings_->Get(member); });
+    board_->RecordRidesTo(rides_.get());
     history_ = new CRideHistoryDlg(options_.ridesFile, messages_, {}, this);
+    riderSettings_ = new CRiderSettingsDlg(roster_, *settings_, messages_, {}, this);
+    classResults_ = new CClassResultsDlg(this);
+    board_->OnClassOver([this](std::vector<ClassRide> rides) { ShowClassResults(rides); });
+  }
+  classScreen_ = new CClassScreen(
+      *board_, [this] { ShowClassResults(board_->ClassSoFar()); }, this);
   ShowMemberLists();
 
   if (options_.seatTeam) SeatTeam();
+  if (options_.classScreen) {
+    // Once the main window is up, beside it (or on the second screen).
+    QTimer::singleShot(0, this, [this] { OpenClassScreen(); });
+  }
 
   const std::array<std::function<void()>, kTimerPeriodsMs.size()> steps = {
       [this] { board_->ClearStaleValues(); }, [this] { board_->UpdateClocks(); },
@@ -160,10 +179,7 @@ QMenuBar* CVELDlg::BuildMenus() {
   });
   QMenu* mode = bar->addMenu(QStringLiteral("모드"));
   item(mode, "레이싱 모드", kRacingMenuId, [this] { messages_.Show("현재 준비중 입니다."); });
-  item(mode, "클래스 화면", kClassScreenMenuId, [this] {
-    classScreen_->show();
-    classScreen_->raise();
-  });
+  item(mode, "클래스 화면", kClassScreenMenuId, [this] { OpenClassScreen(); });
   QMenu* ranking = bar->addMenu(QStringLiteral("랭킹"));
   item(ranking, "멤버랭킹", kRankingMenuId, [this] {
     ranking_->show();
@@ -293,6 +309,12 @@ void CVELDlg::SetClockText(int panel, const std::string& text) {
 
 void CVELDlg::SetGroupCaption(int panel, const std::string& text) {
   Panel(panel).setTitle(QString::fromStdString(text));
+}
+
+void CVELDlg::OpenClassScreen() {
+  if (!classScreen_->isVisible()) classScreen_->PlaceOnSecondScreen();
+  classScreen_->show();
+  classScreen_->raise();
 }
 
 void CVELDlg::ShowClassResults(const std::vector<ClassRide>& rides) {

@@ -91,6 +91,8 @@ class CVELDlg : public QDialog, private RiderPanelView {
   // "라이더 설정" and "클래스 결과"; none without a ride store.
   CRiderSettingsDlg* RiderSettingsWindow() { return riderSettings_; }
   CClassResultsDlg* ClassResultsWindow() { return classResults_; }
+  // Shows the class screen, on the second screen when there is one.
+  void OpenClassScreen();
   // Shows the class's results (the class screen's button, or its end).
   void ShowClassResults(const std::vector<ClassRide>& rides);
   // The panels' member lists as the team has them (members added or

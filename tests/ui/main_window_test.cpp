@@ -16,11 +16,13 @@
 
 #include "ant/sim/simulated_stick.h"
 #include "controls/windows_colour.h"
+#include "rides/ride_store.h"
 #include "server/request_executor.h"
 #include "support/companion_server.h"
 #include "support/queue_capture.h"
 #include "support/recording_message_box.h"
 #include "support/room_pipeline.h"
+#include "support/scratch_folder.h"
 #include "ui/about_box.h"
 #include "ui/window_controls.h"
 #include "vel-server/demo_seed.h"
@@ -49,12 +51,12 @@ class MainWindowTest : public ::testing::Test {
                                           std::filesystem::directory_iterator()));
   }
 
-  void Open(int sticks) {
+  void Open(int sticks, std::filesystem::path rides = {}) {
     QApplication::processEvents();
     threadsBefore = ThreadCount();
     window = std::make_unique<CVELDlg>(
         executor, login,
-        CVELDlg::Options{room.Sticks(sticks), false, "", [this] { ++captionCloses; }, {}, false},
+        CVELDlg::Options{room.Sticks(sticks), false, "", [this] { ++captionCloses; }, rides, false},
         &messages);
     window->resize(1920, 1080);
     window->show();
@@ -181,6 +183,26 @@ TEST_F(MainWindowTest, TheTeamRidingOnTheScreensOfTheStudio) {
   }
   CAboutDlg about(window.get());
   test::Shoot(about, QStringLiteral("about_box.png"));
+}
+
+TEST_F(MainWindowTest, AClassIsRecordedShownOnTheClassScreenAndSummedUpAtItsEnd) {
+  const test::ScratchFolder folder;
+  Open(4, folder.Path() / "VEL.db");
+  window->SeatTeam();
+  ControlOf<QAction>(*window, CVELDlg::kClassScreenMenuId)->trigger();
+  EXPECT_TRUE(window->ClassScreen().isVisible());
+  Ride(20000);
+  for (int panel = 0; panel < RiderBoard::kPanels; ++panel) window->Board().ClickStart(panel);
+  ASSERT_NE(window->ClassResultsWindow(), nullptr);
+  EXPECT_TRUE(window->ClassResultsWindow()->isVisible()) << "the last ■ ends the class";
+  int pictures = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+    pictures += entry.path().filename().string().starts_with("class-") ? 1 : 0;
+  }
+  EXPECT_EQ(pictures, 1);
+  window.reset();
+  RideStore store(folder.Path() / "VEL.db");
+  EXPECT_EQ(store.List().size(), 10u) << "every rider's ride is kept";
 }
 
 }  // namespace
