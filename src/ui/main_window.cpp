@@ -250,6 +250,13 @@ void CVELDlg::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
+void CVELDlg::done(int result) {
+  // Enter, Escape or a request to stop end the window as the caption does:
+  // the class's results are kept first.
+  board_->EndClass();
+  QDialog::done(result);
+}
+
 void CVELDlg::closeEvent(QCloseEvent* event) {
   if (!isVisible()) {
     QDialog::closeEvent(event);

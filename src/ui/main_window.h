@@ -108,6 +108,7 @@ class CVELDlg : public QDialog, private RiderPanelView {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void done(int result) override;
 
  private:
   QMenuBar* BuildMenus();

@@ -65,6 +65,14 @@ void TerminationWatch::CloseWindows() {
     if (dialog == nullptr || !dialog->isVisible()) break;
     dialog->done(QDialog::Rejected);
   }
+  // A dialog shown before it ran (the main window, shown maximised) runs
+  // modally without being the system's modal window.
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    auto* dialog = qobject_cast<QDialog*>(window);
+    if (dialog != nullptr && dialog->isVisible() && dialog->testAttribute(Qt::WA_ShowModal)) {
+      dialog->done(QDialog::Rejected);
+    }
+  }
 }
 
 }  // namespace vel
