@@ -65,7 +65,8 @@ std::string_view ValueKey(EventHeader header) {
     case EventHeader::kDistance: return ",\"distance\":";
     case EventHeader::kCadence: return ",\"cadence\":";
     case EventHeader::kPower: return ",\"power\":";
-    case EventHeader::kChannelReleased: break;
+    case EventHeader::kChannelReleased:
+    case EventHeader::kBattery: break;
   }
   return ",\"value\":";
 }
