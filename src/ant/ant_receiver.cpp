@@ -191,12 +191,12 @@ void AntReceiver::HandleMessage(const AntMessage& message, std::uint16_t length)
 
 void AntReceiver::OnStartup(std::uint8_t reason) {
   std::string line = "RESET Complete, reason : ";
-  if (reason == 0) line += "RESET_POR";
-  if (reason & 0x80) line += "RESET_SUSPEND";
-  if (reason & 0x40) line += "RESET_SYNC";
-  if (reason & 0x20) line += "RESET_CMD";
-  if (reason & 0x02) line += "RESET_WDT";
-  if (reason & 0x01) line += "RESET_RST";
+  if (reason == ant_reset::kPowerOn) line += "RESET_POR";
+  if (reason & ant_reset::kSuspend) line += "RESET_SUSPEND";
+  if (reason & ant_reset::kSynchronous) line += "RESET_SYNC";
+  if (reason & ant_reset::kCommand) line += "RESET_CMD";
+  if (reason & ant_reset::kWatchdog) line += "RESET_WDT";
+  if (reason & ant_reset::kResetLine) line += "RESET_RST";
   PushLog(line);
   // The start-up message of our own reset comes before the key is set; one
   // after it means the stick reset by itself and forgot its channels.

@@ -33,37 +33,14 @@ void DSIFramerANT::OnBytes(const std::uint8_t* bytes, std::size_t count) {
 }
 
 bool DSIFramerANT::Feed(std::uint8_t byte) {
-  if (rxIndex_ == 0) {
-    // Hunting for a frame: everything up to the next sync byte is dropped.
-    if (byte == kAntSync) {
-      rxBuffer_[0] = byte;
-      rxChecksum_ = byte;
-      rxIndex_ = 1;
-    }
-    return false;
+  const AntFrameDecoder::Result result = decoder_.Feed(byte);
+  if (result == AntFrameDecoder::Result::kMore) return false;
+  if (result == AntFrameDecoder::Result::kFrame) {
+    DeliverFrame();
+  } else {
+    SetStatus(kStatusSerialError, serial_error::kBadChecksum);
   }
-  if (rxIndex_ == 1) {
-    rxBuffer_[1] = byte;
-    rxChecksum_ ^= byte;
-    rxEnd_ = static_cast<std::uint8_t>(byte + 3);
-    rxIndex_ = 2;
-    return false;
-  }
-  // The index is 8-bit and the buffer holds 256 bytes, so no length byte
-  // can make this store leave the buffer.
-  rxBuffer_[rxIndex_] = byte;
-  rxChecksum_ ^= byte;
-  if (rxIndex_ == rxEnd_) {
-    if (rxChecksum_ == 0) {
-      DeliverFrame();
-    } else {
-      SetStatus(kStatusSerialError, serial_error::kBadChecksum);
-    }
-    rxIndex_ = 0;
-    return true;
-  }
-  ++rxIndex_;
-  return false;
+  return true;
 }
 
 void DSIFramerANT::OnSerialError(std::uint8_t code) {
@@ -78,17 +55,17 @@ void DSIFramerANT::SetStatus(std::uint8_t kind, std::uint8_t code) {
 }
 
 void DSIFramerANT::DeliverFrame() {
-  const std::uint8_t length = rxBuffer_[1];
-  std::uint8_t id = rxBuffer_[2];
-  std::uint8_t* data = &rxBuffer_[3];
+  const std::uint8_t length = decoder_.Length();
+  std::uint8_t id = decoder_.Id();
+  std::uint8_t* data = decoder_.Data();
 
   CompleteWaiters(id, data, length);
   // A one-packet burst (sequence 0 with the last-packet bit) is how an
   // acknowledged message can arrive; hand it on as one.
   if ((id == ant_id::kBurstData || id == ant_id::kExtendedBurstData) && length > 0 &&
-      (data[0] & 0xE0) == 0x80) {
+      (data[0] & kBurstSequenceMask) == kBurstLastPacketOnly) {
     id = ant_id::kAcknowledgedData;
-    data[0] &= 0x1F;
+    data[0] &= kBurstChannelMask;
     CompleteWaiters(id, data, length);
   }
   Enqueue(id, data, length);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 
+#include "ant/ant_frame_decoder.h"
 #include "ant/ant_transport.h"
 #include "ant/serial_callback.h"
 #include "common/ant_message.h"
@@ -109,10 +110,7 @@ class DSIFramerANT : public DSIFramer {
   // Receiving, the queue and the status.
   std::mutex messageMutex_;
   std::condition_variable messageSignal_;
-  std::uint8_t rxIndex_ = 0;
-  std::uint8_t rxChecksum_ = 0;
-  std::uint8_t rxEnd_ = 0;
-  std::uint8_t rxBuffer_[256] = {};
+  AntFrameDecoder decoder_;
   std::unique_ptr<QueueEntry[]> queue_;
   std::size_t queueEntries_;
   // Counts of messages queued and taken; entry i lives at i & (entries - 1).

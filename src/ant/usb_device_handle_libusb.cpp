@@ -1,6 +1,10 @@
 #include "ant/usb_device_handle_libusb.h"
 
+#include <vector>
+
+#include "ant/ant_frame.h"
 #include "ant/usb_permission.h"
+#include "common/ant_commands.h"
 #include "crash/thread_signal_stack.h"
 
 namespace vel {
@@ -8,7 +12,10 @@ namespace {
 
 // An ANT request-message frame asking for the capabilities: it wakes the
 // stick's USB side up.
-constexpr std::uint8_t kWakeUpFrame[] = {0xA4, 0x02, 0x4D, 0x00, 0x54, 0xBF};
+std::vector<std::uint8_t> WakeUpFrame() {
+  const AntCommand request = ant_command::RequestMessage(0, ant_id::kCapabilities);
+  return AntFrame(request.message, static_cast<std::uint8_t>(request.length));
+}
 
 }  // namespace
 
@@ -90,8 +97,9 @@ bool USBDeviceHandleLibusb::Claim() {
 
 void USBDeviceHandleLibusb::WakeUp() {
   std::size_t written = 0;
-  Write(kWakeUpFrame, sizeof kWakeUpFrame, written);
-  Write(kWakeUpFrame, sizeof kWakeUpFrame, written);
+  const std::vector<std::uint8_t> frame = WakeUpFrame();
+  Write(frame.data(), frame.size(), written);
+  Write(frame.data(), frame.size(), written);
   std::uint8_t discard[44];
   std::size_t count = 0;
   Read(discard, sizeof discard, count, 10);

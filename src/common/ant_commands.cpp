@@ -66,4 +66,59 @@ AntCommand EnableExtendedMessages(bool enable) {
 
 AntCommand ResetSystem() { return Make(ant_id::kResetSystem, {0}); }
 
+namespace {
+
+// The data length each command is sent with above; unknown ids have none.
+int CommandLength(std::uint8_t id) {
+  switch (id) {
+    case ant_id::kResetSystem: return 1;
+    case ant_id::kNetworkKey: return 9;
+    case ant_id::kRequestMessage: return 2;
+    case ant_id::kAssignChannel: return 3;
+    case ant_id::kChannelId: return 5;
+    case ant_id::kChannelRfFrequency: return 2;
+    case ant_id::kChannelPeriod: return 3;
+    case ant_id::kSearchTimeout: return 2;
+    case ant_id::kLowPrioritySearchTimeout: return 2;
+    case ant_id::kOpenChannel: return 1;
+    case ant_id::kCloseChannel: return 1;
+    case ant_id::kUnassignChannel: return 1;
+    case ant_id::kEnableExtendedMessages: return 2;
+    default: return -1;
+  }
+}
+
+std::uint16_t Word(const std::uint8_t* low) {
+  return static_cast<std::uint16_t>(low[0] | (low[1] << 8));
+}
+
+}  // namespace
+
+std::optional<Fields> Decode(std::uint8_t id, const std::uint8_t* data, std::size_t length) {
+  const int expected = CommandLength(id);
+  if (expected < 0 || length < static_cast<std::size_t>(expected)) return std::nullopt;
+  Fields f;
+  f.first = data[0];
+  switch (id) {
+    case ant_id::kNetworkKey: std::copy_n(data + 1, f.key.size(), f.key.begin()); break;
+    case ant_id::kRequestMessage: f.requestedId = data[1]; break;
+    case ant_id::kAssignChannel:
+      f.channelType = data[1];
+      f.network = data[2];
+      break;
+    case ant_id::kChannelId:
+      f.deviceNumber = Word(data + 1);
+      f.deviceType = data[3];
+      f.transmissionType = data[4];
+      break;
+    case ant_id::kChannelRfFrequency: f.rfChannel = data[1]; break;
+    case ant_id::kChannelPeriod: f.period = Word(data + 1); break;
+    case ant_id::kSearchTimeout:
+    case ant_id::kLowPrioritySearchTimeout: f.searchTimeout = data[1]; break;
+    case ant_id::kEnableExtendedMessages: f.enable = data[1] != 0; break;
+    default: break;
+  }
+  return f;
+}
+
 }  // namespace vel::ant_command

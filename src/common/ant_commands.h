@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "common/ant_message.h"
 
@@ -37,6 +38,25 @@ AntCommand RequestMessage(std::uint8_t channel, std::uint8_t messageId);
 AntCommand SetNetworkKey(std::uint8_t network, const std::array<std::uint8_t, 8>& key);
 AntCommand EnableExtendedMessages(bool enable);
 AntCommand ResetSystem();
+
+// The other way, for whoever plays the stick: what the data of a command
+// says. Only the fields of the command's id are set.
+struct Fields {
+  std::uint8_t first = 0;  // channel, network, or 0 (reset, extended messages)
+  std::uint8_t channelType = 0;
+  std::uint8_t network = 0;
+  std::uint16_t deviceNumber = 0;
+  std::uint8_t deviceType = 0;
+  std::uint8_t transmissionType = 0;
+  std::uint16_t period = 0;
+  std::uint8_t rfChannel = 0;
+  std::uint8_t searchTimeout = 0;  // also the low-priority one
+  std::uint8_t requestedId = 0;
+  bool enable = false;
+  std::array<std::uint8_t, 8> key{};
+};
+// Nothing for an id that is no command, or data shorter than the command's.
+std::optional<Fields> Decode(std::uint8_t id, const std::uint8_t* data, std::size_t length);
 }  // namespace ant_command
 
 }  // namespace vel

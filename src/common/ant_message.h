@@ -57,7 +57,27 @@ inline constexpr std::uint8_t kChannelClosed = 7;
 inline constexpr std::uint8_t kRxFailGoToSearch = 8;
 inline constexpr std::uint8_t kChannelCollision = 9;
 inline constexpr std::uint8_t kChannelInWrongState = 21;
+inline constexpr std::uint8_t kCloseAllChannels = 25;
 inline constexpr std::uint8_t kInvalidMessage = 40;
+inline constexpr std::uint8_t kInvalidNetworkNumber = 41;
 }  // namespace ant_code
+
+// Bits of the reason in a start-up message (0 is a power-on reset).
+namespace ant_reset {
+inline constexpr std::uint8_t kPowerOn = 0x00;
+inline constexpr std::uint8_t kSuspend = 0x80;
+inline constexpr std::uint8_t kSynchronous = 0x40;
+inline constexpr std::uint8_t kCommand = 0x20;
+inline constexpr std::uint8_t kWatchdog = 0x02;
+inline constexpr std::uint8_t kResetLine = 0x01;
+}  // namespace ant_reset
+
+// Byte 0 of a burst packet: the sequence number in the top three bits (the
+// top one marks the last packet), the channel below them.
+inline constexpr std::uint8_t kBurstSequenceMask = 0xE0;
+inline constexpr std::uint8_t kBurstLastPacketOnly = 0x80;  // sequence 0, last packet
+inline constexpr std::uint8_t kBurstChannelMask = 0x1F;
+// The flag byte after a broadcast's payload when the channel id follows.
+inline constexpr std::uint8_t kExtendedChannelIdFlag = 0x80;
 
 }  // namespace vel

@@ -33,7 +33,8 @@ std::optional<std::uint8_t> ExtendedDeviceType(const AntMessage& message, std::u
   const bool data = message.id == ant_id::kBroadcastData || message.id == ant_id::kAcknowledgedData;
   // Channel, 8 payload bytes, flag byte, then device number, type, transmission type.
   constexpr std::uint16_t kFlag = 9;
-  if (!data || length < kFlag + 5 || (message.data[kFlag] & 0x80) == 0) return std::nullopt;
+  if (!data || length < kFlag + 5 || (message.data[kFlag] & kExtendedChannelIdFlag) == 0)
+    return std::nullopt;
   return message.data[kFlag + 3];
 }
 

@@ -5,20 +5,20 @@
 
 #include "ant/ant_frame.h"
 #include "ant/sim/virtual_room.h"
+#include "common/ant_commands.h"
 #include "common/ant_message.h"
 
 namespace vel::sim {
 namespace {
 
-// Response codes of the ANT protocol.
 constexpr std::uint8_t kOk = ant_code::RESPONSE_NO_ERROR;
-constexpr std::uint8_t kWrongState = ant_code::kChannelInWrongState;  // 21
-constexpr std::uint8_t kCloseAllChannels = 25;
-constexpr std::uint8_t kInvalidMessage = ant_code::kInvalidMessage;  // 40
-constexpr std::uint8_t kInvalidNetworkNumber = 41;
+constexpr std::uint8_t kWrongState = ant_code::kChannelInWrongState;
+constexpr std::uint8_t kCloseAllChannels = ant_code::kCloseAllChannels;
+constexpr std::uint8_t kInvalidMessage = ant_code::kInvalidMessage;
+constexpr std::uint8_t kInvalidNetworkNumber = ant_code::kInvalidNetworkNumber;
 
-constexpr std::uint8_t kResetReasonCommand = 0x20;
-constexpr std::uint8_t kResetReasonWatchdog = 0x02;
+constexpr std::uint8_t kResetReasonCommand = ant_reset::kCommand;
+constexpr std::uint8_t kResetReasonWatchdog = ant_reset::kWatchdog;
 constexpr std::uint8_t kHighestRfFrequency = 124;
 // Shorter periods than 1/1024 s are refused: no receiver runs that fast.
 constexpr std::uint16_t kShortestPeriod = 32;
@@ -28,34 +28,9 @@ constexpr std::uint8_t kTransmitChannelBit = 0x10;
 constexpr std::uint8_t kCapabilities[] = {
     SimulatedStick::kChannels, SimulatedStick::kNetworks, 0x00, 0xBA, 0x36, 0x00};
 
-// Minimum data length of each command; unknown ids have none.
-int MinimumLength(std::uint8_t id) {
-  switch (id) {
-    case ant_id::kResetSystem: return 1;
-    case ant_id::kNetworkKey: return 9;
-    case ant_id::kRequestMessage: return 2;
-    case ant_id::kAssignChannel: return 3;
-    case ant_id::kChannelId: return 5;
-    case ant_id::kChannelRfFrequency: return 2;
-    case ant_id::kChannelPeriod: return 3;
-    case ant_id::kSearchTimeout: return 2;
-    case ant_id::kLowPrioritySearchTimeout: return 2;
-    case ant_id::kOpenChannel: return 1;
-    case ant_id::kCloseChannel: return 1;
-    case ant_id::kUnassignChannel: return 1;
-    case ant_id::kEnableExtendedMessages: return 2;
-    default: return -1;
-  }
-}
-
 }  // namespace
 
-SimulatedStick::SimulatedStick(VirtualRoom& room, int index)
-    : room_(room),
-      index_(index),
-      parser_([this](std::uint8_t id, const std::uint8_t* data, std::uint8_t length) {
-        OnFrame(id, data, length);
-      }) {}
+SimulatedStick::SimulatedStick(VirtualRoom& room, int index) : room_(room), index_(index) {}
 
 bool SimulatedStick::Attach(StickSink* sink) {
   std::lock_guard lock(mutex_);
@@ -75,13 +50,21 @@ void SimulatedStick::PowerOn() {
   channels_ = {};
   extendedMessages_ = false;
   delayed_.clear();
-  parser_.Reset();
+  decoder_.Reset();
 }
 
 void SimulatedStick::Receive(const std::uint8_t* bytes, std::size_t count) {
   std::lock_guard lock(mutex_);
   if (!pluggedIn_ || sink_ == nullptr) return;
-  parser_.Feed(bytes, count);
+  for (std::size_t i = 0; i < count; ++i) {
+    switch (decoder_.Feed(bytes[i])) {
+      case AntFrameDecoder::Result::kMore: break;
+      case AntFrameDecoder::Result::kFrame:
+        OnFrame(decoder_.Id(), decoder_.Data(), decoder_.Length());
+        break;
+      case AntFrameDecoder::Result::kBadChecksum: ++badFrames_; break;
+    }
+  }
   PumpLocked(room_.NowTicks());
 }
 
@@ -151,7 +134,7 @@ void SimulatedStick::DelayNextResponse(std::uint32_t ms) {
 
 std::uint32_t SimulatedStick::BadFramesReceived() const {
   std::lock_guard lock(mutex_);
-  return parser_.BadFrames();
+  return badFrames_;
 }
 
 std::uint64_t SimulatedStick::FramesDelivered() const {
@@ -177,12 +160,13 @@ void SimulatedStick::OnFrame(std::uint8_t id, const std::uint8_t* data, std::uin
 }
 
 void SimulatedStick::HandleCommand(std::uint8_t id, const std::uint8_t* data, std::uint8_t length) {
-  const std::uint8_t first = length > 0 ? data[0] : 0;
-  const int minimum = MinimumLength(id);
-  if (minimum < 0 || length < minimum) {
-    Respond(first, id, kInvalidMessage);
+  const std::optional<ant_command::Fields> fields = ant_command::Decode(id, data, length);
+  if (!fields) {
+    Respond(length > 0 ? data[0] : 0, id, kInvalidMessage);
     return;
   }
+  const ant_command::Fields& f = *fields;
+  const std::uint8_t first = f.first;
 
   if (id == ant_id::kResetSystem) {
     PowerOn();
@@ -200,10 +184,10 @@ void SimulatedStick::HandleCommand(std::uint8_t id, const std::uint8_t* data, st
     return Respond(first, id, kOk);  // the room's sensors do not check the key
   }
   if (id == ant_id::kEnableExtendedMessages) {
-    extendedMessages_ = data[1] != 0;
+    extendedMessages_ = f.enable;
     return Respond(first, id, kOk);
   }
-  if (id == ant_id::kRequestMessage) return Request(first, data[1]);
+  if (id == ant_id::kRequestMessage) return Request(first, f.requestedId);
 
   // Channel commands.
   if (first >= kChannels) return Respond(first, id, kInvalidMessage);
@@ -212,11 +196,11 @@ void SimulatedStick::HandleCommand(std::uint8_t id, const std::uint8_t* data, st
   switch (id) {
     case ant_id::kAssignChannel:
       if (c.state != ChannelState::kUnassigned) return Respond(first, id, kWrongState);
-      if (data[2] >= kNetworks) return Respond(first, id, kInvalidNetworkNumber);
+      if (f.network >= kNetworks) return Respond(first, id, kInvalidNetworkNumber);
       c = Channel{};
       c.state = ChannelState::kAssigned;
-      c.type = data[1];
-      c.network = data[2];
+      c.type = f.channelType;
+      c.network = f.network;
       return Respond(first, id, kOk);
     case ant_id::kUnassignChannel:
       if (c.state != ChannelState::kAssigned) return Respond(first, id, kWrongState);
@@ -239,24 +223,22 @@ void SimulatedStick::HandleCommand(std::uint8_t id, const std::uint8_t* data, st
   if (c.state == ChannelState::kUnassigned) return Respond(first, id, kWrongState);
   switch (id) {
     case ant_id::kChannelId:
-      c.deviceNumber = static_cast<std::uint16_t>(data[1] | (data[2] << 8));
-      c.deviceType = data[3];
-      c.transmissionType = data[4];
+      c.deviceNumber = f.deviceNumber;
+      c.deviceType = f.deviceType;
+      c.transmissionType = f.transmissionType;
       return Respond(first, id, kOk);
     case ant_id::kChannelRfFrequency:
-      if (data[1] > kHighestRfFrequency) return Respond(first, id, kInvalidMessage);
-      c.rfFrequency = data[1];
+      if (f.rfChannel > kHighestRfFrequency) return Respond(first, id, kInvalidMessage);
+      c.rfFrequency = f.rfChannel;
       return Respond(first, id, kOk);
-    case ant_id::kChannelPeriod: {
-      const auto period = static_cast<std::uint16_t>(data[1] | (data[2] << 8));
-      if (period < kShortestPeriod) return Respond(first, id, kInvalidMessage);
-      c.period = period;
+    case ant_id::kChannelPeriod:
+      if (f.period < kShortestPeriod) return Respond(first, id, kInvalidMessage);
+      c.period = f.period;
       return Respond(first, id, kOk);
-    }
     case ant_id::kSearchTimeout:
       // In steps of 2.5 s; 255 searches for ever.
-      c.infiniteSearch = data[1] == 255;
-      c.searchTimeoutMs = data[1] * 2500u;
+      c.infiniteSearch = f.searchTimeout == 255;
+      c.searchTimeoutMs = f.searchTimeout * 2500u;
       return Respond(first, id, kOk);
     case ant_id::kLowPrioritySearchTimeout: return Respond(first, id, kOk);
     default: return Respond(first, id, kInvalidMessage);
@@ -323,7 +305,7 @@ void SimulatedStick::ChannelTick(std::uint8_t channel, std::uint64_t due) {
   std::uint8_t length = 9;
   if (extendedMessages_) {
     const SensorIdentity& id = c.sensor->Identity();
-    data[9] = 0x80;  // flag: channel id follows
+    data[9] = kExtendedChannelIdFlag;
     data[10] = static_cast<std::uint8_t>(id.deviceNumber);
     data[11] = static_cast<std::uint8_t>(id.deviceNumber >> 8);
     data[12] = id.deviceType;

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "ant/sim/ant_frame_parser.h"
+#include "ant/ant_frame_decoder.h"
 #include "ant/sim/virtual_sensor.h"
 #include "common/ant_message.h"
 
@@ -134,7 +134,8 @@ class SimulatedStick {
   mutable std::mutex mutex_;
   StickSink* sink_ = nullptr;
   bool pluggedIn_ = true;
-  AntFrameParser parser_;
+  AntFrameDecoder decoder_;
+  std::uint32_t badFrames_ = 0;
   std::array<Channel, kChannels> channels_{};
   bool extendedMessages_ = false;
   std::vector<Delayed> delayed_;
