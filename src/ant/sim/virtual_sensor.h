@@ -101,9 +101,11 @@ class VirtualSensor {
   static std::uint8_t ToggleBit(std::uint64_t n) { return ((n / 4) % 2) != 0 ? 0x80 : 0x00; }
   static bool IsBackground(std::uint64_t n) { return n % 68 >= 64; }
   std::uint8_t BackgroundPage(std::uint64_t n) const {
-    const std::uint64_t pages = info_.batteryPage != 0 ? 4 : 3;
-    const auto k = static_cast<std::uint8_t>((n / 68) % pages);
-    return k == 3 ? info_.batteryPage : static_cast<std::uint8_t>(1 + k);
+    // The battery page comes first, so that a worn battery shows within
+    // the first background block (about 16 s), not after a minute.
+    if (info_.batteryPage == 0) return static_cast<std::uint8_t>(1 + (n / 68) % 3);
+    const auto k = static_cast<std::uint8_t>((n / 68) % 4);
+    return k == 0 ? info_.batteryPage : k;
   }
   // Bytes 1-3 of background pages 1 (operating time in 2 s units), 2
   // (manufacturer, serial number), 3 (versions, model) and the battery page
