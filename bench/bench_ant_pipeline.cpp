@@ -37,7 +37,8 @@ class Deaf : public vel::AntTransport {
 
 void RunPipeline(benchmark::State& state, int deviceType, const Payloads& payloads) {
   const auto bytes = vel::bench::FramesFor(payloads);
-  const std::size_t readSize = payloads.empty() ? 1 : bytes.size() / payloads.size() * kMessagesPerRead;
+  const std::size_t readSize =
+      payloads.empty() ? 1 : bytes.size() / payloads.size() * kMessagesPerRead;
   Deaf transport;
   auto framer = std::make_unique<vel::DSIFramerANT>(&transport);
   vel::AntReceiver receiver(framer.get());
@@ -135,8 +136,7 @@ int main(int argc, char** argv) {
   const std::string typeText = TakeOption(argc, argv, "device-type");
   const std::string countText = TakeOption(argc, argv, "count");
   const int deviceType = typeText.empty() ? 0 : std::atoi(typeText.c_str());
-  if ((!payloadFile.empty() || !writeFile.empty()) &&
-      !vel::IsDecodedDeviceType(deviceType)) {
+  if ((!payloadFile.empty() || !writeFile.empty()) && !vel::IsDecodedDeviceType(deviceType)) {
     std::fprintf(stderr, "bench_ant_pipeline: --device-type must be one of %s\n",
                  vel::DecodedDeviceTypesText().c_str());
     return 2;

@@ -1,8 +1,8 @@
 #include "ant/serial_generic.h"
 
-#include "crash/thread_signal_stack.h"
-
 #include <cstring>
+
+#include "crash/thread_signal_stack.h"
 
 namespace vel {
 

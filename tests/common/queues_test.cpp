@@ -92,8 +92,10 @@ TEST(QueuesTest, AQueueThatIsNeverEmptyKeepsEveryTextWhole) {
   StringBatch rest;
   queue.TakeAll(rest);
   rest.ForEach([&](std::string_view text) {
-    if (popped < pushed) EXPECT_EQ(text, std::to_string(popped++) + filler);
-    else EXPECT_EQ(text, "");
+    if (popped < pushed)
+      EXPECT_EQ(text, std::to_string(popped++) + filler);
+    else
+      EXPECT_EQ(text, "");
   });
   EXPECT_EQ(popped, pushed);
   EXPECT_EQ(queue.Size(), 0u);

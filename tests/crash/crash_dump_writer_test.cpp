@@ -108,8 +108,7 @@ TEST_F(CrashDumpTest, StackOverflowOnAnotherThreadIsDumpedForGdb) {
   if (!fs::exists("/usr/bin/gdb")) GTEST_SKIP() << "gdb not installed";
   const test::ProgramRun gdb = test::RunProgram(
       "gdb", {"-batch", "-nx", "-ex", "bt 3", VEL_CRASH_VICTIM, c.dumps[0].string()});
-  EXPECT_THAT(gdb.out + gdb.err, ::testing::HasSubstr("OverflowInsideVictim"))
-      << gdb.out + gdb.err;
+  EXPECT_THAT(gdb.out + gdb.err, ::testing::HasSubstr("OverflowInsideVictim")) << gdb.out + gdb.err;
 }
 
 TEST_F(CrashDumpTest, AFaultWhileDumpingEndsTheProcess) {

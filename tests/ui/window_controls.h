@@ -9,8 +9,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTableWidget>
 #include <QListWidget>
+#include <QTableWidget>
 #include <QTest>
 #include <QWidget>
 

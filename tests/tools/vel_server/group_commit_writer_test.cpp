@@ -104,12 +104,13 @@ TEST_F(GroupCommitWriterTest, AChangeThatCannotBeWrittenIsRefusedAndTheWriterGoe
   GroupCommitWriter writer(database_, 8);
   std::promise<std::string> refused;
   std::promise<std::string> kept;
-  ASSERT_TRUE(writer.Post({[this] {
-                             SqliteTransaction tx(database_, Kind::kWrite);
-                             tx.Exec("INSERT INTO missing_table VALUES (1)");
-                             tx.Commit();
-                           },
-                           [&refused](const std::string& failure) { refused.set_value(failure); }}));
+  ASSERT_TRUE(
+      writer.Post({[this] {
+                     SqliteTransaction tx(database_, Kind::kWrite);
+                     tx.Exec("INSERT INTO missing_table VALUES (1)");
+                     tx.Commit();
+                   },
+                   [&refused](const std::string& failure) { refused.set_value(failure); }}));
   ASSERT_TRUE(writer.Post({[this] { Insert("kept"); },
                            [&kept](const std::string& failure) { kept.set_value(failure); }}));
   EXPECT_THAT(refused.get_future().get(), HasSubstr("missing_table"));

@@ -51,8 +51,8 @@ TEST(SqliteStatementReuseTest, AKeptStatementStartsAfreshWhateverItsLastUseLeft)
       while (inner.Step()) ++count;
       rows.emplace_back(outer.Int(1), count);
     }
-    EXPECT_THAT(rows, ElementsAre(std::pair(1, 4), std::pair(2, 4), std::pair(3, 4),
-                                  std::pair(4, 4)));
+    EXPECT_THAT(rows,
+                ElementsAre(std::pair(1, 4), std::pair(2, 4), std::pair(3, 4), std::pair(4, 4)));
     // Nothing bound: the last bindings do not carry over.
     auto unbound = tx.Prepare(kPairs);
     EXPECT_FALSE(unbound.Step());
