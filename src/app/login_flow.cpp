@@ -4,6 +4,7 @@
 
 #include "common/json_fields.h"
 #include "server/login_rules.h"
+#include "server/wire_fields.h"
 
 namespace vel {
 
@@ -22,7 +23,7 @@ void LoginFlow::Start() {
     window_.StartTimer(kFail, kPeriodMs[kFail]);
     return;
   }
-  appToken_ = ReadString(reply, "appaccesstoken").value_or("");
+  appToken_ = ReadString(reply, wire_field::kAppAccessToken).value_or("");
 
   const SavedLogin saved = ReadSavedLogin(settings_.savedLogin);
   if (saved.status == SavedLogin::Status::kRefused) {

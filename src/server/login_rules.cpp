@@ -5,6 +5,7 @@
 #include "common/json_fields.h"
 #include "server/request_catalogue.h"
 #include "server/sealed_file.h"
+#include "server/wire_fields.h"
 
 namespace vel {
 namespace {
@@ -14,19 +15,20 @@ using web::json::value;
 constexpr char kDialogPath[] = "/v2.8/dialog/oauth";
 constexpr char kLoginSuccessPath[] = "/connect/login_success.html";
 constexpr char kTokenCheckPath[] = "/v2.8/debug_token";
-constexpr char kTokenMark[] = "access_token=";
 
 }  // namespace
 
 std::string SignInDialogAddress(const std::string& webBase, const std::string& clientId) {
-  return webBase + kDialogPath + "?client_id=" + clientId + "&redirect_uri=" + webBase +
-         kLoginSuccessPath + "&display=popup&response_type=token";
+  using namespace wire_field;
+  return webBase + kDialogPath + "?" + kClientId + "=" + clientId + "&" + kRedirectUri + "=" +
+         webBase + kLoginSuccessPath + "&display=popup&" + kResponseType + "=token";
 }
 
 std::optional<std::string> TokenInAddress(const std::string& address) {
-  const std::size_t mark = address.find(kTokenMark);
+  const std::string tokenMark = std::string(wire_field::kAccessToken) + "=";
+  const std::size_t mark = address.find(tokenMark);
   if (mark == std::string::npos) return std::nullopt;
-  const std::size_t start = mark + sizeof kTokenMark - 1;
+  const std::size_t start = mark + tokenMark.size();
   const std::size_t end = address.find('&', start);
   return address.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
@@ -45,36 +47,36 @@ bool SignInFailedAt(const std::string& address) {
 
 std::string TokenCheckPath(const std::string& userToken, const std::string& appToken) {
   web::uri_builder path(kTokenCheckPath);
-  path.append_query("input_token", userToken);
-  path.append_query("access_token", appToken);
+  path.append_query(wire_field::kInputToken, userToken);
+  path.append_query(wire_field::kAccessToken, appToken);
   return path.to_string();
 }
 
 std::optional<std::string> CheckedUserId(const value& reply) {
-  if (!reply.is_object() || !reply.has_object_field("data")) return std::nullopt;
-  return ReadString(reply.at("data"), "user_id");
+  if (!reply.is_object() || !reply.has_object_field(wire_field::kData)) return std::nullopt;
+  return ReadString(reply.at(wire_field::kData), wire_field::kUserId);
 }
 
 value AppTokenRequest() {
   value request = value::object(true);
-  request["header"] = value::number(HeaderNumber(RequestHeader::kAppToken));
+  request[wire_field::kHeader] = value::number(HeaderNumber(RequestHeader::kAppToken));
   return request;
 }
 
 value AccountSignInRequest(const std::string& userId) {
   value request = value::object(true);
-  request["header"] = value::number(HeaderNumber(RequestHeader::kSignIn));
-  request["type"] = value::string("facebook");
-  request["account"] = value::string(userId);
+  request[wire_field::kHeader] = value::number(HeaderNumber(RequestHeader::kSignIn));
+  request[wire_field::kAccountType] = value::string(wire_field::kFacebookAccount);
+  request[wire_field::kAccount] = value::string(userId);
   return request;
 }
 
 std::optional<std::uint64_t> SignedInAccount(const value& reply) {
-  return ReadId(reply, "accountid");
+  return ReadId(reply, wire_field::kAccountId);
 }
 
 std::string SignedInTeamName(const value& reply) {
-  return ReadString(reply, "teamname").value_or("");
+  return ReadString(reply, wire_field::kTeamName).value_or("");
 }
 
 std::optional<std::string> SavedLogin::TokenFor(const std::string& thisMacText) const {

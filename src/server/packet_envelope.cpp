@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "server/packet_cipher.h"
+#include "server/wire_fields.h"
 
 namespace vel {
 
@@ -53,14 +54,14 @@ bool OpenPacket(const std::string& base64, web::json::value& value) {
 }
 
 bool OpenReply(const web::json::value& body, web::json::value& reply) {
-  return OpenPacket(body.at("packet").as_string(), reply);
+  return OpenPacket(body.at(wire_field::kPacket).as_string(), reply);
 }
 
 std::optional<web::json::value> SealReply(const web::json::value& reply) {
   auto base64 = SealPacket(reply);
   if (!base64) return std::nullopt;
   web::json::value body = web::json::value::object();
-  body["packet"] = web::json::value::string(std::move(*base64));
+  body[wire_field::kPacket] = web::json::value::string(std::move(*base64));
   return body;
 }
 

@@ -11,6 +11,7 @@
 #include "common/string_printf.h"
 #include "crash/thread_signal_stack.h"
 #include "server/packet_envelope.h"
+#include "server/wire_fields.h"
 
 namespace vel {
 namespace {
@@ -49,8 +50,8 @@ void LimitReplyBody(http_request& request, std::uint64_t limit) {
 
 // A "result" that is missing, null or anything but a boolean counts as no.
 bool ResultIsTrue(const web::json::value& reply) {
-  if (!reply.is_object() || !reply.has_boolean_field("result")) return false;
-  return reply.at("result").as_bool();
+  if (!reply.is_object() || !reply.has_boolean_field(wire_field::kResult)) return false;
+  return reply.at(wire_field::kResult).as_bool();
 }
 
 // Reads the body of a status-200 reply as JSON, with the library's
@@ -166,7 +167,7 @@ bool RequestExecutor::DownloadPatchFile(const std::string& file, const std::file
   try {
     http_client client(config_.PatchUrl());
     web::uri_builder path("/test");
-    path.append_query("file", file);
+    path.append_query(wire_field::kFile, file);
     http_request get(methods::GET);
     get.set_request_uri(path.to_string());
     get.set_response_stream(out);

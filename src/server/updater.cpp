@@ -15,6 +15,7 @@
 #include "common/unique_fd.h"
 #include "server/program_files.h"
 #include "server/update_archive.h"
+#include "server/wire_fields.h"
 
 namespace vel {
 namespace {
@@ -34,11 +35,12 @@ bool AllDigits(std::string_view text) {
 // The server's file list, as texts: the elements that are strings.
 std::vector<std::string> ListedFiles(const web::json::value& info) {
   std::vector<std::string> files;
-  if (!info.is_object() || !info.has_array_field("files")) {
-    if (info.is_object() && info.has_field("files")) PushLog("Update: \"files\" is not a list");
+  if (!info.is_object() || !info.has_array_field(wire_field::kFiles)) {
+    if (info.is_object() && info.has_field(wire_field::kFiles))
+      PushLog("Update: \"files\" is not a list");
     return files;
   }
-  for (const web::json::value& file : info.at("files").as_array()) {
+  for (const web::json::value& file : info.at(wire_field::kFiles).as_array()) {
     if (file.is_string()) {
       files.push_back(file.as_string());
     } else {
@@ -149,7 +151,7 @@ bool Updater::RunUpdate() {
     return false;
   }
   web::uri_builder query;
-  query.append_query("version", versionNumber_);
+  query.append_query(wire_field::kVersion, versionNumber_);
   web::json::value info;
   if (!patches_.FetchPatchInfo(query.to_string(), info)) {
     // The server's fault, not the program's: a new program on trial that

@@ -6,6 +6,7 @@
 #include "common/json_fields.h"
 #include "common/queues.h"
 #include "common/tick_clock.h"
+#include "server/wire_fields.h"
 
 namespace vel {
 
@@ -66,23 +67,23 @@ ScoreReports::Outcome ScoreReports::Send(const Key& key, const Pending& pending)
   using web::json::value;
   const auto [memberId, type] = key;
   value request = value::object(true);
-  request["header"] = value::number(HeaderNumber(RequestHeader::kReportScore));
-  request["rankingtype"] = value::number(RankingNumber(type));
-  request["memberid"] = value::number(memberId);
-  request["membername"] = value::string(pending.memberName);
-  request["accountid"] = value::number(login_.accountId);
+  request[wire_field::kHeader] = value::number(HeaderNumber(RequestHeader::kReportScore));
+  request[wire_field::kRankingType] = value::number(RankingNumber(type));
+  request[wire_field::kMemberId] = value::number(memberId);
+  request[wire_field::kMemberName] = value::string(pending.memberName);
+  request[wire_field::kAccountId] = value::number(login_.accountId);
   // Speeds are reported as they were measured; cadence and heart rate are
   // whole numbers.
-  request["score"] = type == RankingType::kSpeed
-                         ? value::number(pending.score)
-                         : value::number(static_cast<std::int32_t>(pending.score));
+  request[wire_field::kScore] = type == RankingType::kSpeed
+                                    ? value::number(pending.score)
+                                    : value::number(static_cast<std::int32_t>(pending.score));
   value reply;
   if (server_.SendPacket(request, reply)) {
     roster_.RecordBest(memberId, type, pending.score);
     return Outcome::kTaken;
   }
   // No reply at all, or a server whose database failed: worth another try.
-  const auto code = reply.is_object() ? ReadInt(reply, "errcode") : std::nullopt;
+  const auto code = reply.is_object() ? ReadInt(reply, wire_field::kErrcode) : std::nullopt;
   if (!code || *code == errcode::kStorage) return Outcome::kFailed;
   PushLog("Score report of member " + std::to_string(memberId) + " refused, errcode " +
           std::to_string(*code));

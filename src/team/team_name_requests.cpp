@@ -2,6 +2,7 @@
 
 #include "common/json_fields.h"
 #include "server/request_catalogue.h"
+#include "server/wire_fields.h"
 
 namespace vel {
 namespace {
@@ -20,29 +21,31 @@ TeamNameRequests::TeamNameRequests(PacketSender& server, MessageBox& messages, L
 
 bool TeamNameRequests::Check(const std::string& name) {
   value request = value::object(true);
-  request["header"] = value::number(HeaderNumber(RequestHeader::kCheckTeamName));
-  request["teamname"] = value::string(name);
+  request[wire_field::kHeader] = value::number(HeaderNumber(RequestHeader::kCheckTeamName));
+  request[wire_field::kTeamName] = value::string(name);
   value reply;
   if (server_.SendPacket(request, reply)) {
     messages_.Show(kNameFree);
     return true;
   }
-  if (ReadInt(reply, "errcode") == errcode::kTeamNameUnavailable) messages_.Show(kNameTaken);
+  if (ReadInt(reply, wire_field::kErrcode) == errcode::kTeamNameUnavailable)
+    messages_.Show(kNameTaken);
   return false;
 }
 
 bool TeamNameRequests::Change(const std::string& name, From from) {
   value request = value::object(true);
-  request["header"] = value::number(HeaderNumber(RequestHeader::kChangeTeamName));
-  request["accountid"] = value::number(login_.accountId);
-  request["teamname"] = value::string(name);
+  request[wire_field::kHeader] = value::number(HeaderNumber(RequestHeader::kChangeTeamName));
+  request[wire_field::kAccountId] = value::number(login_.accountId);
+  request[wire_field::kTeamName] = value::string(name);
   value reply;
   if (server_.SendPacket(request, reply)) {
     messages_.Show(from == From::kTeamWindow ? kNameChanged : kNameRegistered);
     login_.teamName = name;
     return true;
   }
-  if (ReadInt(reply, "errcode") == errcode::kTeamNameUnavailable) messages_.Show(kNameTaken);
+  if (ReadInt(reply, wire_field::kErrcode) == errcode::kTeamNameUnavailable)
+    messages_.Show(kNameTaken);
   return false;
 }
 

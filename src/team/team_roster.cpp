@@ -6,6 +6,7 @@
 #include "common/json_fields.h"
 #include "common/string_printf.h"
 #include "server/request_catalogue.h"
+#include "server/wire_fields.h"
 #include "team/gear_lists.h"
 
 namespace vel {
@@ -16,7 +17,7 @@ using web::json::value;
 // Requests are written with their members in the order they are set.
 value Request(RequestHeader header) {
   value r = value::object(true);
-  r["header"] = value::number(HeaderNumber(header));
+  r[wire_field::kHeader] = value::number(HeaderNumber(header));
   return r;
 }
 
@@ -26,58 +27,59 @@ value Optional(std::optional<float> v) {
 }
 
 std::optional<DeviceRecord> ParseDevice(const value& v) {
-  const auto id = ReadId(v, "id");
-  const auto active = ReadBool(v, "active");
-  const auto number = ReadInt(v, "number");
-  const auto type = ReadInt(v, "type");
+  const auto id = ReadId(v, wire_field::kId);
+  const auto active = ReadBool(v, wire_field::kActive);
+  const auto number = ReadInt(v, wire_field::kNumber);
+  const auto type = ReadInt(v, wire_field::kType);
   if (!id || !active || !number || !type) return std::nullopt;
   return DeviceRecord{*id, *active, *number, *type};
 }
 
 std::optional<BicycleRecord> ParseBicycle(const value& v) {
-  const auto id = ReadId(v, "id");
-  const auto active = ReadBool(v, "active");
-  const auto name = ReadString(v, "name");
+  const auto id = ReadId(v, wire_field::kId);
+  const auto active = ReadBool(v, wire_field::kActive);
+  const auto name = ReadString(v, wire_field::kName);
   if (!id || !active || !name) return std::nullopt;
   BicycleRecord b;
   b.id = *id;
   b.active = *active;
   b.name = *name;
-  if (const auto w = ReadNumber(v, "weight")) b.weight = static_cast<float>(*w);
-  if (const auto c = ReadInt(v, "crank")) b.crank = *c;
-  if (const auto c = ReadInt(v, "cassette")) b.cassette = *c;
-  if (const auto t = ReadInt(v, "tire")) b.tire = *t;
+  if (const auto w = ReadNumber(v, wire_field::kWeight)) b.weight = static_cast<float>(*w);
+  if (const auto c = ReadInt(v, wire_field::kCrank)) b.crank = *c;
+  if (const auto c = ReadInt(v, wire_field::kCassette)) b.cassette = *c;
+  if (const auto t = ReadInt(v, wire_field::kTire)) b.tire = *t;
   return b;
 }
 
 // A member element of the load reply; none when it lacks its id or name.
 // Devices and bicycles that lack a member of theirs are left out.
 std::unique_ptr<MemberRecord> ParseMember(const value& v) {
-  const auto id = ReadId(v, "id");
-  const auto name = ReadString(v, "name");
+  const auto id = ReadId(v, wire_field::kId);
+  const auto name = ReadString(v, wire_field::kName);
   if (!id || !name) return nullptr;
   auto m = std::make_unique<MemberRecord>();
   m->id = *id;
   m->name = *name;
-  if (const auto h = ReadNumber(v, "height")) m->height = static_cast<float>(*h);
-  if (const auto w = ReadNumber(v, "weight")) m->weight = static_cast<float>(*w);
-  if (const auto g = ReadInt(v, "gender")) m->gender = *g;
-  if (HasNonNull(v, "device") && v.at("device").is_array()) {
-    for (const value& d : v.at("device").as_array()) {
+  if (const auto h = ReadNumber(v, wire_field::kHeight)) m->height = static_cast<float>(*h);
+  if (const auto w = ReadNumber(v, wire_field::kWeight)) m->weight = static_cast<float>(*w);
+  if (const auto g = ReadInt(v, wire_field::kGender)) m->gender = *g;
+  if (HasNonNull(v, wire_field::kDevices) && v.at(wire_field::kDevices).is_array()) {
+    for (const value& d : v.at(wire_field::kDevices).as_array()) {
       if (auto device = ParseDevice(d)) m->devices.push_back(*device);
     }
   }
-  if (HasNonNull(v, "bicycle") && v.at("bicycle").is_array()) {
-    for (const value& b : v.at("bicycle").as_array()) {
+  if (HasNonNull(v, wire_field::kBicycles) && v.at(wire_field::kBicycles).is_array()) {
+    for (const value& b : v.at(wire_field::kBicycles).as_array()) {
       if (auto bicycle = ParseBicycle(b)) m->bicycles.push_back(*bicycle);
     }
   }
-  if (HasNonNull(v, "score")) {
-    const value& score = v.at("score");
+  if (HasNonNull(v, wire_field::kScore)) {
+    const value& score = v.at(wire_field::kScore);
     // The best speed is kept at single precision.
-    if (const auto s = ReadNumber(score, "speed")) m->bestSpeed = static_cast<float>(*s);
-    if (const auto c = ReadInt(score, "cadence")) m->bestCadence = *c;
-    if (const auto h = ReadInt(score, "hrm")) m->bestHeartRate = *h;
+    if (const auto s = ReadNumber(score, wire_field::kBestSpeed))
+      m->bestSpeed = static_cast<float>(*s);
+    if (const auto c = ReadInt(score, wire_field::kBestCadence)) m->bestCadence = *c;
+    if (const auto h = ReadInt(score, wire_field::kBestHeartRate)) m->bestHeartRate = *h;
   }
   return m;
 }
@@ -107,12 +109,13 @@ bool TeamRoster::Send(const value& request, value& reply) {
 
 bool TeamRoster::LoadMembers() {
   value request = Request(RequestHeader::kLoadMembers);
-  request["accountid"] = Number(login_.accountId);
+  request[wire_field::kAccountId] = Number(login_.accountId);
   value reply;
   if (!Send(request, reply)) return false;
-  if (!HasNonNull(reply, "member") || !reply.at("member").is_array()) return false;
-  for (const value& element : reply.at("member").as_array()) {
-    const auto id = ReadId(element, "id");
+  if (!HasNonNull(reply, wire_field::kMembers) || !reply.at(wire_field::kMembers).is_array())
+    return false;
+  for (const value& element : reply.at(wire_field::kMembers).as_array()) {
+    const auto id = ReadId(element, wire_field::kId);
     if (id && FindMember(*id) != nullptr) break;  // a member id met twice ends the load
     auto record = ParseMember(element);
     if (!record) continue;
@@ -138,11 +141,11 @@ bool TeamRoster::AddToMemberList(std::unique_ptr<MemberRecord> record) {
 
 bool TeamRoster::AddMember(const std::string& name) {
   value request = Request(RequestHeader::kAddMember);
-  request["accountid"] = Number(login_.accountId);
-  request["membername"] = value::string(name);
+  request[wire_field::kAccountId] = Number(login_.accountId);
+  request[wire_field::kMemberName] = value::string(name);
   value reply;
   if (!Send(request, reply)) return false;
-  const auto id = ReadId(reply, "memberid");
+  const auto id = ReadId(reply, wire_field::kMemberId);
   if (!id) return false;
   auto record = std::make_unique<MemberRecord>();
   record->id = *id;
@@ -154,8 +157,8 @@ bool TeamRoster::AddMember(const std::string& name) {
 bool TeamRoster::DeleteMember(std::uint64_t memberId) {
   if (FindMember(memberId) == nullptr) return false;
   value request = Request(RequestHeader::kDeleteMember);
-  request["accountid"] = Number(login_.accountId);
-  request["memberid"] = Number(memberId);
+  request[wire_field::kAccountId] = Number(login_.accountId);
+  request[wire_field::kMemberId] = Number(memberId);
   value reply;
   if (!Send(request, reply)) return false;
   members_.erase(std::find_if(members_.begin(), members_.end(),
@@ -172,12 +175,12 @@ bool TeamRoster::AddDevice(std::int32_t type, const std::string& numberText) {
   const auto number = ParseDecimal(numberText);
   if (member == nullptr || list == nullptr || !number) return false;
   value request = Request(RequestHeader::kAddDevice);
-  request["memberid"] = Number(member->id);
-  request["devicenumber"] = value::number(*number);
-  request["devicetype"] = value::number(type);
+  request[wire_field::kMemberId] = Number(member->id);
+  request[wire_field::kDeviceNumber] = value::number(*number);
+  request[wire_field::kDeviceType] = value::number(type);
   value reply;
   if (!Send(request, reply)) return false;
-  const auto id = ReadId(reply, "deviceid");
+  const auto id = ReadId(reply, wire_field::kDeviceId);
   if (!id) return false;
   if (list->Add(std::to_string(*number), ColourList::kInactive, *id)) {
     member->devices.push_back(DeviceRecord{*id, false, *number, type});
@@ -190,9 +193,9 @@ bool TeamRoster::DeleteDevice(std::int32_t type, std::uint64_t deviceId) {
   ColourList* list = MutableSensorList(type);
   if (member == nullptr || list == nullptr) return false;
   value request = Request(RequestHeader::kDeleteDevice);
-  request["accountid"] = Number(login_.accountId);
-  request["memberid"] = Number(member->id);
-  request["deviceid"] = Number(deviceId);
+  request[wire_field::kAccountId] = Number(login_.accountId);
+  request[wire_field::kMemberId] = Number(member->id);
+  request[wire_field::kDeviceId] = Number(deviceId);
   value reply;
   if (!Send(request, reply)) return false;
   list->Remove(deviceId);
@@ -213,11 +216,11 @@ bool TeamRoster::ToggleDevice(std::int32_t type, std::uint64_t deviceId) {
                                    ? RequestHeader::kDeactivateDevice
                                    : RequestHeader::kActivateDevice;
   value request = Request(toggle);
-  request["memberid"] = Number(member->id);
-  request["deviceid"] = Number(deviceId);
+  request[wire_field::kMemberId] = Number(member->id);
+  request[wire_field::kDeviceId] = Number(deviceId);
   value reply;
   if (!Send(request, reply)) return false;
-  const auto answered = ReadInt(reply, "header");
+  const auto answered = ReadInt(reply, wire_field::kHeader);
   if (answered == HeaderNumber(RequestHeader::kActivateDevice)) {
     for (DeviceRecord& d : member->devices) {
       if (d.type != type) continue;
@@ -274,12 +277,12 @@ bool TeamRoster::SaveBodyInfo(std::optional<float> height, std::optional<float> 
   MemberRecord* member = Selected();
   if (member == nullptr) return false;
   value request = Request(RequestHeader::kSaveBodyInfo);
-  request["accountid"] = Number(login_.accountId);
-  request["memberid"] = Number(member->id);
-  request["height"] = Optional(height);
-  request["weight"] = Optional(weight);
-  request["gender"] = gender ? value::number(*gender) : value::null();
-  request["age"] = value::null();
+  request[wire_field::kAccountId] = Number(login_.accountId);
+  request[wire_field::kMemberId] = Number(member->id);
+  request[wire_field::kHeight] = Optional(height);
+  request[wire_field::kWeight] = Optional(weight);
+  request[wire_field::kGender] = gender ? value::number(*gender) : value::null();
+  request[wire_field::kAge] = value::null();
   value reply;
   if (!Send(request, reply)) return false;
   // The server keeps what was sent; so does the roster, so the member shows
@@ -295,15 +298,15 @@ bool TeamRoster::AddBicycle(const std::string& name, std::optional<float> weight
   MemberRecord* member = Selected();
   if (member == nullptr) return false;
   value request = Request(RequestHeader::kAddBicycle);
-  request["memberid"] = Number(member->id);
-  request["name"] = value::string(name);
-  request["weight"] = Optional(weight);
-  request["crank"] = Position(crank);
-  request["cassette"] = Position(cassette);
-  request["tire"] = Position(tire);
+  request[wire_field::kMemberId] = Number(member->id);
+  request[wire_field::kName] = value::string(name);
+  request[wire_field::kWeight] = Optional(weight);
+  request[wire_field::kCrank] = Position(crank);
+  request[wire_field::kCassette] = Position(cassette);
+  request[wire_field::kTire] = Position(tire);
   value reply;
   if (!Send(request, reply)) return false;
-  const auto id = ReadId(reply, "bicycleid");
+  const auto id = ReadId(reply, wire_field::kBicycleId);
   if (!id) return false;
   BicycleRecord bicycle;
   bicycle.id = *id;
@@ -320,9 +323,9 @@ bool TeamRoster::DeleteBicycle(std::uint64_t bicycleId) {
   MemberRecord* member = Selected();
   if (member == nullptr) return false;
   value request = Request(RequestHeader::kDeleteBicycle);
-  request["accountid"] = Number(login_.accountId);
-  request["memberid"] = Number(member->id);
-  request["bicycleid"] = Number(bicycleId);
+  request[wire_field::kAccountId] = Number(login_.accountId);
+  request[wire_field::kMemberId] = Number(member->id);
+  request[wire_field::kBicycleId] = Number(bicycleId);
   value reply;
   if (!Send(request, reply)) return false;
   bicycles_.Remove(bicycleId);
@@ -341,11 +344,11 @@ bool TeamRoster::ToggleBicycle(std::uint64_t bicycleId) {
                                    ? RequestHeader::kDeactivateBicycle
                                    : RequestHeader::kActivateBicycle;
   value request = Request(toggle);
-  request["memberid"] = Number(member->id);
-  request["bicycleid"] = Number(bicycleId);
+  request[wire_field::kMemberId] = Number(member->id);
+  request[wire_field::kBicycleId] = Number(bicycleId);
   value reply;
   if (!Send(request, reply)) return false;
-  const auto answered = ReadInt(reply, "header");
+  const auto answered = ReadInt(reply, wire_field::kHeader);
   if (answered == HeaderNumber(RequestHeader::kActivateBicycle)) {
     for (BicycleRecord& b : member->bicycles) {
       if (b.id == bicycleId) {
@@ -366,16 +369,18 @@ bool TeamRoster::ToggleBicycle(std::uint64_t bicycleId) {
 
 std::optional<std::vector<TeamRoster::RankingRow>> TeamRoster::LoadRanking(RankingType type) {
   value request = Request(RequestHeader::kLoadRanking);
-  request["rankingtype"] = value::number(RankingNumber(type));
+  request[wire_field::kRankingType] = value::number(RankingNumber(type));
   value reply;
   if (!Send(request, reply)) return std::nullopt;
-  if (!HasNonNull(reply, "ranking") || !reply.at("ranking").is_array()) return std::nullopt;
+  if (!HasNonNull(reply, wire_field::kRanking) || !reply.at(wire_field::kRanking).is_array())
+    return std::nullopt;
   std::vector<RankingRow> rows;
-  for (const value& element : reply.at("ranking").as_array()) {
-    RankingRow row{static_cast<int>(rows.size()) + 1, ReadString(element, "teamname").value_or(""),
-                   ReadString(element, "membername").value_or(""), ""};
-    if (HasNonNull(element, "score") && element.at("score").is_number()) {
-      const web::json::number& n = element.at("score").as_number();
+  for (const value& element : reply.at(wire_field::kRanking).as_array()) {
+    RankingRow row{static_cast<int>(rows.size()) + 1,
+                   ReadString(element, wire_field::kTeamName).value_or(""),
+                   ReadString(element, wire_field::kMemberName).value_or(""), ""};
+    if (HasNonNull(element, wire_field::kScore) && element.at(wire_field::kScore).is_number()) {
+      const web::json::number& n = element.at(wire_field::kScore).as_number();
       row.score = n.is_integral() ? std::to_string(n.is_uint64() ? n.to_uint64() : 0u)
                                   : StringPrintf("%f", n.to_double());
     }

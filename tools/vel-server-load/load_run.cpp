@@ -17,6 +17,7 @@
 #include "server/request_catalogue.h"
 #include "server/request_executor.h"
 #include "server/server_config.h"
+#include "server/wire_fields.h"
 #include "socket_packet_sender.h"
 #include "vel-server/token_store.h"
 
@@ -37,7 +38,7 @@ class CountingMessageBox : public MessageBox {
 
 value Packet(RequestHeader header) {
   value request = value::object(true);
-  request["header"] = value::number(HeaderNumber(header));
+  request[wire_field::kHeader] = value::number(HeaderNumber(header));
   return request;
 }
 
@@ -89,14 +90,14 @@ class LoadClient {
         "vel-server-load " + std::to_string(Clock::now().time_since_epoch().count()) + " " +
         std::to_string(index_));
     value request = Packet(RequestHeader::kSignIn);
-    request["type"] = value::string("facebook");
-    request["account"] = value::string(userId);
+    request[wire_field::kAccountType] = value::string(wire_field::kFacebookAccount);
+    request[wire_field::kAccount] = value::string(userId);
     value reply;
     if (!Change(request, reply)) {
       if (killPoint_.Killed()) return;
       throw std::runtime_error("header 0 was refused");
     }
-    account_ = reply.at("accountid").as_number().to_uint64();
+    account_ = reply.at(wire_field::kAccountId).as_number().to_uint64();
     for (int i = 1; i < requests_ && !killPoint_.Killed(); ++i) Step(i);
   }
 
@@ -111,15 +112,15 @@ class LoadClient {
     CountingMessageBox box;
     RequestExecutor executor(Config(url), box);
     value request = Packet(RequestHeader::kLoadMembers);
-    request["accountid"] = value::number(account_);
+    request[wire_field::kAccountId] = value::number(account_);
     value reply;
     if (!executor.SendPacket(request, reply)) {
       firstLoss = "LoadMembers failed";
       return 1;
     }
     std::map<std::uint64_t, const value*> loaded;
-    for (const value& member : reply.at("member").as_array()) {
-      loaded[member.at("id").as_number().to_uint64()] = &member;
+    for (const value& member : reply.at(wire_field::kMembers).as_array()) {
+      loaded[member.at(wire_field::kId).as_number().to_uint64()] = &member;
     }
     long lost = 0;
     const auto loss = [&](const std::string& what) {
@@ -131,22 +132,24 @@ class LoadClient {
     for (const auto& [device, member] : devices_) {
       const auto found = loaded.find(member);
       bool present = false;
-      if (found != loaded.end() && !found->second->at("device").is_null()) {
-        for (const value& d : found->second->at("device").as_array()) {
-          present = present || d.at("id").as_number().to_uint64() == device;
+      if (found != loaded.end() && !found->second->at(wire_field::kDevices).is_null()) {
+        for (const value& d : found->second->at(wire_field::kDevices).as_array()) {
+          present = present || d.at(wire_field::kId).as_number().to_uint64() == device;
         }
       }
       if (!present) loss("device " + std::to_string(device));
     }
-    static const char* kScoreKeys[] = {"speed", "cadence", "hrm"};
+    static const char* kScoreKeys[] = {wire_field::kBestSpeed, wire_field::kBestCadence,
+                                       wire_field::kBestHeartRate};
     // A report that went unanswered may have raised a best further.
     const bool unanswered = Broken() > 0;
     for (const auto& [key, best] : bests_) {
       const auto found = loaded.find(key.first);
       const char* name = kScoreKeys[RankingNumber(key.second)];
-      const bool kept = found != loaded.end() && !found->second->at("score").is_null() &&
-                        (unanswered ? found->second->at("score").at(name).as_double() >= best
-                                    : found->second->at("score").at(name).as_double() == best);
+      const bool kept =
+          found != loaded.end() && !found->second->at(wire_field::kScore).is_null() &&
+          (unanswered ? found->second->at(wire_field::kScore).at(name).as_double() >= best
+                      : found->second->at(wire_field::kScore).at(name).as_double() == best);
       if (!kept) {
         loss("best " + std::string(name) + " of member " + std::to_string(key.first));
       }
@@ -192,23 +195,25 @@ class LoadClient {
     const int kind = members_.empty() ? 0 : i % 5;
     if (kind == 0) {
       value request = Packet(RequestHeader::kAddMember);
-      request["accountid"] = value::number(account_);
-      request["membername"] = value::string("load" + std::to_string(i));
-      if (Change(request, reply)) members_.push_back(reply.at("memberid").as_number().to_uint64());
+      request[wire_field::kAccountId] = value::number(account_);
+      request[wire_field::kMemberName] = value::string("load" + std::to_string(i));
+      if (Change(request, reply))
+        members_.push_back(reply.at(wire_field::kMemberId).as_number().to_uint64());
     } else if (kind == 1 || (kind == 2 && devices_.empty())) {
       const std::uint64_t member = Pick(members_);
       value request = Packet(RequestHeader::kAddDevice);
-      request["memberid"] = value::number(member);
-      request["devicenumber"] = value::number(i);
-      request["devicetype"] = value::number(kSensorKinds[i % kSensorKinds.size()].deviceType);
+      request[wire_field::kMemberId] = value::number(member);
+      request[wire_field::kDeviceNumber] = value::number(i);
+      request[wire_field::kDeviceType] =
+          value::number(kSensorKinds[i % kSensorKinds.size()].deviceType);
       if (Change(request, reply)) {
-        devices_.emplace_back(reply.at("deviceid").as_number().to_uint64(), member);
+        devices_.emplace_back(reply.at(wire_field::kDeviceId).as_number().to_uint64(), member);
       }
     } else if (kind == 2) {
       const auto [device, member] = Pick(devices_);
       value request = Packet(RequestHeader::kActivateDevice);
-      request["memberid"] = value::number(member);
-      request["deviceid"] = value::number(device);
+      request[wire_field::kMemberId] = value::number(member);
+      request[wire_field::kDeviceId] = value::number(device);
       Change(request, reply);
     } else if (kind == 3) {
       const std::uint64_t member = Pick(members_);
@@ -216,18 +221,19 @@ class LoadClient {
       const bool speed = type == RankingType::kSpeed;
       const double score = speed ? 20 + (i % 400) / 10.0 : 80 + i % 120;
       value request = Packet(RequestHeader::kReportScore);
-      request["rankingtype"] = value::number(RankingNumber(type));
-      request["memberid"] = value::number(member);
-      request["membername"] = value::string("load");
-      request["accountid"] = value::number(account_);
-      request["score"] = speed ? value::number(score) : value::number(static_cast<int>(score));
+      request[wire_field::kRankingType] = value::number(RankingNumber(type));
+      request[wire_field::kMemberId] = value::number(member);
+      request[wire_field::kMemberName] = value::string("load");
+      request[wire_field::kAccountId] = value::number(account_);
+      request[wire_field::kScore] =
+          speed ? value::number(score) : value::number(static_cast<int>(score));
       if (Change(request, reply)) {
         double& best = bests_[{member, type}];
         best = std::max(best, score);
       }
     } else {
       value request = Packet(RequestHeader::kLoadMembers);
-      request["accountid"] = value::number(account_);
+      request[wire_field::kAccountId] = value::number(account_);
       Send(request, reply);
     }
   }

@@ -13,6 +13,7 @@
 
 #include "server/packet_envelope.h"
 #include "server/request_executor.h"
+#include "server/wire_fields.h"
 
 namespace vel {
 namespace {
@@ -92,7 +93,8 @@ bool SocketPacketSender::SendPacket(const web::json::value& request, web::json::
     messageBox_.Show(kCheckConnectionMessage);
     return false;
   }
-  return reply.is_object() && reply.has_boolean_field("result") && reply.at("result").as_bool();
+  return reply.is_object() && reply.has_boolean_field(wire_field::kResult) &&
+         reply.at(wire_field::kResult).as_bool();
 }
 
 std::optional<std::string> SocketPacketSender::Exchange(const std::string& body) const {

@@ -10,6 +10,7 @@
 #include "server/packet_cipher.h"
 #include "server/packet_envelope.h"
 #include "server/request_catalogue.h"
+#include "server/wire_fields.h"
 
 namespace vel::companion {
 namespace {
@@ -18,6 +19,13 @@ using web::json::value;
 
 value Refused(int code, const std::string& message) {
   return AppRequestHandler::Refusal(value::null(), code, message);
+}
+
+// The body when not even a refusal could be sealed: {"result":false}.
+std::string RefusedBody() {
+  value body = value::object();
+  body[wire_field::kResult] = value::boolean(false);
+  return body.serialize();
 }
 
 }  // namespace
@@ -29,7 +37,7 @@ AppEndpoint::Opened AppEndpoint::Open(std::string_view body) {
   if (body.size() > kMaxBody) return refused(errcode::kBadForm, "the body is too long");
   // Base64 has no "%", so decoding escapes only helps clients that encode
   // the field; a "+" stays a "+".
-  const auto packet = FormValue(body, "packet", PlusSign::kItself);
+  const auto packet = FormValue(body, wire_field::kPacket, PlusSign::kItself);
   if (!packet) return refused(errcode::kBadForm, "the body has no \"packet\" field");
   std::vector<unsigned char> cipher;
   try {
@@ -56,14 +64,15 @@ AppAnswer AppEndpoint::Seal(const value& reply) {
   const auto sealed = SealReplyBody(reply);
   if (!sealed) {
     answer.status = 400;
-    answer.body = R"({"result":false})";
+    answer.body = RefusedBody();
     return answer;
   }
   answer.body = *sealed;
-  const value& header = reply.at("header");
+  const value& header = reply.at(wire_field::kHeader);
   if (header.is_integer()) answer.header = header.as_integer();
-  answer.result = reply.at("result").as_bool();
-  if (reply.has_field("errcode")) answer.errcode = reply.at("errcode").as_integer();
+  answer.result = reply.at(wire_field::kResult).as_bool();
+  if (reply.has_field(wire_field::kErrcode))
+    answer.errcode = reply.at(wire_field::kErrcode).as_integer();
   return answer;
 }
 

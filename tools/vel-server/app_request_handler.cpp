@@ -7,6 +7,7 @@
 #include "request_fields.h"
 #include "roster_json.h"
 #include "server/request_catalogue.h"
+#include "server/wire_fields.h"
 
 namespace vel::companion {
 namespace {
@@ -46,8 +47,8 @@ value Id(std::uint64_t id) { return value::number(id); }
 
 value Success(int header) {
   value reply = value::object(true);
-  reply["header"] = value::number(header);
-  reply["result"] = value::boolean(true);
+  reply[wire_field::kHeader] = value::number(header);
+  reply[wire_field::kResult] = value::boolean(true);
   return reply;
 }
 
@@ -74,139 +75,142 @@ value BadValue(int header, const char* what) {
 
 value AppToken(const AppRequest& r) {
   value reply = Success(r.header);
-  reply["appaccesstoken"] = value::string(r.tokens.AppAccessToken());
+  reply[wire_field::kAppAccessToken] = value::string(r.tokens.AppAccessToken());
   return reply;
 }
 
 value SignIn(const AppRequest& r) {
-  const std::string type = r.fields.Text("type");
-  const std::string account = r.fields.Text("account");
-  if (type != "facebook") return BadValue(r.header, "\"type\" is not \"facebook\"");
+  const std::string type = r.fields.Text(wire_field::kAccountType);
+  const std::string account = r.fields.Text(wire_field::kAccount);
+  if (type != wire_field::kFacebookAccount)
+    return BadValue(r.header, "\"type\" is not \"facebook\"");
   const auto outcome = r.store.SignInAccount(account);
   value reply = Answer(r.header, outcome);
   if (outcome.Ok()) {
-    reply["accountid"] = Id(outcome.value.id);
-    reply["teamname"] = value::string(outcome.value.teamName);
+    reply[wire_field::kAccountId] = Id(outcome.value.id);
+    reply[wire_field::kTeamName] = value::string(outcome.value.teamName);
   }
   return reply;
 }
 
 value LoadMembers(const AppRequest& r) {
-  const auto outcome = r.store.LoadMembers(r.fields.Id("accountid"));
+  const auto outcome = r.store.LoadMembers(r.fields.Id(wire_field::kAccountId));
   value reply = Answer(r.header, outcome);
   if (outcome.Ok()) {
     value members = value::array();
     for (const MemberRecord& member : outcome.value) {
       members[members.size()] = MemberJson(member);
     }
-    reply["member"] = std::move(members);
+    reply[wire_field::kMembers] = std::move(members);
   }
   return reply;
 }
 
 value AddMember(const AppRequest& r) {
-  const std::uint64_t account = r.fields.Id("accountid");
-  return AnswerWithId(r.header, r.store.AddMember(account, r.fields.Text("membername")),
-                      "memberid");
+  const std::uint64_t account = r.fields.Id(wire_field::kAccountId);
+  return AnswerWithId(r.header, r.store.AddMember(account, r.fields.Text(wire_field::kMemberName)),
+                      wire_field::kMemberId);
 }
 
 value DeleteMember(const AppRequest& r) {
-  const std::uint64_t account = r.fields.Id("accountid");
-  const std::uint64_t member = r.fields.Id("memberid");
+  const std::uint64_t account = r.fields.Id(wire_field::kAccountId);
+  const std::uint64_t member = r.fields.Id(wire_field::kMemberId);
   return Answer(r.header, r.store.DeleteMember(account, member));
 }
 
 value AddDevice(const AppRequest& r) {
-  const std::uint64_t member = r.fields.Id("memberid");
-  const int number = r.fields.Int("devicenumber");
-  const int type = r.fields.Int("devicetype");
-  return AnswerWithId(r.header, r.store.AddDevice(member, number, type), "deviceid");
+  const std::uint64_t member = r.fields.Id(wire_field::kMemberId);
+  const int number = r.fields.Int(wire_field::kDeviceNumber);
+  const int type = r.fields.Int(wire_field::kDeviceType);
+  return AnswerWithId(r.header, r.store.AddDevice(member, number, type), wire_field::kDeviceId);
 }
 
 value DeleteDevice(const AppRequest& r) {
-  const std::uint64_t account = r.fields.Id("accountid");
-  const std::uint64_t member = r.fields.Id("memberid");
-  const std::uint64_t device = r.fields.Id("deviceid");
+  const std::uint64_t account = r.fields.Id(wire_field::kAccountId);
+  const std::uint64_t member = r.fields.Id(wire_field::kMemberId);
+  const std::uint64_t device = r.fields.Id(wire_field::kDeviceId);
   return Answer(r.header, r.store.DeleteDevice(account, member, device));
 }
 
 value ActivateDevice(const AppRequest& r) {
-  const std::uint64_t member = r.fields.Id("memberid");
-  const std::uint64_t device = r.fields.Id("deviceid");
+  const std::uint64_t member = r.fields.Id(wire_field::kMemberId);
+  const std::uint64_t device = r.fields.Id(wire_field::kDeviceId);
   return Answer(r.header, r.store.ActivateDevice(member, device));
 }
 
 value DeactivateDevice(const AppRequest& r) {
-  const std::uint64_t member = r.fields.Id("memberid");
-  const std::uint64_t device = r.fields.Id("deviceid");
+  const std::uint64_t member = r.fields.Id(wire_field::kMemberId);
+  const std::uint64_t device = r.fields.Id(wire_field::kDeviceId);
   return Answer(r.header, r.store.DeactivateDevice(member, device));
 }
 
 value ReportScore(const AppRequest& r) {
-  const auto type = ToRankingType(r.fields.Int("rankingtype"));
-  const std::uint64_t member = r.fields.Id("memberid");
-  (void)r.fields.Text("membername");
-  const std::uint64_t account = r.fields.Id("accountid");
+  const auto type = ToRankingType(r.fields.Int(wire_field::kRankingType));
+  const std::uint64_t member = r.fields.Id(wire_field::kMemberId);
+  (void)r.fields.Text(wire_field::kMemberName);
+  const std::uint64_t account = r.fields.Id(wire_field::kAccountId);
   if (!type) return BadValue(r.header, "\"rankingtype\" is not 0, 1 or 2");
   // Cadence and heart rate are whole numbers.
-  const double score =
-      *type == RankingType::kSpeed ? r.fields.Number("score") : r.fields.Int("score");
+  const double score = *type == RankingType::kSpeed ? r.fields.Number(wire_field::kScore)
+                                                    : r.fields.Int(wire_field::kScore);
   return Answer(r.header, r.store.ReportScore(account, member, *type, score));
 }
 
 value LoadRanking(const AppRequest& r) {
-  const auto type = ToRankingType(r.fields.Int("rankingtype"));
+  const auto type = ToRankingType(r.fields.Int(wire_field::kRankingType));
   if (!type) return BadValue(r.header, "\"rankingtype\" is not 0, 1 or 2");
   value reply = Success(r.header);
-  reply["ranking"] = RankingJson(r.store.LoadRanking(*type), *type);
+  reply[wire_field::kRanking] = RankingJson(r.store.LoadRanking(*type), *type);
   return reply;
 }
 
 value CheckTeamName(const AppRequest& r) {
-  return Answer(r.header, r.store.CheckTeamName(r.fields.Text("teamname")));
+  return Answer(r.header, r.store.CheckTeamName(r.fields.Text(wire_field::kTeamName)));
 }
 
 value ChangeTeamName(const AppRequest& r) {
-  const std::uint64_t account = r.fields.Id("accountid");
-  return Answer(r.header, r.store.ChangeTeamName(account, r.fields.Text("teamname")));
+  const std::uint64_t account = r.fields.Id(wire_field::kAccountId);
+  return Answer(r.header, r.store.ChangeTeamName(account, r.fields.Text(wire_field::kTeamName)));
 }
 
 value SaveBodyInfo(const AppRequest& r) {
-  const std::uint64_t account = r.fields.Id("accountid");
-  const std::uint64_t member = r.fields.Id("memberid");
-  const BodyInfo body{r.fields.OptionalNumber("height"), r.fields.OptionalNumber("weight"),
-                      r.fields.OptionalInt("gender")};
-  (void)r.fields.OptionalNumber("age");  // always null; a number is allowed, nothing else
+  const std::uint64_t account = r.fields.Id(wire_field::kAccountId);
+  const std::uint64_t member = r.fields.Id(wire_field::kMemberId);
+  const BodyInfo body{r.fields.OptionalNumber(wire_field::kHeight),
+                      r.fields.OptionalNumber(wire_field::kWeight),
+                      r.fields.OptionalInt(wire_field::kGender)};
+  (void)r.fields.OptionalNumber(
+      wire_field::kAge);  // always null; a number is allowed, nothing else
   return Answer(r.header, r.store.SaveBodyInfo(account, member, body));
 }
 
 value ActivateBicycle(const AppRequest& r) {
-  const std::uint64_t member = r.fields.Id("memberid");
-  const std::uint64_t bicycle = r.fields.Id("bicycleid");
+  const std::uint64_t member = r.fields.Id(wire_field::kMemberId);
+  const std::uint64_t bicycle = r.fields.Id(wire_field::kBicycleId);
   return Answer(r.header, r.store.ActivateBicycle(member, bicycle));
 }
 
 value DeactivateBicycle(const AppRequest& r) {
-  const std::uint64_t member = r.fields.Id("memberid");
-  const std::uint64_t bicycle = r.fields.Id("bicycleid");
+  const std::uint64_t member = r.fields.Id(wire_field::kMemberId);
+  const std::uint64_t bicycle = r.fields.Id(wire_field::kBicycleId);
   return Answer(r.header, r.store.DeactivateBicycle(member, bicycle));
 }
 
 value AddBicycle(const AppRequest& r) {
-  const std::uint64_t member = r.fields.Id("memberid");
+  const std::uint64_t member = r.fields.Id(wire_field::kMemberId);
   BicycleRecord bicycle;
-  bicycle.name = r.fields.Text("name");
-  bicycle.weight = r.fields.OptionalNumber("weight");
-  bicycle.crank = r.fields.OptionalInt("crank");
-  bicycle.cassette = r.fields.OptionalInt("cassette");
-  bicycle.tire = r.fields.OptionalInt("tire");
-  return AnswerWithId(r.header, r.store.AddBicycle(member, bicycle), "bicycleid");
+  bicycle.name = r.fields.Text(wire_field::kName);
+  bicycle.weight = r.fields.OptionalNumber(wire_field::kWeight);
+  bicycle.crank = r.fields.OptionalInt(wire_field::kCrank);
+  bicycle.cassette = r.fields.OptionalInt(wire_field::kCassette);
+  bicycle.tire = r.fields.OptionalInt(wire_field::kTire);
+  return AnswerWithId(r.header, r.store.AddBicycle(member, bicycle), wire_field::kBicycleId);
 }
 
 value DeleteBicycle(const AppRequest& r) {
-  const std::uint64_t account = r.fields.Id("accountid");
-  const std::uint64_t member = r.fields.Id("memberid");
-  const std::uint64_t bicycle = r.fields.Id("bicycleid");
+  const std::uint64_t account = r.fields.Id(wire_field::kAccountId);
+  const std::uint64_t member = r.fields.Id(wire_field::kMemberId);
+  const std::uint64_t bicycle = r.fields.Id(wire_field::kBicycleId);
   return Answer(r.header, r.store.DeleteBicycle(account, member, bicycle));
 }
 
@@ -252,7 +256,7 @@ const AnswererRow* RowOf(int header) {
 std::optional<int> HeaderOf(const value& request) {
   if (!request.is_object()) return std::nullopt;
   const auto& object = request.as_object();
-  const auto header = object.find("header");
+  const auto header = object.find(wire_field::kHeader);
   if (header == object.end() || !header->second.is_integer() ||
       !header->second.as_number().is_int32()) {
     return std::nullopt;
@@ -264,10 +268,10 @@ std::optional<int> HeaderOf(const value& request) {
 
 value AppRequestHandler::Refusal(const value& header, int code, const std::string& message) {
   value reply = value::object(true);
-  reply["header"] = header;
-  reply["result"] = value::boolean(false);
-  reply["errcode"] = value::number(code);
-  reply["message"] = value::string(message);
+  reply[wire_field::kHeader] = header;
+  reply[wire_field::kResult] = value::boolean(false);
+  reply[wire_field::kErrcode] = value::number(code);
+  reply[wire_field::kMessage] = value::string(message);
   return reply;
 }
 

@@ -20,6 +20,7 @@
 #include "group_commit_writer.h"
 #include "schema_migrations.h"
 #include "server/request_catalogue.h"
+#include "server/wire_fields.h"
 #include "worker_pool.h"
 
 namespace vel::companion {
@@ -355,22 +356,24 @@ void CompanionServer::AnswerApp(const Finish& finish, const web::json::value& re
 
 void CompanionServer::AnswerChange(Shared& shared, web::json::value request, const Finish& finish) {
   using web::json::value;
-  const value header = request.at("header");
+  const value header = request.at(wire_field::kHeader);
   auto reply = std::make_shared<value>();
-  const bool posted = shared.writer.Post(
-      {[&shared, request = std::move(request), reply] {
-         *reply = shared.services.handler.Handle(request);
-       },
-       [header, reply, finish](const std::string& failure) {
-         // Replied only now that its group is durable. When the group was
-         // not kept, a change it made is refused as the database's failure;
-         // a refusal changed nothing and stands as it is.
-         value answer = *reply;
-         if (!answer.is_object() || (!failure.empty() && answer.at("result").as_bool())) {
-           answer = AppRequestHandler::Refusal(header, errcode::kStorage, failure);
-         }
-         AnswerApp(finish, answer);
-       }});
+  const bool posted =
+      shared.writer.Post({[&shared, request = std::move(request), reply] {
+                            *reply = shared.services.handler.Handle(request);
+                          },
+                          [header, reply, finish](const std::string& failure) {
+                            // Replied only now that its group is durable. When the group was
+                            // not kept, a change it made is refused as the database's failure;
+                            // a refusal changed nothing and stands as it is.
+                            value answer = *reply;
+                            if (!answer.is_object() ||
+                                (!failure.empty() && answer.at(wire_field::kResult).as_bool())) {
+                              answer =
+                                  AppRequestHandler::Refusal(header, errcode::kStorage, failure);
+                            }
+                            AnswerApp(finish, answer);
+                          }});
   // Stopping: the request goes unanswered with its connection.
   if (!posted) shared.Leave();
 }

@@ -7,6 +7,8 @@
 #include <limits>
 #include <system_error>
 
+#include "server/wire_fields.h"
+
 namespace vel::companion {
 namespace {
 
@@ -50,8 +52,8 @@ HttpAnswer Text(int status, std::string text) {
 
 HttpAnswer Refusal(const std::string& message) {
   web::json::value body = web::json::value::object(true);
-  body["result"] = web::json::value::boolean(false);
-  body["error"] = web::json::value::string(message);
+  body[wire_field::kResult] = web::json::value::boolean(false);
+  body[wire_field::kError] = web::json::value::string(message);
   return Json(200, body);
 }
 
@@ -128,21 +130,21 @@ HttpAnswer PatchFolder::Answer(std::string_view method, std::string_view path,
                                const Query& query) const {
   if (method != "GET") return Text(405, "only GET");
   if (path == "/" || path.empty()) {
-    const auto given = query.find("version");
+    const auto given = query.find(wire_field::kVersion);
     if (given == query.end()) return Refusal("no version");
     const auto version = ParseVersion(given->second);
     if (!version) return Refusal("the version is not a decimal number");
     web::json::value body = web::json::value::object(true);
-    body["result"] = web::json::value::boolean(true);
+    body[wire_field::kResult] = web::json::value::boolean(true);
     web::json::value files = web::json::value::array();
     for (const std::string& file : FilesAbove(*version)) {
       files[files.size()] = web::json::value::string(file);
     }
-    body["files"] = files;
+    body[wire_field::kFiles] = files;
     return Json(200, body);
   }
   if (path == "/test") {
-    const auto given = query.find("file");
+    const auto given = query.find(wire_field::kFile);
     if (given == query.end()) return Text(404, "no file named");
     fs::path found;
     switch (Resolve(given->second, found)) {

@@ -6,6 +6,7 @@
 #include <charconv>
 
 #include "server/packet_cipher.h"
+#include "server/wire_fields.h"
 
 namespace vel::companion {
 namespace {
@@ -85,7 +86,7 @@ std::optional<std::string> SealReplyBody(const value& reply) {
   const auto cipher = PacketCipher().Encrypt(SerializeReply(reply));
   if (!cipher) return std::nullopt;
   value body = value::object();
-  body["packet"] = value::string(utility::conversions::to_base64(*cipher));
+  body[wire_field::kPacket] = value::string(utility::conversions::to_base64(*cipher));
   return body.serialize();
 }
 

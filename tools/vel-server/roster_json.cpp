@@ -4,6 +4,8 @@
 #include <optional>
 #include <utility>
 
+#include "server/wire_fields.h"
+
 namespace vel::companion {
 namespace {
 
@@ -21,22 +23,22 @@ value OptionalInt(const std::optional<int>& number) {
 
 value DeviceJson(const DeviceRecord& device) {
   value json = value::object(true);
-  json["id"] = Id(device.id);
-  json["active"] = value::boolean(device.active);
-  json["number"] = value::number(device.number);
-  json["type"] = value::number(device.type);
+  json[wire_field::kId] = Id(device.id);
+  json[wire_field::kActive] = value::boolean(device.active);
+  json[wire_field::kNumber] = value::number(device.number);
+  json[wire_field::kType] = value::number(device.type);
   return json;
 }
 
 value BicycleJson(const BicycleRecord& bicycle) {
   value json = value::object(true);
-  json["id"] = Id(bicycle.id);
-  json["active"] = value::boolean(bicycle.active);
-  json["name"] = value::string(bicycle.name);
-  json["weight"] = OptionalNumber(bicycle.weight);
-  json["crank"] = OptionalInt(bicycle.crank);
-  json["cassette"] = OptionalInt(bicycle.cassette);
-  json["tire"] = OptionalInt(bicycle.tire);
+  json[wire_field::kId] = Id(bicycle.id);
+  json[wire_field::kActive] = value::boolean(bicycle.active);
+  json[wire_field::kName] = value::string(bicycle.name);
+  json[wire_field::kWeight] = OptionalNumber(bicycle.weight);
+  json[wire_field::kCrank] = OptionalInt(bicycle.crank);
+  json[wire_field::kCassette] = OptionalInt(bicycle.cassette);
+  json[wire_field::kTire] = OptionalInt(bicycle.tire);
   return json;
 }
 
@@ -44,29 +46,29 @@ value BicycleJson(const BicycleRecord& bicycle) {
 
 value MemberJson(const MemberRecord& member) {
   value json = value::object(true);
-  json["id"] = Id(member.id);
-  json["name"] = value::string(member.name);
-  json["height"] = OptionalNumber(member.body.height);
-  json["weight"] = OptionalNumber(member.body.weight);
-  json["gender"] = OptionalInt(member.body.gender);
+  json[wire_field::kId] = Id(member.id);
+  json[wire_field::kName] = value::string(member.name);
+  json[wire_field::kHeight] = OptionalNumber(member.body.height);
+  json[wire_field::kWeight] = OptionalNumber(member.body.weight);
+  json[wire_field::kGender] = OptionalInt(member.body.gender);
   value devices = value::array();
   for (const DeviceRecord& device : member.devices) {
     devices[devices.size()] = DeviceJson(device);
   }
-  json["device"] = member.devices.empty() ? value::null() : std::move(devices);
+  json[wire_field::kDevices] = member.devices.empty() ? value::null() : std::move(devices);
   value bicycles = value::array();
   for (const BicycleRecord& bicycle : member.bicycles) {
     bicycles[bicycles.size()] = BicycleJson(bicycle);
   }
-  json["bicycle"] = member.bicycles.empty() ? value::null() : std::move(bicycles);
+  json[wire_field::kBicycles] = member.bicycles.empty() ? value::null() : std::move(bicycles);
   if (member.bestSpeed > 0 || member.bestCadence > 0 || member.bestHeartRate > 0) {
     value score = value::object(true);
-    score["speed"] = value::number(member.bestSpeed);
-    score["cadence"] = value::number(member.bestCadence);
-    score["hrm"] = value::number(member.bestHeartRate);
-    json["score"] = std::move(score);
+    score[wire_field::kBestSpeed] = value::number(member.bestSpeed);
+    score[wire_field::kBestCadence] = value::number(member.bestCadence);
+    score[wire_field::kBestHeartRate] = value::number(member.bestHeartRate);
+    json[wire_field::kScore] = std::move(score);
   } else {
-    json["score"] = value::null();
+    json[wire_field::kScore] = value::null();
   }
   return json;
 }
@@ -75,11 +77,11 @@ value RankingJson(const std::vector<RankingRow>& rows, RankingType type) {
   value ranking = value::array();
   for (const RankingRow& row : rows) {
     value json = value::object(true);
-    json["teamname"] = value::string(row.teamName);
-    json["membername"] = value::string(row.memberName);
-    json["score"] = type == RankingType::kSpeed
-                        ? value::number(row.score)
-                        : value::number(static_cast<std::int32_t>(row.score));
+    json[wire_field::kTeamName] = value::string(row.teamName);
+    json[wire_field::kMemberName] = value::string(row.memberName);
+    json[wire_field::kScore] = type == RankingType::kSpeed
+                                   ? value::number(row.score)
+                                   : value::number(static_cast<std::int32_t>(row.score));
     ranking[ranking.size()] = std::move(json);
   }
   return ranking;

@@ -8,6 +8,7 @@
 
 #include "demo_seed.h"
 #include "form_fields.h"
+#include "server/wire_fields.h"
 
 namespace vel::companion {
 namespace {
@@ -117,8 +118,8 @@ HttpAnswer SignInPages::Answer(std::string_view method, std::string_view path, c
   const std::string_view page = Unversioned(path);
   if (page == kDialogPath && method == "GET") {
     std::string problem;
-    if (Field(query, "response_type") != "token") problem = "response_type must be token";
-    if (problem.empty()) problem = RedirectProblem(Field(query, "redirect_uri"));
+    if (Field(query, wire_field::kResponseType) != "token") problem = "response_type must be token";
+    if (problem.empty()) problem = RedirectProblem(Field(query, wire_field::kRedirectUri));
     return DialogPage(query, problem, problem.empty() ? 200 : 400);
   }
   if (page == kDialogPath && method == "POST") return SignIn(body);
@@ -141,7 +142,8 @@ HttpAnswer SignInPages::DialogPage(const Query& query, const std::string& proble
   return Html(200, "VEL 개발용 로그인",
               "<p>사용자 이름을 입력하세요. 같은 이름은 언제나 같은 계정입니다.</p>\n"
               "<form method=\"post\">\n" +
-                  hidden("client_id") + hidden("redirect_uri") + hidden("response_type") +
+                  hidden(wire_field::kClientId) + hidden(wire_field::kRedirectUri) +
+                  hidden(wire_field::kResponseType) +
                   "<input type=\"text\" name=\"name\" autofocus maxlength=\"64\" "
                   "placeholder=\"demo\"" +
                   (site_.demo ? " value=\"" + std::string(kDemoUser) + "\"" : std::string()) +
@@ -150,10 +152,12 @@ HttpAnswer SignInPages::DialogPage(const Query& query, const std::string& proble
 
 HttpAnswer SignInPages::SignIn(std::string_view body) const {
   Query fields;
-  for (const char* name : {"client_id", "redirect_uri", "response_type", "name"}) {
+  for (const char* name :
+       {wire_field::kClientId, wire_field::kRedirectUri, wire_field::kResponseType, "name"}) {
     fields[name] = FormValue(body, name, PlusSign::kSpace).value_or("");
   }
-  if (const std::string problem = RedirectProblem(fields["redirect_uri"]); !problem.empty()) {
+  if (const std::string problem = RedirectProblem(fields[wire_field::kRedirectUri]);
+      !problem.empty()) {
     return Html(400, "로그인할 수 없습니다", "<p>" + HtmlEscape(problem) + "</p>");
   }
   const std::string name = Trimmed(fields["name"]);
@@ -162,17 +166,17 @@ HttpAnswer SignInPages::SignIn(std::string_view body) const {
     page.status = 400;
     return page;
   }
-  const IssuedToken issued = tokens_.IssueUserToken(name, fields["client_id"]);
+  const IssuedToken issued = tokens_.IssueUserToken(name, fields[wire_field::kClientId]);
   HttpAnswer answer = Html(302, "로그인", "<p>Redirecting.</p>");
-  answer.location = fields["redirect_uri"] + "#access_token=" + issued.token +
-                    "&expires_in=" + std::to_string(issued.expiresIn);
+  answer.location = fields[wire_field::kRedirectUri] + "#" + wire_field::kAccessToken + "=" +
+                    issued.token + "&expires_in=" + std::to_string(issued.expiresIn);
   return answer;
 }
 
 HttpAnswer SignInPages::DebugToken(const Query& query) const {
-  const auto app = tokens_.Find(Field(query, "access_token"));
+  const auto app = tokens_.Find(Field(query, wire_field::kAccessToken));
   if (!app || app->user) return GraphError("Invalid OAuth access token.");
-  const auto token = tokens_.Find(Field(query, "input_token"));
+  const auto token = tokens_.Find(Field(query, wire_field::kInputToken));
   if (!token || !token->user) {
     return GraphError("Invalid OAuth access token (unknown or expired).");
   }
@@ -186,9 +190,9 @@ HttpAnswer SignInPages::DebugToken(const Query& query) const {
   value scopes = value::array();
   scopes[0] = value::string("public_profile");
   data["scopes"] = scopes;
-  data["user_id"] = value::string(token->userId);
+  data[wire_field::kUserId] = value::string(token->userId);
   value body = value::object(true);
-  body["data"] = data;
+  body[wire_field::kData] = data;
   return HttpAnswer{200, "application/json", body.serialize(), {}, {}};
 }
 
