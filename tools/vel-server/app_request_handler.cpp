@@ -198,7 +198,7 @@ value DeactivateBicycle(const AppRequest& r) {
 
 value AddBicycle(const AppRequest& r) {
   const std::uint64_t member = r.fields.Id(wire_field::kMemberId);
-  BicycleRecord bicycle;
+  BicycleRequest bicycle;
   bicycle.name = r.fields.Text(wire_field::kName);
   bicycle.weight = r.fields.OptionalNumber(wire_field::kWeight);
   bicycle.crank = r.fields.OptionalInt(wire_field::kCrank);

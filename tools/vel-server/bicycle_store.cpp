@@ -19,28 +19,27 @@ std::int64_t BicycleStore::Insert(SqliteTransaction& tx, std::int64_t member,
       "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
   insert.Bind(1, member)
       .Bind(2, std::string_view(bicycle.name))
-      .Bind(3, bicycle.weight)
-      .Bind(4, bicycle.crank)
-      .Bind(5, bicycle.cassette)
-      .Bind(6, bicycle.tire)
+      .Bind(3, Known(bicycle.weight))
+      .Bind(4, Known(bicycle.crank))
+      .Bind(5, Known(bicycle.cassette))
+      .Bind(6, Known(bicycle.tire))
       .Bind(7, std::int64_t{bicycle.active ? 1 : 0});
   insert.Run();
   return tx.LastInsertId();
 }
 
-Outcome<std::uint64_t> BicycleStore::Add(std::uint64_t memberId, const BicycleRecord& bicycle) {
+Outcome<std::uint64_t> BicycleStore::Add(std::uint64_t memberId, const BicycleRequest& bicycle) {
   const auto member = RowId(memberId);
   SqliteTransaction tx(database_, Kind::kWrite);
   if (!member || !MemberExists(tx, *member)) {
     return Refused<std::uint64_t>(errcode::kUnknownMember);
   }
-  BicycleRecord stored = bicycle;
-  stored.active = false;
-  if (!NormaliseBicycle(stored) || CountRows(tx, "bicycles", "member_id", *member) >=
-                                       static_cast<std::int64_t>(kMaxBicyclesPerMember)) {
+  const std::optional<BicycleRecord> stored = StoredBicycle(bicycle);
+  if (!stored || CountRows(tx, "bicycles", "member_id", *member) >=
+                     static_cast<std::int64_t>(kMaxBicyclesPerMember)) {
     return Refused<std::uint64_t>(errcode::kBadValue);
   }
-  const std::uint64_t id = WireId(Insert(tx, *member, stored));
+  const std::uint64_t id = WireId(Insert(tx, *member, *stored));
   tx.Commit();
   return {0, id};
 }

@@ -16,11 +16,11 @@ class BicycleStore : public MemberItemStore {
   explicit BicycleStore(SqliteDatabase& database);
 
   // `bicycle.id` and `active` are ignored; a new bicycle is inactive.
-  Outcome<std::uint64_t> Add(std::uint64_t memberId, const BicycleRecord& bicycle);
+  Outcome<std::uint64_t> Add(std::uint64_t memberId, const BicycleRequest& bicycle);
   // The member's one active bicycle.
   Done Activate(std::uint64_t memberId, std::uint64_t bicycleId);
 
-  // Adds a bicycle (one NormaliseBicycle has passed) with its active flag
+  // Adds a bicycle (one StoredBicycle made) with its active flag
   // as given; the new row's id.
   static std::int64_t Insert(SqliteTransaction& tx, std::int64_t member,
                              const BicycleRecord& bicycle);

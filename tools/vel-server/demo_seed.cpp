@@ -28,7 +28,9 @@ MemberRecord DemoMember(int rider) {
   const sim::RiderTraits traits = sim::RiderTraitsFor(rider);
   // The room's mass is rider and bicycle together.
   constexpr double kBicycleKg = 8;
-  member.body = {165.0 + 2 * rider, traits.massKg - kBicycleKg, rider % 2 == 1 ? 1 : 2};
+  member.height = 165.0 + 2 * rider;
+  member.weight = traits.massKg - kBicycleKg;
+  member.gender = rider % 2 == 1 ? 1 : 2;
   const std::set<int> active = ActiveTypes(rider);
   for (const int type : {kHeartRate, kBikeSpeed, kBikeCadence, kBikeSpeedCadence, kBikePower}) {
     for (const sim::RoomSensor& sensor : sim::RoomSensorTable()) {

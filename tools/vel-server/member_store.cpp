@@ -38,7 +38,9 @@ Outcome<std::vector<MemberRecord>> MemberStore::Load(std::uint64_t accountId) {
     MemberRecord record;
     record.id = WireId(member.Int64(0));
     record.name = member.Text(1);
-    record.body = {member.OptionalDouble(2), member.OptionalDouble(3), member.OptionalInt(4)};
+    record.height = OrUnknown(member.OptionalDouble(2));
+    record.weight = OrUnknown(member.OptionalDouble(3));
+    record.gender = OrUnknown(member.OptionalInt(4));
     record.bestSpeed = member.Double(5);
     record.bestCadence = member.Int(6);
     record.bestHeartRate = member.Int(7);
@@ -62,8 +64,9 @@ Outcome<std::vector<MemberRecord>> MemberStore::Load(std::uint64_t accountId) {
   bicycle.Bind(1, *account);
   while (bicycle.Step()) {
     members[index.at(bicycle.Int64(1))].bicycles.push_back(
-        {WireId(bicycle.Int64(0)), bicycle.Int(2) != 0, bicycle.Text(3), bicycle.OptionalDouble(4),
-         bicycle.OptionalInt(5), bicycle.OptionalInt(6), bicycle.OptionalInt(7)});
+        {WireId(bicycle.Int64(0)), bicycle.Int(2) != 0, bicycle.Text(3),
+         OrUnknown(bicycle.OptionalDouble(4)), OrUnknown(bicycle.OptionalInt(5)),
+         OrUnknown(bicycle.OptionalInt(6)), OrUnknown(bicycle.OptionalInt(7))});
   }
   return {0, std::move(members)};
 }
@@ -117,7 +120,8 @@ Outcome<std::uint64_t> MemberStore::Import(std::uint64_t accountId, const Member
   if (!account || !AccountExists(tx, *account)) {
     return Refused<std::uint64_t>(errcode::kUnknownAccount);
   }
-  if (!UsableName(member.name) || !UsableBody(member.body) || Full(tx, *account) ||
+  const BodyInfo body = BodyOf(member);
+  if (!UsableName(member.name) || !UsableBody(body) || Full(tx, *account) ||
       member.devices.size() > kMaxDevicesPerMember ||
       member.bicycles.size() > kMaxBicyclesPerMember) {
     return Refused<std::uint64_t>(errcode::kBadValue);
@@ -126,9 +130,9 @@ Outcome<std::uint64_t> MemberStore::Import(std::uint64_t accountId, const Member
       "INSERT INTO members (account_id, name, height, weight, gender) VALUES (?1, ?2, ?3, ?4, ?5)");
   insert.Bind(1, *account)
       .Bind(2, std::string_view(member.name))
-      .Bind(3, member.body.height)
-      .Bind(4, member.body.weight)
-      .Bind(5, member.body.gender);
+      .Bind(3, body.height)
+      .Bind(4, body.weight)
+      .Bind(5, body.gender);
   insert.Run();
   const std::int64_t memberRow = tx.LastInsertId();
   for (const DeviceRecord& device : member.devices) {
@@ -137,9 +141,11 @@ Outcome<std::uint64_t> MemberStore::Import(std::uint64_t accountId, const Member
     }
     DeviceStore::Insert(tx, memberRow, device);
   }
-  for (BicycleRecord bicycle : member.bicycles) {
-    if (!NormaliseBicycle(bicycle)) return Refused<std::uint64_t>(errcode::kBadValue);
-    BicycleStore::Insert(tx, memberRow, bicycle);
+  for (const BicycleRecord& bicycle : member.bicycles) {
+    std::optional<BicycleRecord> stored = StoredBicycle(RequestOf(bicycle));
+    if (!stored) return Refused<std::uint64_t>(errcode::kBadValue);
+    stored->active = bicycle.active;
+    BicycleStore::Insert(tx, memberRow, *stored);
   }
   tx.Commit();
   return {0, WireId(memberRow)};

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "server/wire_fields.h"
+#include "store_values.h"
 
 namespace vel::companion {
 namespace {
@@ -13,12 +14,13 @@ using web::json::value;
 
 value Id(std::uint64_t id) { return value::number(id); }
 
-value OptionalNumber(const std::optional<double>& number) {
-  return number ? value::number(*number) : value::null();
+// -1, unknown or nothing chosen, goes out as null.
+value OptionalNumber(double number) {
+  return Known(number) ? value::number(number) : value::null();
 }
 
-value OptionalInt(const std::optional<int>& number) {
-  return number ? value::number(*number) : value::null();
+value OptionalInt(std::int32_t number) {
+  return Known(number) ? value::number(number) : value::null();
 }
 
 value DeviceJson(const DeviceRecord& device) {
@@ -48,9 +50,9 @@ value MemberJson(const MemberRecord& member) {
   value json = value::object(true);
   json[wire_field::kId] = Id(member.id);
   json[wire_field::kName] = value::string(member.name);
-  json[wire_field::kHeight] = OptionalNumber(member.body.height);
-  json[wire_field::kWeight] = OptionalNumber(member.body.weight);
-  json[wire_field::kGender] = OptionalInt(member.body.gender);
+  json[wire_field::kHeight] = OptionalNumber(member.height);
+  json[wire_field::kWeight] = OptionalNumber(member.weight);
+  json[wire_field::kGender] = OptionalInt(member.gender);
   value devices = value::array();
   for (const DeviceRecord& device : member.devices) {
     devices[devices.size()] = DeviceJson(device);

@@ -5,48 +5,33 @@
 #include <string>
 #include <vector>
 
+#include "team/roster_records.h"
+
 namespace vel::companion {
 
-// What the team store keeps, as its operations take and give it. Ids are
-// the numbers the program sees (positive, never handed out twice).
+// What the team store keeps beside the roster's records (team/roster_records.h),
+// as its operations take and give it. Ids are the numbers the program sees
+// (positive, never handed out twice).
 
 struct Account {
   std::uint64_t id = 0;
   std::string teamName;  // empty until the team registers one
 };
 
-struct DeviceRecord {
-  std::uint64_t id = 0;
-  bool active = false;
-  int number = 0;
-  int type = 0;
-};
-
-struct BicycleRecord {
-  std::uint64_t id = 0;
-  bool active = false;
-  std::string name;
-  std::optional<double> weight;
-  std::optional<int> crank;
-  std::optional<int> cassette;
-  std::optional<int> tire;
-};
-
+// Body data as a request sends it: each value missing or as sent.
 struct BodyInfo {
   std::optional<double> height;
   std::optional<double> weight;
   std::optional<int> gender;
 };
 
-struct MemberRecord {
-  std::uint64_t id = 0;
+// A bicycle as a request asks for it: each value missing or as sent.
+struct BicycleRequest {
   std::string name;
-  BodyInfo body;
-  double bestSpeed = 0;
-  int bestCadence = 0;
-  int bestHeartRate = 0;
-  std::vector<DeviceRecord> devices;    // in the order they were added
-  std::vector<BicycleRecord> bicycles;  // in the order they were added
+  std::optional<double> weight;
+  std::optional<int> crank;
+  std::optional<int> cassette;
+  std::optional<int> tire;
 };
 
 struct RankingRow {

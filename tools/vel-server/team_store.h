@@ -71,7 +71,7 @@ class TeamStore {
     return devices_.Deactivate(memberId, deviceId);
   }
 
-  Outcome<std::uint64_t> AddBicycle(std::uint64_t memberId, const BicycleRecord& bicycle) {
+  Outcome<std::uint64_t> AddBicycle(std::uint64_t memberId, const BicycleRequest& bicycle) {
     return bicycles_.Add(memberId, bicycle);
   }
   Done DeleteBicycle(std::uint64_t accountId, std::uint64_t memberId, std::uint64_t bicycleId) {

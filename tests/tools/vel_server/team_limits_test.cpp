@@ -31,9 +31,11 @@ class TeamLimitsTest : public ::testing::Test {
     // The longest name, of the characters JSON writes longest.
     const std::string name(kMaxNameBytes, '"');
     for (std::size_t m = 0; m < members; ++m) {
-      companion::MemberRecord member;
+      MemberRecord member;
       member.name = name;
-      member.body = {999.9, 999.9, 2};
+      member.height = 999.9;
+      member.weight = 999.9;
+      member.gender = 2;
       for (std::size_t d = 0; d < devices; ++d) {
         member.devices.push_back({0, true, static_cast<int>(65535 - d), 121});
       }

@@ -54,7 +54,7 @@ TEST_F(TeamStoreTest, ScoreReportsSayWhetherTheyRaisedTheBest) {
 
 TEST_F(TeamStoreTest, ImportedMembersKeepTheirFlagsButNotBadValues) {
   const std::uint64_t account = store_.SignInAccount("1").value.id;
-  companion::MemberRecord member;
+  MemberRecord member;
   member.name = "m";
   member.devices = {{0, true, 5, 120}, {0, false, 6, 11}};
   member.bicycles.push_back({0, true, "b", 8.0, 1, 0, -1});
@@ -63,8 +63,8 @@ TEST_F(TeamStoreTest, ImportedMembersKeepTheirFlagsButNotBadValues) {
   EXPECT_TRUE(loaded.devices.at(0).active);
   EXPECT_FALSE(loaded.devices.at(1).active);
   EXPECT_TRUE(loaded.bicycles.at(0).active);
-  EXPECT_FALSE(loaded.bicycles.at(0).cassette);  // 0: nothing chosen
-  EXPECT_FALSE(loaded.bicycles.at(0).tire);      // -1 likewise
+  EXPECT_EQ(loaded.bicycles.at(0).cassette, -1);  // 0: nothing chosen
+  EXPECT_EQ(loaded.bicycles.at(0).tire, -1);      // -1 likewise
 
   member.devices.push_back({0, false, 7, 99});
   EXPECT_EQ(store_.ImportMember(account, member).errcode, errcode::kBadValue);
