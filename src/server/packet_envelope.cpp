@@ -7,14 +7,24 @@
 #include <vector>
 
 #include "server/packet_cipher.h"
+#include "server/reply_serializer.h"
 #include "server/wire_fields.h"
 
 namespace vel {
 
-std::optional<std::string> SealPacket(const web::json::value& value) {
-  const auto cipher = PacketCipher().Encrypt(value.serialize());
+namespace {
+
+// Base64 of a sealed text: the one sealing of both directions.
+std::optional<std::string> SealText(const std::string& text) {
+  const auto cipher = PacketCipher().Encrypt(text);
   if (!cipher) return std::nullopt;
   return utility::conversions::to_base64(*cipher);
+}
+
+}  // namespace
+
+std::optional<std::string> SealPacket(const web::json::value& value) {
+  return SealText(value.serialize());
 }
 
 std::optional<std::string> SealRequest(const web::json::value& request) {
@@ -25,9 +35,9 @@ std::optional<std::string> SealRequest(const web::json::value& request) {
     std::fflush(stdout);
     return std::nullopt;
   }
-  const auto cipher = PacketCipher().Encrypt(text);
-  if (!cipher) return std::nullopt;
-  return std::string(kPacketField) + utility::conversions::to_base64(*cipher);
+  const auto base64 = SealText(text);
+  if (!base64) return std::nullopt;
+  return std::string(kPacketField) + *base64;
 }
 
 web::json::value ParsePlainText(std::string_view text) {
@@ -58,7 +68,7 @@ bool OpenReply(const web::json::value& body, web::json::value& reply) {
 }
 
 std::optional<web::json::value> SealReply(const web::json::value& reply) {
-  auto base64 = SealPacket(reply);
+  auto base64 = SealText(SerializeReply(reply));
   if (!base64) return std::nullopt;
   web::json::value body = web::json::value::object();
   body[wire_field::kPacket] = web::json::value::string(std::move(*base64));

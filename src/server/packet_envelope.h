@@ -38,8 +38,9 @@ bool OpenReply(const web::json::value& body, web::json::value& reply);
 bool OpenPacket(const std::string& base64, web::json::value& value);
 
 // The server's direction, for the companion server and the operators' tool:
-// {"packet": Base64} of a reply, and the request inside a "packet=" body
-// (the Base64 text read literally; a body without the field throws).
+// {"packet": Base64 of the sealed SerializeReply text} of a reply (none when
+// the cipher fails), and the request inside a "packet=" body (the Base64
+// text read literally; a body without the field throws).
 std::optional<web::json::value> SealReply(const web::json::value& reply);
 bool OpenRequest(std::string_view body, web::json::value& request);
 

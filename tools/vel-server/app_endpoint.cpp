@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "form_fields.h"
-#include "reply_writer.h"
 #include "server/packet_cipher.h"
 #include "server/packet_envelope.h"
 #include "server/request_catalogue.h"
@@ -61,13 +60,13 @@ AppAnswer AppEndpoint::Answer(std::string_view body) const {
 
 AppAnswer AppEndpoint::Seal(const value& reply) {
   AppAnswer answer;
-  const auto sealed = SealReplyBody(reply);
+  const auto sealed = SealReply(reply);
   if (!sealed) {
     answer.status = 400;
     answer.body = RefusedBody();
     return answer;
   }
-  answer.body = *sealed;
+  answer.body = sealed->serialize();
   const value& header = reply.at(wire_field::kHeader);
   if (header.is_integer()) answer.header = header.as_integer();
   answer.result = reply.at(wire_field::kResult).as_bool();

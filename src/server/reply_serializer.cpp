@@ -1,14 +1,9 @@
-#include "reply_writer.h"
-
-#include <cpprest/asyncrt_utils.h>
+#include "server/reply_serializer.h"
 
 #include <algorithm>
 #include <charconv>
 
-#include "server/packet_cipher.h"
-#include "server/wire_fields.h"
-
-namespace vel::companion {
+namespace vel {
 namespace {
 
 using web::json::value;
@@ -82,12 +77,4 @@ std::string SerializeReply(const value& reply) {
   return out;
 }
 
-std::optional<std::string> SealReplyBody(const value& reply) {
-  const auto cipher = PacketCipher().Encrypt(SerializeReply(reply));
-  if (!cipher) return std::nullopt;
-  value body = value::object();
-  body[wire_field::kPacket] = value::string(utility::conversions::to_base64(*cipher));
-  return body.serialize();
-}
-
-}  // namespace vel::companion
+}  // namespace vel

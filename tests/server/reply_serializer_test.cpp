@@ -1,4 +1,4 @@
-#include "vel-server/reply_writer.h"
+#include "server/reply_serializer.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -21,7 +21,7 @@ TEST(ReplyWriterTest, FloatingNumbersKeepTheirPointAndTheRestIsCompactJson) {
   reply["big"] = value::number(1e20);
   reply["id"] = value::number(std::uint64_t{18446744073709551615ULL});
   reply["list"] = value::array({value::number(0.0), value::string("a\"b"), value::null()});
-  const std::string text = companion::SerializeReply(reply);
+  const std::string text = SerializeReply(reply);
   EXPECT_EQ(text, R"({"header":9,"whole":45.0,"half":45.5,"big":1e+20,)"
                   R"("id":18446744073709551615,"list":[0.0,"a\"b",null]})");
   const value back = value::parse(text);
@@ -42,11 +42,11 @@ TEST(ReplyWriterTest, TextsAndWholeNumbersComeOutAsTheLibraryWritesThem) {
   for (const std::string& text : texts) {
     value reply = value::object(true);
     reply[text] = value::string(text);
-    EXPECT_EQ(companion::SerializeReply(reply), reply.serialize()) << text;
+    EXPECT_EQ(SerializeReply(reply), reply.serialize()) << text;
   }
   for (const std::int64_t number : numbers) {
     const value reply = value::array({value::number(number)});
-    EXPECT_EQ(companion::SerializeReply(reply), reply.serialize()) << number;
+    EXPECT_EQ(SerializeReply(reply), reply.serialize()) << number;
   }
 }
 
