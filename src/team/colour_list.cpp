@@ -32,16 +32,10 @@ bool ColourList::HasText(const std::string& text) const {
                      [&text](const Entry& e) { return e.text == text; });
 }
 
-bool ColourList::MakeActive(std::uint64_t id) {
-  if (Find(id) == nullptr) return false;
-  for (Entry& e : entries_) e.colour = e.id == id ? kActive : kInactive;
-  return true;
-}
-
-bool ColourList::MakeInactive(std::uint64_t id) {
+bool ColourList::Recolour(std::uint64_t id, bool active) {
   for (Entry& e : entries_) {
     if (e.id == id) {
-      e.colour = kInactive;
+      e.colour = active ? kActive : kInactive;
       return true;
     }
   }

@@ -27,10 +27,8 @@ class ColourList {
   bool Remove(std::uint64_t id);
   const Entry* Find(std::uint64_t id) const;
   bool HasText(const std::string& text) const;
-  // The entry with that id becomes the active one, every other inactive.
-  bool MakeActive(std::uint64_t id);
-  // Shows the entry with that id inactive; false when there is none.
-  bool MakeInactive(std::uint64_t id);
+  // Shows the entry with that id active or inactive; false when there is none.
+  bool Recolour(std::uint64_t id, bool active);
   void Clear() { entries_.clear(); }
 
   const std::vector<Entry>& Entries() const { return entries_; }
