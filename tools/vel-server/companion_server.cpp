@@ -102,14 +102,17 @@ struct CompanionServer::Shared {
                  SignInPages::Site{UrlOf(options.signInAddress), options.demo}),
         writer(services.database, options.queueLimit) {}
 
-  void Enter() {
-    std::lock_guard lock(mutex);
-    ++inFlight;
-  }
-
-  void Leave() {
-    std::lock_guard lock(mutex);
-    if (--inFlight == 0) idle.notify_all();
+  // Counts a request in flight from its arrival until the last copy of the
+  // token, held by each of its callbacks, is gone.
+  static std::shared_ptr<const void> Admit(const std::shared_ptr<Shared>& shared) {
+    {
+      std::lock_guard lock(shared->mutex);
+      ++shared->inFlight;
+    }
+    return std::shared_ptr<const void>(nullptr, [shared](const void*) {
+      std::lock_guard lock(shared->mutex);
+      if (--shared->inFlight == 0) shared->idle.notify_all();
+    });
   }
 
   bool WaitIdle(std::chrono::milliseconds limit) {
@@ -220,12 +223,13 @@ void CompanionServer::Stop() {
 void CompanionServer::Serve(const std::shared_ptr<Shared>& shared,
                             const std::shared_ptr<WorkerPool>& workers, Listener which,
                             http_request request) {
-  shared->Enter();
+  const std::shared_ptr<const void> inFlight = Shared::Admit(shared);
   const char* name = which == Listener::kApp     ? "app"
                      : which == Listener::kPatch ? "patch"
                                                  : "sign-in";
-  const Finish finish = [shared, name, request](const std::string& what, const std::string& result,
-                                                const HttpAnswer& answer) {
+  const Finish finish = [shared, inFlight, name, request](const std::string& what,
+                                                          const std::string& result,
+                                                          const HttpAnswer& answer) {
     shared->log->Write(name, request.method(), Printable(what), result);
     http_response response(static_cast<web::http::status_code>(answer.status));
     if (answer.file.empty()) {
@@ -250,13 +254,12 @@ void CompanionServer::Serve(const std::shared_ptr<Shared>& shared,
     // a restart of this server has closed under it (the program's client
     // would report its next request as a broken connection).
     response.headers().add("Connection", "close");
-    request.reply(response).then([shared](const pplx::task<void>& sent) {
+    request.reply(response).then([inFlight](const pplx::task<void>& sent) {
       try {
         sent.get();
       } catch (const std::exception&) {
         // The client went away; nothing to tell it.
       }
-      shared->Leave();
     });
   };
   if (request.headers().content_length() > kMaxReadBody) {
@@ -273,7 +276,6 @@ void CompanionServer::Serve(const std::shared_ptr<Shared>& shared,
         } catch (const std::exception&) {
           shared->log->Write(name, request.method(), Printable(request.request_uri().path()),
                              "the body could not be read");
-          shared->Leave();
           return;
         }
         if (!body) {
@@ -290,7 +292,7 @@ void CompanionServer::Serve(const std::shared_ptr<Shared>& shared,
                   finish(request.request_uri().path(), std::string("500 ") + failure.what(),
                          HttpAnswer{500, "text/plain", "the server failed\n", {}, {}});
                 } catch (const std::exception&) {
-                  shared->Leave();
+                  // Unanswered: the connection goes with the request.
                 }
               }
             });
@@ -301,7 +303,7 @@ void CompanionServer::Serve(const std::shared_ptr<Shared>& shared,
                    HttpAnswer{503, "text/plain", "busy, ask again later\n", {}, {}});
             break;
           // Stopping: the request goes unanswered with its connection.
-          case WorkerPool::Posted::kStopping: shared->Leave(); break;
+          case WorkerPool::Posted::kStopping: break;
         }
       });
 }
@@ -358,24 +360,23 @@ void CompanionServer::AnswerChange(Shared& shared, web::json::value request, con
   using web::json::value;
   const value header = request.at(wire_field::kHeader);
   auto reply = std::make_shared<value>();
-  const bool posted =
-      shared.writer.Post({[&shared, request = std::move(request), reply] {
-                            *reply = shared.services.handler.Handle(request);
-                          },
-                          [header, reply, finish](const std::string& failure) {
-                            // Replied only now that its group is durable. When the group was
-                            // not kept, a change it made is refused as the database's failure;
-                            // a refusal changed nothing and stands as it is.
-                            value answer = *reply;
-                            if (!answer.is_object() ||
-                                (!failure.empty() && answer.at(wire_field::kResult).as_bool())) {
-                              answer =
-                                  AppRequestHandler::Refusal(header, errcode::kStorage, failure);
-                            }
-                            AnswerApp(finish, answer);
-                          }});
-  // Stopping: the request goes unanswered with its connection.
-  if (!posted) shared.Leave();
+  // Stopping: the change is not posted and goes unanswered with its
+  // connection (and leaves the count with its callbacks).
+  (void)shared.writer.Post({[&shared, request = std::move(request), reply] {
+                              *reply = shared.services.handler.Handle(request);
+                            },
+                            [header, reply, finish](const std::string& failure) {
+                              // Replied only now that its group is durable. When the group was
+                              // not kept, a change it made is refused as the database's failure;
+                              // a refusal changed nothing and stands as it is.
+                              value answer = *reply;
+                              if (!answer.is_object() ||
+                                  (!failure.empty() && answer.at(wire_field::kResult).as_bool())) {
+                                answer =
+                                    AppRequestHandler::Refusal(header, errcode::kStorage, failure);
+                              }
+                              AnswerApp(finish, answer);
+                            }});
 }
 
 }  // namespace vel::companion
