@@ -9,6 +9,7 @@
 #include "common/queues.h"
 #include "common/string_printf.h"
 #include "common/tick_clock.h"
+#include "common/verify.h"
 #include "crash/thread_signal_stack.h"
 #include "sensors/channel_decoder.h"
 #include "sensors/sensor_event.h"
@@ -263,7 +264,7 @@ void AntReceiver::SendChannelCommand(const AntCommand& command, std::uint32_t re
 }
 
 bool AntReceiver::WriteChannelCommand(const AntCommand& command, std::uint32_t responseWaitMs) {
-  if (framer_ == nullptr) return false;
+  VEL_VERIFY_OR_DEBUG_ASSERT(framer_ != nullptr) { return false; }
   bool written = false;
   framer_->SendCommand(command.message, command.length, responseWaitMs, &written);
   return written;
