@@ -31,7 +31,8 @@ class USBDeviceHandle {
   virtual HandleResult Read(std::uint8_t* buffer, std::size_t maximum, std::size_t& count,
                             std::uint32_t timeoutMs) = 0;
   virtual const USBDevice& GetDevice() const = 0;
-  // Makes a Read that waits (or the next one) return at once without bytes.
+  // Makes a Read that waits (or the next one) return at once: kNothingRead
+  // unless bytes are queued.
   virtual void CancelRead() = 0;
 };
 
