@@ -9,6 +9,7 @@
 #include "common/queues.h"
 #include "common/string_printf.h"
 #include "common/tick_clock.h"
+#include "common/verify.h"
 #include "crash/thread_signal_stack.h"
 #include "sensors/channel_decoder.h"
 #include "sensors/sensor_event.h"
@@ -18,9 +19,6 @@ namespace {
 
 constexpr std::uint32_t kBaudRate = 57600;
 constexpr std::uint32_t kAwaitMs = 1000;
-// The stick answers a key it cannot take while channels are open with this
-// code; the key it had stays set.
-constexpr std::uint8_t kCloseAllChannels = 25;
 
 const char* StatusName(std::uint8_t state) {
   switch (state & 3) {
@@ -48,13 +46,14 @@ ReceiverSettings ReceiverSettings::FromEnvironment() {
   return settings;
 }
 
-AntReceiver::AntReceiver(DSIFramerANT* framer) : framer_(framer) {}
+AntReceiver::AntReceiver(DSIFramerANT* framer) : framer_(framer), bringUp_(*framer_, 0, *this) {}
 
 AntReceiver::AntReceiver(std::uint8_t usbDeviceNumber, std::unique_ptr<DSISerial> transport)
     : usbDeviceNumber_(usbDeviceNumber),
       transport_(std::move(transport)),
       ownedFramer_(std::make_unique<DSIFramerANT>(transport_.get())),
-      framer_(ownedFramer_.get()) {}
+      framer_(ownedFramer_.get()),
+      bringUp_(*framer_, usbDeviceNumber_, *this) {}
 
 AntReceiver::~AntReceiver() {
   StopReceiveLoop();
@@ -98,19 +97,12 @@ std::unique_ptr<AntReceiver> AntReceiver::Start(std::unique_ptr<AntReceiver> rec
                                                 std::uint8_t transportPort,
                                                 const ReceiverSettings& settings) {
   if (!receiver->transport_->Init(kBaudRate, transportPort)) return nullptr;
-  receiver->networkKey_ = settings.networkKey.key;
+  receiver->bringUp_.UseNetworkKey(settings.networkKey.key);
   receiver->transport_->SetCallback(receiver->framer_);
   if (!receiver->transport_->Open()) return nullptr;
   receiver->hasLoop_ = true;
   receiver->receiveThread_ = std::thread(&AntReceiver::ReceiveLoop, receiver.get());
-
-  PushLog(
-      StringPrintf("USB device( %d ) initialisation was successful!", receiver->usbDeviceNumber_));
-  PushLog("Resetting module...");
-  receiver->framer_->ResetSystem();
-  std::this_thread::sleep_for(settings.resetWait);
-  // The answer drives the rest of the bring-up in the receive loop.
-  receiver->SetNetworkKey();
+  receiver->bringUp_.Begin(settings.resetWait);
   return receiver;
 }
 
@@ -139,19 +131,9 @@ void AntReceiver::ReceiveLoop() {
 }
 
 void AntReceiver::HandleMessage(const AntMessage& message, std::uint16_t length) {
+  if (bringUp_.Handle(message, length)) return;
   const std::uint8_t* data = message.data.data();
   switch (message.id) {
-    case ant_id::kStartup: OnStartup(data[0]); return;
-    case ant_id::kVersion: {
-      std::string version;
-      for (std::uint16_t i = 0; i < length && data[i] != 0; ++i) {
-        version += static_cast<char>(data[i]);
-      }
-      PushLog("VERSION: " + version);
-      Request(0, ant_id::kCapabilities);
-      return;
-    }
-    case ant_id::kCapabilities: OnCapabilities(message, length); return;
     case ant_id::kChannelStatus:
       if (length < 2) return;
       PushLog("Got Status");
@@ -159,10 +141,6 @@ void AntReceiver::HandleMessage(const AntMessage& message, std::uint16_t length)
       OnChannelStatus(data[0], data[1]);
       return;
     case ant_id::kChannelResponse:
-      if (length >= 3 && data[1] == ant_id::kNetworkKey) {
-        OnNetworkKeyResponse(data[2]);
-        return;
-      }
       if (length >= 3 && data[1] == ant_id::kUnassignChannel) {
         if (data[2] == ant_code::RESPONSE_NO_ERROR) {
           PushLog("Channel unassigned");
@@ -189,54 +167,11 @@ void AntReceiver::HandleMessage(const AntMessage& message, std::uint16_t length)
   }
 }
 
-void AntReceiver::OnStartup(std::uint8_t reason) {
-  std::string line = "RESET Complete, reason : ";
-  if (reason == ant_reset::kPowerOn) line += "RESET_POR";
-  if (reason & ant_reset::kSuspend) line += "RESET_SUSPEND";
-  if (reason & ant_reset::kSynchronous) line += "RESET_SYNC";
-  if (reason & ant_reset::kCommand) line += "RESET_CMD";
-  if (reason & ant_reset::kWatchdog) line += "RESET_WDT";
-  if (reason & ant_reset::kResetLine) line += "RESET_RST";
-  PushLog(line);
-  // The start-up message of our own reset comes before the key is set; one
-  // after it means the stick reset by itself and forgot its channels.
-  if (keySet_.load()) {
-    PushLog(StringPrintf("USB device( %d ) reset itself; setting it up again", usbDeviceNumber_));
-    BringUpAgain();
-  }
-}
-
-void AntReceiver::OnNetworkKeyResponse(std::uint8_t code) {
-  if (code == ant_code::RESPONSE_NO_ERROR) {
-    PushLog("Network key set.");
-  } else {
-    PushLog(StringPrintf("Error configuring network key: Code 0%d", code));
-    // Refused while channels are open: the stick did not reset after all,
-    // and the key it had is still set.
-    if (code != kCloseAllChannels || !assignAgain_) return;
-  }
-  keySet_.store(true);
-  Request(0, ant_id::kVersion);
-}
-
-void AntReceiver::OnCapabilities(const AntMessage& message, std::uint16_t length) {
-  if (length < 2) return;
-  PushLog(StringPrintf("Max ANT Channels: %d", message.data[0]));
-  PushLog(StringPrintf("Max ANT Networks: %d", message.data[1]));
-  {
-    std::lock_guard lock(tableMutex_);
-    if (channelCount_.load() == 0) {  // sized once
-      const std::size_t channels = message.data[0];
-      table_ = std::make_unique<Entry[]>(channels);
-      channelCount_.store(channels, std::memory_order_release);
-    }
-  }
-  if (!keySet_.load()) return;
-  broughtUp_.store(true);
-  if (assignAgain_) {
-    assignAgain_ = false;
-    AssignChannelsAgain();
-  }
+void AntReceiver::OnChannelCount(std::size_t channels) {
+  std::lock_guard lock(tableMutex_);
+  if (channelCount_.load() != 0) return;  // sized once
+  table_ = std::make_unique<Entry[]>(channels);
+  channelCount_.store(channels, std::memory_order_release);
 }
 
 void AntReceiver::OnChannelStatus(std::uint8_t channel, std::uint8_t status) {
@@ -250,10 +185,10 @@ void AntReceiver::OnChannelStatus(std::uint8_t channel, std::uint8_t status) {
       // gone; any other means the stick reset without a word.
       if (closing) {
         ReleaseChannel(channel);
-      } else if (!assignAgain_) {
+      } else if (!bringUp_.IsBringingUpAgain()) {
         PushLog(StringPrintf("USB device( %d ) forgot its channels; setting it up again",
                              usbDeviceNumber_));
-        BringUpAgain();
+        bringUp_.BringUpAgain();
       }
       return;
     case 1: {
@@ -272,19 +207,6 @@ void AntReceiver::OnChannelStatus(std::uint8_t channel, std::uint8_t status) {
       }
       return;
   }
-}
-
-void AntReceiver::SetNetworkKey() {
-  keySentMs_.store(TickCount64());
-  PushLog("Setting network key...");
-  SendChannelCommand(ant_command::SetNetworkKey(kRoomNetwork, networkKey_), kCommandResponseWaitMs);
-}
-
-void AntReceiver::BringUpAgain() {
-  keySet_.store(false);
-  broughtUp_.store(false);
-  assignAgain_ = true;
-  SetNetworkKey();
 }
 
 void AntReceiver::AssignChannelsAgain() {
@@ -342,7 +264,7 @@ void AntReceiver::SendChannelCommand(const AntCommand& command, std::uint32_t re
 }
 
 bool AntReceiver::WriteChannelCommand(const AntCommand& command, std::uint32_t responseWaitMs) {
-  if (framer_ == nullptr) return false;
+  VEL_VERIFY_OR_DEBUG_ASSERT(framer_ != nullptr) { return false; }
   bool written = false;
   framer_->SendCommand(command.message, command.length, responseWaitMs, &written);
   return written;
@@ -391,14 +313,7 @@ void AntReceiver::ForEachDecoder(
 
 void AntReceiver::CheckChannels(std::uint64_t nowMs) {
   if (!hasLoop_ || IsLost()) return;
-  if (!broughtUp_.load()) {
-    if (nowMs >= keySentMs_.load() + kBringUpAnswerMs) {
-      PushLog(StringPrintf("USB device( %d ) left its set-up unanswered; setting it up again",
-                           usbDeviceNumber_));
-      SetNetworkKey();
-    }
-    return;
-  }
+  if (bringUp_.CheckAnswers(nowMs)) return;
   const std::size_t count = ChannelCount();
   for (std::size_t c = 0; c < count; ++c) {
     Entry& entry = table_[c];

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -14,6 +13,7 @@
 #include "ant/framer.h"
 #include "ant/network_key.h"
 #include "ant/serial.h"
+#include "ant/stick_bring_up.h"
 #include "sensors/channel_command_sink.h"
 
 namespace vel {
@@ -37,10 +37,10 @@ struct ReceiverSettings {
   static ReceiverSettings FromEnvironment();
 };
 
-// One opened ANT stick: its transport and framer, the receive loop that
-// takes the stick's messages and hands each to the decoder of its channel,
-// and the table of channels, empty until the stick has reported how many
-// it has.
+// One opened ANT stick: its transport and framer, its bring-up
+// (StickBringUp), the receive loop that takes the stick's messages and
+// hands each to the bring-up or to the decoder of its channel, and the
+// table of channels, empty until the stick has reported how many it has.
 //
 // Threads: the receive loop handles every message and is the only one to
 // empty a channel entry (when the stick confirms an unassignment, or when a
@@ -53,17 +53,14 @@ struct ReceiverSettings {
 // A stick that is lost (its transport reports it gone, or a command cannot
 // be written) ends its receive loop by itself and says so in IsLost; its
 // owner then stops it and drops its decoders without farewells.
-class AntReceiver : public ChannelCommandSink {
+class AntReceiver : public ChannelCommandSink, private StickBringUp::Listener {
  public:
   // How long a channel may stay silent before the stick is asked about it:
   // longer than any search the stick makes on its own.
   static constexpr std::uint64_t kQuietChannelMs = 60000;
-  // How long the bring-up may wait for the stick's answers before the
-  // network key is set again.
-  static constexpr std::uint64_t kBringUpAnswerMs = 5000;
 
-  // A receiver around a framer that something else feeds (tools, tests):
-  // decoders reach the framer through it; no loop runs.
+  // A receiver around a framer (never null) that something else feeds
+  // (tools, tests): decoders reach the framer through it; no loop runs.
   explicit AntReceiver(DSIFramerANT* framer);
   ~AntReceiver() override;
   AntReceiver(const AntReceiver&) = delete;
@@ -159,13 +156,10 @@ class AntReceiver : public ChannelCommandSink {
                                             std::uint8_t transportPort,
                                             const ReceiverSettings& settings);
   void ReceiveLoop();
-  void OnStartup(std::uint8_t reason);
-  void OnNetworkKeyResponse(std::uint8_t code);
-  void OnCapabilities(const AntMessage& message, std::uint16_t length);
   void OnChannelStatus(std::uint8_t channel, std::uint8_t status);
-  void SetNetworkKey();
-  // The stick forgot its set-up: key again, then every channel again.
-  void BringUpAgain();
+  // The table is sized by the first capabilities that arrive.
+  void OnChannelCount(std::size_t channels) override;
+  void OnBroughtUpAgain() override { AssignChannelsAgain(); }
   void AssignChannelsAgain();
   void ReleaseChannel(std::uint8_t channel);
   void Request(std::uint8_t channel, std::uint8_t what);
@@ -175,7 +169,6 @@ class AntReceiver : public ChannelCommandSink {
   std::string stickKey_;
   std::string stickName_;
   int stickType_ = 0;
-  std::array<std::uint8_t, 8> networkKey_{};
   std::unique_ptr<DSISerial> transport_;
   std::unique_ptr<DSIFramerANT> ownedFramer_;
   DSIFramerANT* framer_;
@@ -185,13 +178,10 @@ class AntReceiver : public ChannelCommandSink {
   std::atomic<std::uint64_t> messagesHandled_{0};
   std::thread receiveThread_;
 
-  // Bring-up: the receive loop moves it on; the user-interface thread
-  // sets the key again when an answer is overdue.
-  std::atomic<bool> keySet_{false};
-  std::atomic<bool> broughtUp_{false};  // capabilities answered after the key was set
-  std::atomic<std::uint64_t> keySentMs_{0};
-  bool assignAgain_ = false;  // receive loop only
-  bool hasLoop_ = false;      // set before the receiver is handed out
+  // The receive loop moves it on; the user-interface thread sets the key
+  // again when an answer is overdue.
+  StickBringUp bringUp_;
+  bool hasLoop_ = false;  // set before the receiver is handed out
 
   mutable std::mutex tableMutex_;
   std::unique_ptr<Entry[]> table_;

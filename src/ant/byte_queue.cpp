@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <chrono>
 
-#include "ant/usb_device_handle.h"
-
 namespace vel {
 
 void ByteQueue::Append(const std::uint8_t* bytes, std::size_t count) {
@@ -37,22 +35,22 @@ void ByteQueue::Cancel() {
   signal_.notify_all();
 }
 
-int ByteQueue::Read(std::uint8_t* out, std::size_t maximum, std::size_t& count,
-                    std::uint32_t timeoutMs, int emptyResult) {
+HandleResult ByteQueue::Read(std::uint8_t* out, std::size_t maximum, std::size_t& count,
+                             std::uint32_t timeoutMs) {
   count = 0;
   std::unique_lock lock(mutex_);
-  if (gone_) return usb_result::kDeviceGone;
+  if (gone_) return HandleResult::kDeviceGone;
   if (bytes_.empty() && timeoutMs > 0 && !cancelled_) {
     signal_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                      [this] { return gone_ || cancelled_ || !bytes_.empty(); });
   }
   cancelled_ = false;
-  if (gone_) return usb_result::kDeviceGone;
-  if (bytes_.empty() || maximum == 0) return emptyResult;
+  if (gone_) return HandleResult::kDeviceGone;
+  if (bytes_.empty() || maximum == 0) return HandleResult::kNothingRead;
   count = std::min(maximum, bytes_.size());
   std::copy_n(bytes_.begin(), count, out);
   bytes_.erase(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(count));
-  return usb_result::kOk;
+  return HandleResult::kOk;
 }
 
 std::size_t ByteQueue::Size() const {

@@ -6,6 +6,8 @@
 #include <deque>
 #include <mutex>
 
+#include "ant/usb_device_handle.h"
+
 namespace vel {
 
 // The bytes a handle's reader thread has received and the transport has not
@@ -25,12 +27,12 @@ class ByteQueue {
   // the time-out.
   void Cancel();
 
-  // 1 when the device is gone. Otherwise waits up to timeoutMs for bytes and
-  // moves up to `maximum` of them out in arrival order (result 0, count set);
-  // when none came, or the wait was cancelled, returns `emptyResult` with
-  // count 0.
-  int Read(std::uint8_t* out, std::size_t maximum, std::size_t& count, std::uint32_t timeoutMs,
-           int emptyResult);
+  // kDeviceGone when the device is gone. Otherwise waits up to timeoutMs
+  // for bytes and moves up to `maximum` of them out in arrival order (kOk,
+  // count set); when none came, or the wait was cancelled, kNothingRead
+  // with count 0.
+  HandleResult Read(std::uint8_t* out, std::size_t maximum, std::size_t& count,
+                    std::uint32_t timeoutMs);
 
   std::size_t Size() const;
 

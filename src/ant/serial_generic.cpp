@@ -117,7 +117,7 @@ bool DSISerialGeneric::WriteBytes(const std::uint8_t* bytes, std::size_t count) 
   std::shared_ptr<USBDeviceHandle> handle = CurrentHandle();
   if (!handle || bytes == nullptr || count == 0) return false;
   std::size_t written = 0;
-  if (handle->Write(bytes, count, written) == usb_result::kOk) return true;
+  if (handle->Write(bytes, count, written) == HandleResult::kOk) return true;
   if (DSISerialCallback* callback = Callback()) callback->OnSerialError(serial_error::kWriteFailed);
   return false;
 }
@@ -134,20 +134,20 @@ void DSISerialGeneric::ReceiveLoop() {
   std::uint8_t buffer[kReadBufferSize];
   while (!stop_.load()) {
     std::size_t count = 0;
-    const int result = handle->Read(buffer, sizeof buffer, count, kReadTimeoutMs);
-    if (result == usb_result::kOk) {
+    const HandleResult result = handle->Read(buffer, sizeof buffer, count, kReadTimeoutMs);
+    if (result == HandleResult::kNothingRead) continue;
+    if (result == HandleResult::kOk) {
       if (!stop_.load()) callback->OnBytes(buffer, count);
-    } else if (result == usb_result::kNothingRead) {
       continue;
-    } else if (result == usb_result::kDeviceGone) {
-      // A Close in progress also makes the handle report itself gone; only
-      // a loss the owner did not ask for is news to the framer.
-      if (!stop_.load()) callback->OnSerialError(serial_error::kDeviceGone);
-      break;
-    } else {
-      if (!stop_.load()) callback->OnSerialError(serial_error::kReadFailed);
-      break;
     }
+    // A Close in progress also makes the handle report itself gone; only a
+    // loss the owner did not ask for is news to the framer. Any other
+    // result is a read that failed.
+    if (!stop_.load()) {
+      callback->OnSerialError(result == HandleResult::kDeviceGone ? serial_error::kDeviceGone
+                                                                  : serial_error::kReadFailed);
+    }
+    break;
   }
   stop_ = true;
   receiving_ = false;

@@ -7,14 +7,15 @@ namespace vel {
 
 class USBDevice;
 
-// Result codes of USBDeviceHandle::Write and Read.
-namespace usb_result {
-inline constexpr int kOk = 0;           // written / bytes delivered
-inline constexpr int kDeviceGone = 1;   // the stick is gone (or the handle closed)
-inline constexpr int kNoBytes = 2;      // Write: nothing to write
-inline constexpr int kWriteFailed = 3;  // Write: the driver did not take every byte
-inline constexpr int kNothingRead = 4;  // Read: nothing within the time-out (tty, simulated)
-}  // namespace usb_result
+// What USBDeviceHandle::Write and Read report; every kind of handle (tty,
+// libusb, simulated) gives each result the same meaning.
+enum class HandleResult {
+  kOk,           // Write: every byte written; Read: `count` bytes (at least one) delivered
+  kNothingRead,  // Read: no byte within the time-out, or the wait was cancelled
+  kDeviceGone,   // the stick is gone, or the handle is closing
+  kNoBytes,      // Write: nothing to write
+  kWriteFailed,  // Write: the driver did not take every byte
+};
 
 // One open ANT stick. A reader thread of the handle moves what the stick
 // sends into a byte queue; Read takes from it with a bounded wait and Write
@@ -25,11 +26,13 @@ class USBDeviceHandle {
  public:
   virtual ~USBDeviceHandle() = default;
 
-  virtual int Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written) = 0;
-  virtual int Read(std::uint8_t* buffer, std::size_t maximum, std::size_t& count,
-                   std::uint32_t timeoutMs) = 0;
+  virtual HandleResult Write(const std::uint8_t* bytes, std::size_t count,
+                             std::size_t& written) = 0;
+  virtual HandleResult Read(std::uint8_t* buffer, std::size_t maximum, std::size_t& count,
+                            std::uint32_t timeoutMs) = 0;
   virtual const USBDevice& GetDevice() const = 0;
-  // Makes a Read that waits (or the next one) return at once without bytes.
+  // Makes a Read that waits (or the next one) return at once: kNothingRead
+  // unless bytes are queued.
   virtual void CancelRead() = 0;
 };
 

@@ -140,24 +140,16 @@ void USBDeviceHandleLibusb::ReaderLoop() {
   queue_.MarkGone();
 }
 
-int USBDeviceHandleLibusb::Read(std::uint8_t* buffer, std::size_t maximum, std::size_t& count,
-                                std::uint32_t timeoutMs) {
-  return queue_.Read(buffer, maximum, count, timeoutMs, usb_result::kOk);
-}
-
-int USBDeviceHandleLibusb::Write(const std::uint8_t* bytes, std::size_t count,
-                                 std::size_t& written) {
-  written = 0;
-  if (queue_.IsGone()) return usb_result::kDeviceGone;
-  if (bytes == nullptr || count == 0) return usb_result::kNoBytes;
+HandleResult USBDeviceHandleLibusb::WriteToDevice(const std::uint8_t* bytes, std::size_t count,
+                                                  std::size_t& written) {
   int transferred = 0;
   // The frame is not changed; libusb only takes a non-const buffer.
   const int result = lib_->bulk_transfer(usb_, kEndpointOut, const_cast<std::uint8_t*>(bytes),
                                          static_cast<int>(count), &transferred, kWriteTimeoutMs);
   written = transferred > 0 ? static_cast<std::size_t>(transferred) : 0;
   if (result == LIBUSB_ERROR_NO_DEVICE) queue_.MarkGone();
-  if (result != 0 || written != count) return usb_result::kWriteFailed;
-  return usb_result::kOk;
+  if (result != 0 || written != count) return HandleResult::kWriteFailed;
+  return HandleResult::kOk;
 }
 
 }  // namespace vel

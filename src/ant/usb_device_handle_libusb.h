@@ -5,10 +5,9 @@
 #include <memory>
 #include <thread>
 
-#include "ant/byte_queue.h"
 #include "ant/libusb_library.h"
+#include "ant/queued_device_handle.h"
 #include "ant/usb_device.h"
-#include "ant/usb_device_handle.h"
 
 namespace vel {
 
@@ -17,7 +16,7 @@ namespace vel {
 // 0x81 with a one-second time-out, so it notices a stop within that second;
 // time-outs are normal, ten other errors in a row (without data between)
 // end it, and so does the device's disappearance.
-class USBDeviceHandleLibusb : public USBDeviceHandle {
+class USBDeviceHandleLibusb : public QueuedDeviceHandle {
  public:
   static constexpr unsigned char kEndpointIn = 0x81;
   static constexpr unsigned char kEndpointOut = 0x01;
@@ -30,12 +29,7 @@ class USBDeviceHandleLibusb : public USBDeviceHandle {
   static std::unique_ptr<USBDeviceHandleLibusb> Open(const USBDeviceLibusb& device);
   ~USBDeviceHandleLibusb() override;
 
-  int Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written) override;
-  // Result 0 with count 0 when nothing arrives within the time-out.
-  int Read(std::uint8_t* buffer, std::size_t maximum, std::size_t& count,
-           std::uint32_t timeoutMs) override;
   const USBDevice& GetDevice() const override { return device_; }
-  void CancelRead() override { queue_.Cancel(); }
 
  private:
   USBDeviceHandleLibusb(const USBDeviceLibusb& device, std::shared_ptr<LibusbLibrary> lib);
@@ -43,6 +37,8 @@ class USBDeviceHandleLibusb : public USBDeviceHandle {
   void WakeUp();
   void ReaderLoop();
   void Close();
+  HandleResult WriteToDevice(const std::uint8_t* bytes, std::size_t count,
+                             std::size_t& written) override;
 
   USBDeviceLibusb device_;
   std::shared_ptr<LibusbLibrary> lib_;
@@ -50,7 +46,6 @@ class USBDeviceHandleLibusb : public USBDeviceHandle {
   libusb_device_handle* usb_ = nullptr;
   bool claimed_ = false;
   bool reattachKernelDriver_ = false;
-  ByteQueue queue_;
   std::atomic<bool> stop_{false};
   std::thread reader_;
 };

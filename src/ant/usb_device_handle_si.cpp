@@ -117,16 +117,8 @@ void USBDeviceHandleSI::ReaderLoop() {
   queue_.MarkGone();
 }
 
-int USBDeviceHandleSI::Read(std::uint8_t* buffer, std::size_t maximum, std::size_t& count,
-                            std::uint32_t timeoutMs) {
-  return queue_.Read(buffer, maximum, count, timeoutMs, usb_result::kNothingRead);
-}
-
-int USBDeviceHandleSI::Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written) {
-  written = 0;
-  if (queue_.IsGone()) return usb_result::kDeviceGone;
-  if (bytes == nullptr || count == 0) return usb_result::kNoBytes;
-
+HandleResult USBDeviceHandleSI::WriteToDevice(const std::uint8_t* bytes, std::size_t count,
+                                              std::size_t& written) {
   std::lock_guard lock(writeMutex_);
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(kWriteTimeoutMs);
@@ -140,18 +132,18 @@ int USBDeviceHandleSI::Write(const std::uint8_t* bytes, std::size_t count, std::
     if (n < 0 && errno != EAGAIN) {
       // EIO and the like: the tty was hung up under us.
       if (errno == EIO || errno == ENODEV || errno == ENXIO) queue_.MarkGone();
-      return usb_result::kWriteFailed;
+      return HandleResult::kWriteFailed;
     }
     // Flow control holds us back; wait for room, but not past the deadline.
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return usb_result::kWriteFailed;
+    if (left.count() <= 0) return HandleResult::kWriteFailed;
     pollfd p{fd_, POLLOUT, 0};
     const int ready = poll(&p, 1, static_cast<int>(left.count()));
     if (ready < 0 && errno == EINTR) continue;
-    if (ready <= 0) return usb_result::kWriteFailed;
+    if (ready <= 0) return HandleResult::kWriteFailed;
   }
-  return usb_result::kOk;
+  return HandleResult::kOk;
 }
 
 }  // namespace vel

@@ -6,9 +6,8 @@
 #include <mutex>
 #include <thread>
 
-#include "ant/byte_queue.h"
+#include "ant/queued_device_handle.h"
 #include "ant/usb_device.h"
-#include "ant/usb_device_handle.h"
 
 namespace vel {
 
@@ -16,7 +15,7 @@ namespace vel {
 // given baud rate. The reader thread polls the tty in short slices so that
 // it notices a stop quickly, and marks the device gone on hang-up, a read
 // error or the device node vanishing.
-class USBDeviceHandleSI : public USBDeviceHandle {
+class USBDeviceHandleSI : public QueuedDeviceHandle {
  public:
   static constexpr int kPollSliceMs = 100;
   static constexpr int kWriteTimeoutMs = 3000;
@@ -27,21 +26,17 @@ class USBDeviceHandleSI : public USBDeviceHandle {
   static std::unique_ptr<USBDeviceHandleSI> Open(const USBDeviceSI& device, std::uint32_t baudRate);
   ~USBDeviceHandleSI() override;
 
-  int Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written) override;
-  // Result 4 when nothing arrives within the time-out.
-  int Read(std::uint8_t* buffer, std::size_t maximum, std::size_t& count,
-           std::uint32_t timeoutMs) override;
   const USBDevice& GetDevice() const override { return device_; }
-  void CancelRead() override { queue_.Cancel(); }
 
  private:
   USBDeviceHandleSI(const USBDeviceSI& device, int fd);
   void ReaderLoop();
   void Close();
+  HandleResult WriteToDevice(const std::uint8_t* bytes, std::size_t count,
+                             std::size_t& written) override;
 
   USBDeviceSI device_;
   int fd_;
-  ByteQueue queue_;
   std::mutex writeMutex_;  // keeps concurrent frames whole on a non-blocking tty
   std::atomic<bool> stop_{false};
   std::thread reader_;

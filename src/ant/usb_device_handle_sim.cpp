@@ -63,18 +63,11 @@ void USBDeviceHandleSim::ReaderLoop() {
   }
 }
 
-int USBDeviceHandleSim::Read(std::uint8_t* buffer, std::size_t maximum, std::size_t& count,
-                             std::uint32_t timeoutMs) {
-  return queue_.Read(buffer, maximum, count, timeoutMs, usb_result::kNothingRead);
-}
-
-int USBDeviceHandleSim::Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written) {
-  written = 0;
-  if (queue_.IsGone()) return usb_result::kDeviceGone;
-  if (bytes == nullptr || count == 0) return usb_result::kNoBytes;
+HandleResult USBDeviceHandleSim::WriteToDevice(const std::uint8_t* bytes, std::size_t count,
+                                               std::size_t& written) {
   stick_.Receive(bytes, count);
   written = count;
-  return usb_result::kOk;
+  return HandleResult::kOk;
 }
 
 }  // namespace vel

@@ -7,10 +7,9 @@
 #include <mutex>
 #include <thread>
 
-#include "ant/byte_queue.h"
+#include "ant/queued_device_handle.h"
 #include "ant/sim/simulated_stick.h"
 #include "ant/usb_device.h"
-#include "ant/usb_device_handle.h"
 
 namespace vel {
 
@@ -18,7 +17,7 @@ namespace vel {
 // the byte queue; on real time the reader thread pumps the stick at the
 // moments its channels fall due, on a manual clock the thread that moves
 // the clock does. Pulling the stick out marks the device gone at once.
-class USBDeviceHandleSim : public USBDeviceHandle, private sim::StickSink {
+class USBDeviceHandleSim : public QueuedDeviceHandle, private sim::StickSink {
  public:
   static constexpr std::uint32_t kLongestNapMs = 50;
 
@@ -26,22 +25,18 @@ class USBDeviceHandleSim : public USBDeviceHandle, private sim::StickSink {
   static std::unique_ptr<USBDeviceHandleSim> Open(const USBDeviceSim& device);
   ~USBDeviceHandleSim() override;
 
-  int Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written) override;
-  // Result 4 when nothing arrives within the time-out.
-  int Read(std::uint8_t* buffer, std::size_t maximum, std::size_t& count,
-           std::uint32_t timeoutMs) override;
   const USBDevice& GetDevice() const override { return device_; }
-  void CancelRead() override { queue_.Cancel(); }
 
  private:
   explicit USBDeviceHandleSim(const USBDeviceSim& device);
   void OnStickBytes(const std::uint8_t* bytes, std::size_t count) override;
   void OnStickGone() override;
   void ReaderLoop();
+  HandleResult WriteToDevice(const std::uint8_t* bytes, std::size_t count,
+                             std::size_t& written) override;
 
   USBDeviceSim device_;
   sim::SimulatedStick& stick_;
-  ByteQueue queue_;
   std::mutex readerMutex_;
   std::condition_variable readerSignal_;
   bool stop_ = false;  // under readerMutex_

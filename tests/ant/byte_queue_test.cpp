@@ -20,16 +20,16 @@ TEST(ByteQueueTest, ReadsInArrivalOrderUpToTheMaximum) {
   q.Append(b, 2);
   std::uint8_t out[4] = {};
   std::size_t n = 0;
-  EXPECT_EQ(q.Read(out, 4, n, 0, usb_result::kNothingRead), usb_result::kOk);
+  EXPECT_EQ(q.Read(out, 4, n, 0), HandleResult::kOk);
   EXPECT_EQ(n, 4u);
   EXPECT_EQ(out[3], 4);
-  EXPECT_EQ(q.Read(out, 4, n, 0, usb_result::kNothingRead), usb_result::kOk);
+  EXPECT_EQ(q.Read(out, 4, n, 0), HandleResult::kOk);
   EXPECT_EQ(n, 1u);
   EXPECT_EQ(out[0], 5);
-  EXPECT_EQ(q.Read(out, 4, n, 5, usb_result::kNothingRead), usb_result::kNothingRead);
+  EXPECT_EQ(q.Read(out, 4, n, 5), HandleResult::kNothingRead);
   EXPECT_EQ(n, 0u);
-  // The libusb handle reports an empty wait as 0 with no bytes.
-  EXPECT_EQ(q.Read(out, 4, n, 0, usb_result::kOk), usb_result::kOk);
+  // An empty queue reads as nothing even without a wait, for every handle.
+  EXPECT_EQ(q.Read(out, 4, n, 0), HandleResult::kNothingRead);
   EXPECT_EQ(n, 0u);
 }
 
@@ -37,20 +37,20 @@ TEST(ByteQueueTest, GoneWinsOverQueuedBytesAndWakesAWaitingRead) {
   ByteQueue q;
   std::size_t n = 0;
   std::uint8_t out[4];
-  int result = -1;
+  HandleResult result = HandleResult::kOk;
   std::atomic<pid_t> readerId{0};
   std::thread reader([&] {
     readerId = test::CurrentThreadId();
-    result = q.Read(out, 4, n, 10000, usb_result::kNothingRead);
+    result = q.Read(out, 4, n, 10000);
   });
   // Mark the loss once the reader waits, so that it is the wait that ends.
   EXPECT_TRUE(test::WaitUntil([&] { return test::ThreadIsAsleep(readerId.load()); }));
   q.MarkGone();
   reader.join();
-  EXPECT_EQ(result, usb_result::kDeviceGone);
+  EXPECT_EQ(result, HandleResult::kDeviceGone);
   const std::uint8_t a[] = {1};
   q.Append(a, 1);
-  EXPECT_EQ(q.Read(out, 4, n, 0, usb_result::kNothingRead), usb_result::kDeviceGone);
+  EXPECT_EQ(q.Read(out, 4, n, 0), HandleResult::kDeviceGone);
 }
 
 TEST(ByteQueueTest, ACancelEndsTheWaitingReadOrElseTheNextOne) {
@@ -58,21 +58,21 @@ TEST(ByteQueueTest, ACancelEndsTheWaitingReadOrElseTheNextOne) {
   std::size_t n = 0;
   std::uint8_t out[4];
   q.Cancel();  // before anybody waits: the next Read returns at once
-  EXPECT_EQ(q.Read(out, 4, n, 10000, usb_result::kNothingRead), usb_result::kNothingRead);
-  int result = -1;
+  EXPECT_EQ(q.Read(out, 4, n, 10000), HandleResult::kNothingRead);
+  HandleResult result = HandleResult::kOk;
   std::atomic<pid_t> readerId{0};
   std::thread reader([&] {
     readerId = test::CurrentThreadId();
-    result = q.Read(out, 4, n, 10000, usb_result::kNothingRead);
+    result = q.Read(out, 4, n, 10000);
   });
   EXPECT_TRUE(test::WaitUntil([&] { return test::ThreadIsAsleep(readerId.load()); }));
   q.Cancel();
   reader.join();
-  EXPECT_EQ(result, usb_result::kNothingRead);
+  EXPECT_EQ(result, HandleResult::kNothingRead);
   // Used up: later reads wait again (and see bytes).
   const std::uint8_t a[] = {7};
   q.Append(a, 1);
-  EXPECT_EQ(q.Read(out, 4, n, 10, usb_result::kNothingRead), usb_result::kOk);
+  EXPECT_EQ(q.Read(out, 4, n, 10), HandleResult::kOk);
   EXPECT_EQ(n, 1u);
 }
 

@@ -22,7 +22,7 @@ using ::testing::ElementsAre;
 class ScriptedHandle : public USBDeviceHandle {
  public:
   struct Step {
-    int result;
+    HandleResult result;
     std::vector<std::uint8_t> bytes;
   };
 
@@ -39,14 +39,14 @@ class ScriptedHandle : public USBDeviceHandle {
     if (watch != nullptr) watch->destroyed = true;
   }
 
-  int Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written) override {
+  HandleResult Write(const std::uint8_t* bytes, std::size_t count, std::size_t& written) override {
     std::lock_guard lock(mutex_);
     written = count;
     writes.emplace_back(bytes, bytes + count);
     return writeResult;
   }
-  int Read(std::uint8_t* buffer, std::size_t maximum, std::size_t& count,
-           std::uint32_t timeoutMs) override {
+  HandleResult Read(std::uint8_t* buffer, std::size_t maximum, std::size_t& count,
+                    std::uint32_t timeoutMs) override {
     count = 0;
     {
       std::lock_guard lock(mutex_);
@@ -61,7 +61,7 @@ class ScriptedHandle : public USBDeviceHandle {
     if (stream.load()) {
       count = std::min<std::size_t>(maximum, 16);
       std::fill_n(buffer, count, std::uint8_t{0x55});
-      return usb_result::kOk;
+      return HandleResult::kOk;
     }
     // A quiet stick: wait out the time-out unless cancelled; a stick
     // that waits until cancelled still gives up at the test's wait bound.
@@ -70,9 +70,9 @@ class ScriptedHandle : public USBDeviceHandle {
     const auto wait =
         waitsUntilCancelled ? static_cast<std::uint32_t>(test::kWaitBound.count()) : timeoutMs;
     if (watch != nullptr) ++watch->waitingReads;
-    quiet_.Read(&dummy, 1, none, wait, usb_result::kNothingRead);
+    quiet_.Read(&dummy, 1, none, wait);
     if (watch != nullptr) --watch->waitingReads;
-    return usb_result::kNothingRead;
+    return HandleResult::kNothingRead;
   }
   const USBDevice& GetDevice() const override { return *device_; }
   void CancelRead() override {
@@ -86,7 +86,7 @@ class ScriptedHandle : public USBDeviceHandle {
   std::mutex mutex_;
   std::deque<Step> script;
   std::vector<std::vector<std::uint8_t>> writes;
-  int writeResult = usb_result::kOk;
+  HandleResult writeResult = HandleResult::kOk;
   std::atomic<bool> stream{false};
   bool waitsUntilCancelled = false;
   Watch* watch = nullptr;  // outlives the handle
@@ -223,10 +223,10 @@ TEST_F(SerialGenericTest, OpenFailsWithNothingStartedPastTheListWithoutCallbackO
 
 TEST_F(SerialGenericTest, DeliversBytesInOrderAndKeepsReadingThroughQuietSpells) {
   Device(0).prepare = [](ScriptedHandle& h) {
-    h.script = {{usb_result::kOk, {1, 2, 3}},
-                {usb_result::kNothingRead, {}},
-                {usb_result::kOk, {}},
-                {usb_result::kOk, {4}}};
+    h.script = {{HandleResult::kOk, {1, 2, 3}},
+                {HandleResult::kNothingRead, {}},
+                {HandleResult::kOk, {}},
+                {HandleResult::kOk, {4}}};
   };
   DSISerialGeneric serial = MakeTransport();
   serial.SetCallback(&callback);
@@ -242,20 +242,22 @@ TEST_F(SerialGenericTest, DeliversBytesInOrderAndKeepsReadingThroughQuietSpells)
 
 TEST_F(SerialGenericTest, DeviceGoneAndReadFailuresEndTheThreadAfterOneReport) {
   struct Case {
-    int result;
+    HandleResult result;
     std::uint8_t reported;
   };
-  for (const Case c : {Case{usb_result::kDeviceGone, serial_error::kDeviceGone},
-                       Case{2, serial_error::kReadFailed}, Case{3, serial_error::kReadFailed}}) {
+  for (const Case c : {Case{HandleResult::kDeviceGone, serial_error::kDeviceGone},
+                       Case{HandleResult::kNoBytes, serial_error::kReadFailed},
+                       Case{HandleResult::kWriteFailed, serial_error::kReadFailed}}) {
     RecordingCallback cb;
     Device(0).prepare = [c](ScriptedHandle& h) {
-      h.script = {{usb_result::kOk, {9}}, {c.result, {}}, {usb_result::kOk, {10}}};
+      h.script = {{HandleResult::kOk, {9}}, {c.result, {}}, {HandleResult::kOk, {10}}};
     };
     DSISerialGeneric serial = MakeTransport();
     serial.SetCallback(&cb);
     serial.Init(57600, 0);
     ASSERT_TRUE(serial.Open());
-    ASSERT_TRUE(test::WaitUntil([&] { return !serial.IsReceiving(); })) << c.result;
+    ASSERT_TRUE(test::WaitUntil([&] { return !serial.IsReceiving(); }))
+        << static_cast<int>(c.result);
     EXPECT_THAT(cb.Errors(), ElementsAre(c.reported));
     EXPECT_THAT(cb.Bytes(), ElementsAre(9));  // nothing after the failure
   }
@@ -269,7 +271,7 @@ TEST_F(SerialGenericTest, AFailedWriteIsReportedToTheFramerAndReturnsFalse) {
   const std::uint8_t frame[] = {0xA4, 0x01, 0x4A, 0x00, 0xEF, 0, 0};
   EXPECT_TRUE(serial.WriteBytes(frame, sizeof frame));
   EXPECT_FALSE(serial.WriteBytes(frame, 0));
-  (*opened)->writeResult = usb_result::kWriteFailed;
+  (*opened)->writeResult = HandleResult::kWriteFailed;
   EXPECT_FALSE(serial.WriteBytes(frame, sizeof frame));
   EXPECT_THAT(callback.Errors(), ElementsAre(serial_error::kWriteFailed));
   EXPECT_EQ((*opened)->writes.size(), 2u);

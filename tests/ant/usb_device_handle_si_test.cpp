@@ -73,14 +73,14 @@ std::unique_ptr<USBDeviceHandleSI> OpenTty(const std::string& path) {
 }
 
 // Reads from the handle until `count` bytes came or a read reports anything but data.
-Bytes ReadBytes(USBDeviceHandle& handle, std::size_t count, int* last = nullptr) {
+Bytes ReadBytes(USBDeviceHandle& handle, std::size_t count, HandleResult* last = nullptr) {
   Bytes out;
   for (int i = 0; i < 50 && out.size() < count; ++i) {
     std::uint8_t buf[255];
     std::size_t n = 0;
-    const int r = handle.Read(buf, sizeof buf, n, 100);
+    const HandleResult r = handle.Read(buf, sizeof buf, n, 100);
     if (last != nullptr) *last = r;
-    if (r != usb_result::kOk && r != usb_result::kNothingRead) break;
+    if (r != HandleResult::kOk && r != HandleResult::kNothingRead) break;
     out.insert(out.end(), buf, buf + n);
   }
   return out;
@@ -109,14 +109,14 @@ TEST(UsbDeviceHandleSITest, SetsRawRtsCts8N1At57600AndPassesEveryByteBothWays) {
   EXPECT_EQ(ReadBytes(*handle, tricky.size()), tricky);
 
   std::size_t written = 0;
-  EXPECT_EQ(handle->Write(tricky.data(), tricky.size(), written), usb_result::kOk);
+  EXPECT_EQ(handle->Write(tricky.data(), tricky.size(), written), HandleResult::kOk);
   EXPECT_EQ(written, tricky.size());
   EXPECT_EQ(peer.Receive(tricky.size()), tricky);
-  EXPECT_EQ(handle->Write(tricky.data(), 0, written), usb_result::kNoBytes);
+  EXPECT_EQ(handle->Write(tricky.data(), 0, written), HandleResult::kNoBytes);
 
   std::uint8_t buf[8];
   std::size_t n = 99;
-  EXPECT_EQ(handle->Read(buf, sizeof buf, n, 10), usb_result::kNothingRead);
+  EXPECT_EQ(handle->Read(buf, sizeof buf, n, 10), HandleResult::kNothingRead);
   EXPECT_EQ(n, 0u);
 }
 
@@ -128,12 +128,12 @@ TEST(UsbDeviceHandleSITest, AHangUpIsReportedAsDeviceGoneByReadAndWrite) {
   peer.Send({1, 2, 3});
   EXPECT_EQ(ReadBytes(*handle, 3), (Bytes{1, 2, 3}));
   peer.HangUp();
-  int last = -1;
+  HandleResult last = HandleResult::kOk;
   ReadBytes(*handle, 1000, &last);
-  EXPECT_EQ(last, usb_result::kDeviceGone);
+  EXPECT_EQ(last, HandleResult::kDeviceGone);
   const std::uint8_t frame[] = {0xA4, 0x01, 0x4A, 0x00, 0xEF};
   std::size_t written = 0;
-  EXPECT_EQ(handle->Write(frame, sizeof frame, written), usb_result::kDeviceGone);
+  EXPECT_EQ(handle->Write(frame, sizeof frame, written), HandleResult::kDeviceGone);
 }
 
 TEST(UsbDeviceHandleSITest, OpenFailsForAMissingPathAFileThatIsNoTtyAndAnOddBaudRate) {

@@ -13,7 +13,7 @@ namespace {
 void Write(USBDeviceHandle& h, std::uint8_t id, const std::vector<std::uint8_t>& data) {
   std::vector<std::uint8_t> f = test::Frame(id, data);
   std::size_t written = 0;
-  ASSERT_EQ(h.Write(f.data(), f.size(), written), usb_result::kOk);
+  ASSERT_EQ(h.Write(f.data(), f.size(), written), HandleResult::kOk);
 }
 
 // Reads until `count` bytes came, or gives up after `tries` reads.
@@ -22,7 +22,7 @@ std::vector<std::uint8_t> ReadSome(USBDeviceHandle& h, std::size_t count, int tr
   for (int i = 0; i < tries && out.size() < count; ++i) {
     std::uint8_t buf[255];
     std::size_t n = 0;
-    if (h.Read(buf, sizeof buf, n, 100) == usb_result::kDeviceGone) break;
+    if (h.Read(buf, sizeof buf, n, 100) == HandleResult::kDeviceGone) break;
     out.insert(out.end(), buf, buf + n);
   }
   return out;
@@ -46,7 +46,7 @@ TEST(UsbDeviceHandleSimTest, OnRealTimeTheReaderSendsAChannelsDataAtItsPeriod) {
   EXPECT_GE(bytes.size(), responses + 3 * 13);
 
   std::size_t written = 0;
-  EXPECT_EQ(handle->Write(bytes.data(), 0, written), usb_result::kNoBytes);
+  EXPECT_EQ(handle->Write(bytes.data(), 0, written), HandleResult::kNoBytes);
 }
 
 TEST(UsbDeviceHandleSimTest, UnpluggingMarksTheHandleGoneAndOpeningFails) {
@@ -56,9 +56,9 @@ TEST(UsbDeviceHandleSimTest, UnpluggingMarksTheHandleGoneAndOpeningFails) {
   room->Stick(0).Unplug();
   std::uint8_t buf[8];
   std::size_t n = 0;
-  EXPECT_EQ(handle->Read(buf, sizeof buf, n, 1000), usb_result::kDeviceGone);
+  EXPECT_EQ(handle->Read(buf, sizeof buf, n, 1000), HandleResult::kDeviceGone);
   const std::uint8_t frame[] = {0xA4, 0x01, 0x4A, 0x00, 0xEF};
-  EXPECT_EQ(handle->Write(frame, sizeof frame, n), usb_result::kDeviceGone);
+  EXPECT_EQ(handle->Write(frame, sizeof frame, n), HandleResult::kDeviceGone);
   handle.reset();
   EXPECT_FALSE(USBDeviceHandleSim::Open(USBDeviceSim(room, 0)));
   room->Stick(0).Replug();

@@ -26,7 +26,7 @@ class HandleTransport : public AntTransport {
   explicit HandleTransport(USBDeviceHandle& handle) : handle_(handle) {}
   bool WriteBytes(const std::uint8_t* bytes, std::size_t count) override {
     std::size_t written = 0;
-    return handle_.Write(bytes, count, written) == usb_result::kOk;
+    return handle_.Write(bytes, count, written) == HandleResult::kOk;
   }
 
  private:
@@ -106,7 +106,7 @@ std::vector<std::uint8_t> RecordSimulatedSensor(const SimRecordOptions& options,
   auto drain = [&] {
     std::uint8_t buffer[255];
     std::size_t count = 0;
-    while (handle->Read(buffer, sizeof buffer, count, 0) == usb_result::kOk && count > 0) {
+    while (handle->Read(buffer, sizeof buffer, count, 0) == HandleResult::kOk && count > 0) {
       bytes.insert(bytes.end(), buffer, buffer + count);
     }
   };

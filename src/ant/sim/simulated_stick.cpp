@@ -142,19 +142,38 @@ std::uint64_t SimulatedStick::FramesDelivered() const {
   return framesDelivered_;
 }
 
+void SimulatedStick::FaultNextAnswerTo(std::uint8_t command, AnswerFault fault) {
+  std::lock_guard lock(mutex_);
+  faultedCommand_ = command;
+  answerFault_ = fault;
+}
+
 void SimulatedStick::OnFrame(std::uint8_t id, const std::uint8_t* data, std::uint8_t length) {
-  if (delayNextMs_ == 0) {
+  using Kind = AnswerFault::Kind;
+  const std::uint8_t answered = id == ant_id::kRequestMessage && length >= 2 ? data[1] : id;
+  std::optional<AnswerFault> fault;
+  if (faultedCommand_ == answered) {
+    fault = answerFault_;
+    faultedCommand_.reset();
+  }
+  if (fault && fault->kind == Kind::kRefused) {
+    Respond(length > 0 ? data[0] : 0, id, fault->code);
+    return;
+  }
+  const bool lost = fault && fault->kind == Kind::kLost;
+  const std::uint32_t lateMs = fault && fault->kind == Kind::kLate ? fault->lateMs : delayNextMs_;
+  if (lateMs == 0 && !lost) {
     HandleCommand(id, data, length);
     return;
   }
-  // Everything this command causes goes out later, in one piece.
+  // Everything this command causes goes out later, in one piece, or never.
   std::vector<std::uint8_t> held;
   capture_ = &held;
   capturedFrames_ = 0;
   HandleCommand(id, data, length);
   capture_ = nullptr;
-  if (!held.empty()) {
-    delayed_.push_back({room_.TicksAfterMs(delayNextMs_), std::move(held), capturedFrames_});
+  if (!held.empty() && !lost) {
+    delayed_.push_back({room_.TicksAfterMs(lateMs), std::move(held), capturedFrames_});
   }
   delayNextMs_ = 0;
 }

@@ -34,7 +34,8 @@ class StickSink {
 // reports the time-out and closes.
 //
 // Test hooks simulate faults: pulling the stick out, a reset of its own, a
-// broken checksum or junk bytes in what it sends, and a late response.
+// broken checksum or junk bytes in what it sends, a late response, and the
+// answer to one given command lost, late or refused.
 //
 // Threads: Receive comes from writers, Pump from the handle's reader or the
 // thread that moves a manual clock; one lock covers the stick, and sink
@@ -47,6 +48,18 @@ class SimulatedStick {
   // "AP2-SIM1.0" zero-padded to the 11 bytes a stick sends.
   static constexpr std::array<std::uint8_t, 11> kVersion{'A', 'P', '2', '-', 'S', 'I',
                                                          'M', '1', '.', '0', 0};
+
+  // What becomes of the answer FaultNextAnswerTo picks out.
+  struct AnswerFault {
+    enum class Kind : std::uint8_t {
+      kLost,     // the command acts, but nothing of what it causes is sent
+      kLate,     // what it causes goes out `lateMs` later, in one piece
+      kRefused,  // it does not act; a channel response with `code` answers it
+    };
+    Kind kind = Kind::kLost;
+    std::uint32_t lateMs = 0;
+    std::uint8_t code = 0;
+  };
 
   SimulatedStick(VirtualRoom& room, int index);
   SimulatedStick(const SimulatedStick&) = delete;
@@ -78,6 +91,9 @@ class SimulatedStick {
   void GarbleNextFrame();  // the next frame sent carries a broken checksum
   void InjectJunk(const std::vector<std::uint8_t>& bytes);  // sent at once
   void DelayNextResponse(std::uint32_t ms);  // what the next command causes comes late
+  // The next answer to `command`: a command's message id, or for a request
+  // the id of the message asked for (the version, the capabilities).
+  void FaultNextAnswerTo(std::uint8_t command, AnswerFault fault);
 
   std::uint32_t BadFramesReceived() const;
   // Frames handed to the host that has it now, since it attached (a host
@@ -141,6 +157,8 @@ class SimulatedStick {
   std::vector<Delayed> delayed_;
   bool garbleNext_ = false;
   std::uint32_t delayNextMs_ = 0;
+  std::optional<std::uint8_t> faultedCommand_;
+  AnswerFault answerFault_;
   std::vector<std::uint8_t>* capture_ = nullptr;  // output held back for a late response
   std::uint64_t capturedFrames_ = 0;
   std::uint64_t framesDelivered_ = 0;
