@@ -136,13 +136,18 @@ std::optional<std::uint64_t> RosterRequests::AddDevice(std::uint64_t memberId, s
   return ReadId(reply, field::kDeviceId);
 }
 
-bool RosterRequests::DeleteDevice(std::uint64_t memberId, std::uint64_t deviceId) {
-  value request = Request(RequestHeader::kDeleteDevice);
+bool RosterRequests::DeleteItem(RequestHeader header, const char* idField, std::uint64_t memberId,
+                                std::uint64_t id) {
+  value request = Request(header);
   request[field::kAccountId] = Number(login_.accountId);
   request[field::kMemberId] = Number(memberId);
-  request[field::kDeviceId] = Number(deviceId);
+  request[idField] = Number(id);
   value reply;
   return Send(request, reply);
+}
+
+bool RosterRequests::DeleteDevice(std::uint64_t memberId, std::uint64_t deviceId) {
+  return DeleteItem(RequestHeader::kDeleteDevice, field::kDeviceId, memberId, deviceId);
 }
 
 bool RosterRequests::SetActive(RequestHeader header, const char* idField, std::uint64_t memberId,
@@ -199,12 +204,7 @@ std::optional<std::uint64_t> RosterRequests::AddBicycle(std::uint64_t memberId,
 }
 
 bool RosterRequests::DeleteBicycle(std::uint64_t memberId, std::uint64_t bicycleId) {
-  value request = Request(RequestHeader::kDeleteBicycle);
-  request[field::kAccountId] = Number(login_.accountId);
-  request[field::kMemberId] = Number(memberId);
-  request[field::kBicycleId] = Number(bicycleId);
-  value reply;
-  return Send(request, reply);
+  return DeleteItem(RequestHeader::kDeleteBicycle, field::kBicycleId, memberId, bicycleId);
 }
 
 std::optional<std::vector<RosterRequests::RankingRow>> RosterRequests::LoadRanking(

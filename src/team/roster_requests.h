@@ -69,6 +69,10 @@ class RosterRequests {
 
  private:
   bool Send(const web::json::value& request, web::json::value& reply);
+  // A device's or bicycle's request: member and item, and for a deletion
+  // the account first.
+  bool DeleteItem(RequestHeader header, const char* idField, std::uint64_t memberId,
+                  std::uint64_t id);
   bool SetActive(RequestHeader header, const char* idField, std::uint64_t memberId,
                  std::uint64_t id, std::optional<std::int32_t>& answered);
 
