@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/thread_name.h"
 #include "crash/thread_signal_stack.h"
 
 namespace vel {
@@ -129,6 +130,7 @@ std::shared_ptr<USBDeviceHandle> DSISerialGeneric::CurrentHandle() const {
 
 void DSISerialGeneric::ReceiveLoop() {
   InstallThreadSignalStack();
+  NameThisThread("ant-serial");
   const std::shared_ptr<USBDeviceHandle> handle = CurrentHandle();
   DSISerialCallback* callback = Callback();
   std::uint8_t buffer[kReadBufferSize];

@@ -6,6 +6,7 @@
 #include "common/queues.h"
 #include "common/room.h"
 #include "common/string_printf.h"
+#include "common/thread_name.h"
 #include "crash/thread_signal_stack.h"
 
 namespace vel {
@@ -43,6 +44,7 @@ void StickWatcher::Stop() {
 
 void StickWatcher::Run() {
   InstallThreadSignalStack();
+  NameThisThread("stick-watch");
   std::unique_lock lock(mutex_);
   while (!stop_) {
     lock.unlock();

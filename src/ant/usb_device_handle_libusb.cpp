@@ -5,6 +5,7 @@
 #include "ant/ant_frame.h"
 #include "ant/usb_permission.h"
 #include "common/ant_commands.h"
+#include "common/thread_name.h"
 #include "crash/thread_signal_stack.h"
 
 namespace vel {
@@ -125,6 +126,7 @@ void USBDeviceHandleLibusb::Close() {
 
 void USBDeviceHandleLibusb::ReaderLoop() {
   InstallThreadSignalStack();
+  NameThisThread("ant-usb");
   unsigned char buffer[4096];
   int errors = 0;
   while (!stop_.load()) {

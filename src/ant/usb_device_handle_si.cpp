@@ -10,6 +10,7 @@
 #include <chrono>
 
 #include "ant/usb_permission.h"
+#include "common/thread_name.h"
 #include "crash/thread_signal_stack.h"
 
 namespace vel {
@@ -84,6 +85,7 @@ void USBDeviceHandleSI::Close() {
 
 void USBDeviceHandleSI::ReaderLoop() {
   InstallThreadSignalStack();
+  NameThisThread("ant-tty");
   std::uint8_t buffer[4096];
   auto lastPresenceCheck = std::chrono::steady_clock::now();
   while (!stop_.load()) {

@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "ant/sim/virtual_room.h"
+#include "common/thread_name.h"
 #include "crash/thread_signal_stack.h"
 
 namespace vel {
@@ -47,6 +48,7 @@ void USBDeviceHandleSim::OnStickGone() {
 
 void USBDeviceHandleSim::ReaderLoop() {
   InstallThreadSignalStack();
+  NameThisThread("ant-sim");
   sim::SimClock& clock = device_.Room()->Clock();
   std::unique_lock lock(readerMutex_);
   while (!stop_ && !queue_.IsGone()) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/queues.h"
+#include "common/thread_name.h"
 #include "crash/thread_signal_stack.h"
 
 namespace vel {
@@ -92,6 +93,7 @@ bool RideWriter::Flush() {
 
 void RideWriter::Run() {
   InstallThreadSignalStack();
+  NameThisThread("ride-writer");
   // Opened at once: rides a killed program left open are kept now, not at
   // the first sample.
   Store({});

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "load_run.h"
+#include "server/http_threads.h"
 #include "server_process.h"
 #include "tools/common/command_line.h"
-#include "tools/common/http_threads.h"
 #include "vel-server/companion_server.h"
 
 namespace {
@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
   const auto parsed = vel::ParseLoadOptions(args, error);
   if (!parsed) return vel::tools::Fail(kTool, error + " (see --help)");
   vel::LoadOptions options = *parsed;
-  vel::tools::UseHttpThreads(kHttpThreads);
+  vel::UseHttpThreads(kHttpThreads);
 
   namespace fs = std::filesystem;
   std::unique_ptr<vel::companion::CompanionServer> server;

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "companion_server.h"
+#include "server/http_threads.h"
 #include "server_options.h"
 #include "tools/common/command_line.h"
-#include "tools/common/http_threads.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
   std::string error;
   const auto options = vel::companion::ParseServerOptions(args, error);
   if (!options) return vel::tools::Fail(kTool, error + " (see --help)");
-  vel::tools::UseHttpThreads(kHttpThreads);
+  vel::UseHttpThreads(kHttpThreads);
 
   // The stop signals are taken here, by sigwait, and nowhere else: they are
   // blocked before the HTTP library starts its threads, which inherit the
