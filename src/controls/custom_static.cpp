@@ -13,6 +13,8 @@ CCustomStatic::CCustomStatic(QWidget* parent)
 }
 
 void CCustomStatic::SetText(const QString& text) {
+  // The board sets every value at every reading; most are what they were.
+  if (text == text_) return;
   text_ = text;
   update();
 }
@@ -25,13 +27,12 @@ void CCustomStatic::resizeEvent(QResizeEvent* event) {
 }
 
 void CCustomStatic::paintEvent(QPaintEvent*) {
-  {
-    QPainter painter(&buffer_.Start(*this, Qt::white));
-    painter.setFont(font_);
-    painter.setPen(QColor(255, 0, 0));
-    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text_);
-  }
-  buffer_.Show(*this);
+  // The window's backing store is the off-screen picture: nothing flickers.
+  QPainter painter(this);
+  painter.fillRect(rect(), Qt::white);
+  painter.setFont(font_);
+  painter.setPen(QColor(255, 0, 0));
+  painter.drawText(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text_);
 }
 
 }  // namespace vel

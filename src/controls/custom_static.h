@@ -4,7 +4,6 @@
 #include <QString>
 #include <QWidget>
 
-#include "controls/paint_buffer.h"
 
 namespace vel {
 
@@ -26,7 +25,6 @@ class CCustomStatic : public QWidget {
  private:
   QString text_;
   QFont font_;
-  PaintBuffer buffer_;
 };
 
 }  // namespace vel

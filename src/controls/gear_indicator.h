@@ -1,10 +1,8 @@
 #pragma once
 
-#include <QTimer>
 #include <QWidget>
 
 #include "app/rider_panel_view.h"
-#include "controls/paint_buffer.h"
 
 namespace vel {
 
@@ -18,9 +16,15 @@ class CGearIndicator : public QWidget {
   static constexpr int kRepaintMs = 1000;
 
   // Number of bars; -1 or 0 shows none.
-  void SetGearCount(int count) { count_ = count; }
+  void SetGearCount(int count) {
+    changed_ = changed_ || count != count_;
+    count_ = count;
+  }
   // The highlighted bar; -1 none.
-  void SetSelectedGear(int index) { selected_ = index; }
+  void SetSelectedGear(int index) {
+    changed_ = changed_ || index != selected_;
+    selected_ = index;
+  }
 
  protected:
   CGearIndicator(GearIndicator side, QWidget* parent);
@@ -30,8 +34,7 @@ class CGearIndicator : public QWidget {
   GearIndicator side_;
   int count_ = -1;
   int selected_ = -1;
-  QTimer repaintTimer_;
-  PaintBuffer buffer_;
+  bool changed_ = false;  // since the last tick
 };
 
 }  // namespace vel

@@ -1,20 +1,19 @@
 #pragma once
 
 #include <QFont>
-#include <QTimer>
 #include <QWidget>
 #include <cstdint>
 
 #include "app/graph_history.h"
 #include "common/slot_table.h"
-#include "controls/paint_buffer.h"
 
 namespace vel {
 
 // A rider panel's graph: a scrolling strip chart of the rider's live
 // values, one coloured line per series over a dark green grid, the latest
-// value written at the end of each line. Redraws itself four times a
-// second; samples only enter the history.
+// value written at the end of each line. Redraws itself at most four times
+// a second, when samples came or series changed; samples only enter the
+// history.
 class CGraph : public QWidget {
   Q_OBJECT
 
@@ -36,9 +35,8 @@ class CGraph : public QWidget {
 
  private:
   SlotTable<GraphHistory> series_;
-  QTimer repaintTimer_;
   QFont labelFont_;
-  PaintBuffer buffer_;
+  bool changed_ = false;  // since the last repaint tick
 };
 
 }  // namespace vel
