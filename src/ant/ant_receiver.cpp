@@ -1,5 +1,6 @@
 #include "ant/ant_receiver.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "common/string_printf.h"
 #include "common/tick_clock.h"
 #include "common/verify.h"
+#include "common/thread_name.h"
 #include "crash/thread_signal_stack.h"
 #include "sensors/channel_decoder.h"
 #include "sensors/sensor_event.h"
@@ -108,10 +110,14 @@ std::unique_ptr<AntReceiver> AntReceiver::Start(std::unique_ptr<AntReceiver> rec
 
 void AntReceiver::ReceiveLoop() {
   InstallThreadSignalStack();
+  NameThisThread("ant-loop");
   AntMessage message;
   bool gone = false;
   while (!stop_.load()) {
-    const std::uint16_t waiting = framer_->AwaitMessage(kAwaitMs);
+    // The wait ends early when the bring-up's pause after the reset does.
+    const std::uint64_t keyDue = bringUp_.SetKeyWhenDue(TickCount64());
+    const auto awaitMs = static_cast<std::uint32_t>(std::min<std::uint64_t>(kAwaitMs, keyDue));
+    const std::uint16_t waiting = framer_->AwaitMessage(std::max<std::uint32_t>(awaitMs, 1));
     if (waiting == DSIFramerANT::kResultTimeout) continue;
     const std::uint16_t length = framer_->TakeMessage(message, 0);
     if (stop_.load()) break;

@@ -67,8 +67,9 @@ class AntReceiver : public ChannelCommandSink, private StickBringUp::Listener {
   AntReceiver& operator=(const AntReceiver&) = delete;
 
   // Opens the stick at `usbDeviceNumber` (a port of the stick list), starts
-  // its receive loop, resets it and sets the network key; the rest of the
-  // bring-up follows the stick's answers. None when it cannot be opened.
+  // its receive loop and resets it; the loop sets the network key after the
+  // pause, and the rest of the bring-up follows the stick's answers. None
+  // when it cannot be opened.
   static std::unique_ptr<AntReceiver> OpenReceiver(std::uint8_t usbDeviceNumber,
                                                    const ReceiverSettings& settings);
   // The same over a transport made by the caller (not yet opened).
@@ -157,7 +158,8 @@ class AntReceiver : public ChannelCommandSink, private StickBringUp::Listener {
                                             const ReceiverSettings& settings);
   void ReceiveLoop();
   void OnChannelStatus(std::uint8_t channel, std::uint8_t status);
-  // The table is sized by the first capabilities that arrive.
+  // The table is sized by the first capabilities that arrive after the
+  // network key was set.
   void OnChannelCount(std::size_t channels) override;
   void OnBroughtUpAgain() override { AssignChannelsAgain(); }
   void AssignChannelsAgain();

@@ -65,6 +65,13 @@ bool ReceiverList::IsLive(std::size_t index) const {
   return receiver != nullptr && !receiver->IsLost();
 }
 
+bool ReceiverList::AnyComingUp() const {
+  for (std::size_t r = 0; r < receivers_.size(); ++r) {
+    if (IsLive(r) && receivers_[r]->ChannelCount() == 0) return true;
+  }
+  return false;
+}
+
 int ReceiverList::PlaceSensor(std::size_t index, int deviceType, DecoderSetup setup) {
   // The channel plan places only sensors of the kinds the program decodes.
   VEL_VERIFY_OR_DEBUG_ASSERT(IsDecodedDeviceType(deviceType)) { return -1; }

@@ -43,6 +43,9 @@ class ReceiverList {
   // Sticks there now, that may take channels.
   std::size_t LiveCount() const;
   bool IsLive(std::size_t index) const;
+  // A stick there now whose bring-up has not finished: it takes channels
+  // soon (NewlyReady says when).
+  bool AnyComingUp() const;
 
   // Puts a decoder of `deviceType` for the sensor in `setup` on the lowest
   // free channel of stick `index` and sends Assign Channel; the decoder

@@ -1,7 +1,6 @@
 #include "ant/stick_bring_up.h"
 
 #include <string>
-#include <thread>
 
 #include "ant/framer.h"
 #include "common/ant_commands.h"
@@ -17,10 +16,26 @@ StickBringUp::StickBringUp(DSIFramerANT& framer, std::uint8_t usbDeviceNumber, L
 void StickBringUp::Begin(std::chrono::milliseconds resetWait) {
   PushLog(StringPrintf("USB device( %d ) initialisation was successful!", usbDeviceNumber_));
   PushLog("Resetting module...");
+  // The pause counts as waiting for an answer: the time-out that sets the
+  // key again runs from here until the key goes out.
+  const std::uint64_t now = TickCount64();
+  keySentMs_.store(now);
   framer_.ResetSystem();
-  std::this_thread::sleep_for(resetWait);
+  if (resetWait.count() <= 0) {
+    SendNetworkKey();
+    return;
+  }
+  keyDueMs_.store(now + static_cast<std::uint64_t>(resetWait.count()));
+}
+
+std::uint64_t StickBringUp::SetKeyWhenDue(std::uint64_t nowMs) {
+  const std::uint64_t due = keyDueMs_.load();
+  if (due == kNothingDue) return kNothingDue;
+  if (nowMs < due) return due - nowMs;
+  keyDueMs_.store(kNothingDue);
   // The answer drives the rest of the bring-up in the receive loop.
   SendNetworkKey();
+  return kNothingDue;
 }
 
 bool StickBringUp::Handle(const AntMessage& message, std::uint16_t length) {
@@ -79,8 +94,11 @@ void StickBringUp::OnCapabilities(const AntMessage& message, std::uint16_t lengt
   if (length < 2) return;
   PushLog(StringPrintf("Max ANT Channels: %d", message.data[0]));
   PushLog(StringPrintf("Max ANT Networks: %d", message.data[1]));
-  listener_.OnChannelCount(message.data[0]);
+  // Capabilities asked before the key was set (a stick woken up by its
+  // handle) say nothing of a stick ready for channels: a channel assigned
+  // then would go out before the room's key.
   if (!keySet_.load()) return;
+  listener_.OnChannelCount(message.data[0]);
   done_.store(true);
   if (again_) {
     again_ = false;

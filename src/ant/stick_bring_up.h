@@ -18,10 +18,13 @@ class DSIFramerANT;
 //
 // Who calls what:
 // - UseNetworkKey: the opener, before the stick's receive loop starts.
-// - Begin: the opener's thread, once, while the receive loop runs. It
-//   blocks for the pause after the reset and for the framer's short wait
-//   for the key's response; what the stick answers is left to the loop.
-// - Handle, BringUpAgain, IsBringingUpAgain: the stick's receive loop.
+// - Begin: the opener's thread, once, while the receive loop runs. It sends
+//   the reset and returns; the key is set after the pause by the loop, so
+//   sticks opened one after another wait out their pauses side by side.
+//   Without a pause it sets the key at once (a short wait for the key's
+//   response) and the loop has nothing to do for it.
+// - SetKeyWhenDue, Handle, BringUpAgain, IsBringingUpAgain: the stick's
+//   receive loop.
 // - CheckAnswers: the user-interface thread, now and then.
 // - IsDone: any thread.
 //
@@ -49,7 +52,8 @@ class StickBringUp {
   class Listener {
    public:
     virtual ~Listener() = default;
-    // The channel count of capabilities the stick sent.
+    // The channel count of capabilities the stick sent after its key was
+    // set.
     virtual void OnChannelCount(std::size_t channels) = 0;
     // A bring-up started again by BringUpAgain (or by a reset of the
     // stick's own) is done: the channels it forgot are set up again.
@@ -62,8 +66,12 @@ class StickBringUp {
   StickBringUp& operator=(const StickBringUp&) = delete;
 
   void UseNetworkKey(const std::array<std::uint8_t, 8>& key) { networkKey_ = key; }
-  // Resets the stick, waits `resetWait` and sets the network key.
+  // Resets the stick; the network key is due `resetWait` later.
   void Begin(std::chrono::milliseconds resetWait);
+  // Sets the network key when the pause after the reset is over at
+  // `nowMs`; the milliseconds until it is, kNothingDue once it was set.
+  static constexpr std::uint64_t kNothingDue = UINT64_MAX;
+  std::uint64_t SetKeyWhenDue(std::uint64_t nowMs);
   bool Handle(const AntMessage& message, std::uint16_t length);
   // The stick forgot its set-up: key again, and the channels again after.
   void BringUpAgain();
@@ -85,6 +93,8 @@ class StickBringUp {
   std::atomic<bool> keySet_{false};
   std::atomic<bool> done_{false};  // capabilities answered after the key was set
   std::atomic<std::uint64_t> keySentMs_{0};
+  // When the key is due after the reset; kNothingDue once it was sent.
+  std::atomic<std::uint64_t> keyDueMs_{kNothingDue};
   bool again_ = false;  // receive loop only
 };
 

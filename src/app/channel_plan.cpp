@@ -31,18 +31,30 @@ bool ChannelPlan::AssignSensor(int panel, int deviceType, int deviceNumber, Sens
     const int channel = sticks_.PlaceSensor(r, deviceType, SetupFor(panel, deviceNumber, series));
     if (channel >= 0) {
       slot = SensorSlot{static_cast<std::int32_t>(r), channel, deviceType, deviceNumber, series};
-      if (deviceType == device_type::kBikePower) {
-        // The power meter's cadence is drawn from now on.
-        sticks_.WithDecoder(panel, device_type::kBikeSpeedCadence,
-                            [](CDisplay& combined) { combined.SetGraphId(1, -1); });
-      } else if (deviceType == device_type::kBikeSpeedCadence) {
-        TakeCadenceFromCombinedSensor(panel);
-      }
+      ShareCadence(panel, deviceType);
       return true;
     }
     ReleaseSeries(panel, series);
   }
+  // The window opens while the sticks come up: a sensor ticked meanwhile
+  // waits for them, as a lost stick's sensor waits for a free channel.
+  if (sticks_.AnyComingUp()) {
+    slot = SensorSlot{-1, -1, deviceType, deviceNumber, ReserveSeries(panel, *kind)};
+    PushLog(StringPrintf("The %s sensor %d of rider panel %d waits for the sticks to come up",
+                         kind->name, deviceNumber, panel + 1));
+    return true;
+  }
   return false;
+}
+
+void ChannelPlan::ShareCadence(int panel, int placedType) {
+  if (placedType == device_type::kBikePower) {
+    // The power meter's cadence is drawn from now on.
+    sticks_.WithDecoder(panel, device_type::kBikeSpeedCadence,
+                        [](CDisplay& combined) { combined.SetGraphId(1, -1); });
+  } else if (placedType == device_type::kBikeSpeedCadence) {
+    TakeCadenceFromCombinedSensor(panel);
+  }
 }
 
 DecoderSetup ChannelPlan::SetupFor(int panel, int deviceNumber,
@@ -112,6 +124,8 @@ bool ChannelPlan::MoveSensor(int panel, SensorSlot& slot) {
     if (channel < 0) continue;
     slot.receiver = static_cast<std::int32_t>(r);
     slot.channel = channel;
+    // A sensor that waited from its first tick meets its partner only now.
+    ShareCadence(panel, slot.deviceType);
     PushLog(StringPrintf("The %s sensor %d of rider panel %d went to USB device( %d ), channel %d",
                          kind->name, slot.deviceNumber, panel + 1, sticks_.At(r).UsbDeviceNumber(),
                          channel));

@@ -42,6 +42,8 @@ class ChannelPlan {
 
   ChannelPlan(ReceiverList& sticks, PanelGraphs& graphs, WheelOfPanel wheel);
 
+  // Puts a sensor on the first stick that takes it. While a stick is still
+  // coming up and none took it, the slot waits for it (true all the same).
   bool AssignSensor(int panel, int deviceType, int deviceNumber, SensorSlot& slot);
   // Closes the channel in a slot; a waiting slot is simply let go.
   bool CloseSensor(int panel, SensorSlot& slot);
@@ -64,6 +66,9 @@ class ChannelPlan {
   // same stick, the power meter keeps drawing the cadence.
   void TakeCadenceFromCombinedSensor(int panel);
   DecoderSetup SetupFor(int panel, int deviceNumber, const std::array<std::int32_t, 2>& series);
+  // A power meter draws its rider's cadence in place of a combined sensor,
+  // whichever of the two was placed last.
+  void ShareCadence(int panel, int placedType);
   std::array<std::int32_t, 2> ReserveSeries(int panel, const SensorKind& kind);
   void ReleaseSeries(int panel, const std::array<std::int32_t, 2>& series);
 

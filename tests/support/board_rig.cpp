@@ -62,6 +62,9 @@ void BoardRig::Seat(int panel, std::uint64_t memberId) {
 AntReceiver& BoardRig::AddSyncStick() {
   syncSticks_.push_back(std::make_unique<SyncStick>());
   auto receiver = std::make_unique<AntReceiver>(&syncSticks_.back()->Framer());
+  // Brought up as a stick is: its key taken, then its capabilities.
+  receiver->HandleMessage(
+      Message(ant_id::kChannelResponse, {0, ant_id::kNetworkKey, ant_code::RESPONSE_NO_ERROR}), 3);
   receiver->HandleMessage(Message(ant_id::kCapabilities, {8, 3}), 2);
   AntReceiver& r = *receiver;
   board->Sticks().AddReceiver(std::move(receiver));
