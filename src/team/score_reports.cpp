@@ -42,24 +42,30 @@ void ScoreReports::SendPending() {
   if (reporting_) return;
   while (!pending_.empty() && spentThisDrainMs_ < kDrainBudgetMs &&
          TickCount64() >= pausedUntilMs_) {
-    const auto oldest = std::min_element(
-        pending_.begin(), pending_.end(),
-        [](const auto& a, const auto& b) { return a.second.order < b.second.order; });
+    const std::uint64_t now = TickCount64();
+    auto oldest = pending_.end();
+    for (auto it = pending_.begin(); it != pending_.end(); ++it) {
+      const auto held = heldUntilMs_.find(it->first);
+      if (held != heldUntilMs_.end() && now < held->second) continue;
+      if (oldest == pending_.end() || it->second.order < oldest->second.order) oldest = it;
+    }
+    if (oldest == pending_.end()) return;  // every one is held
     // Copies: the drains inside the wait may change what is pending.
     const Key key = oldest->first;
     const Pending sent = oldest->second;
     reporting_ = true;
-    const std::uint64_t start = TickCount64();
     const Outcome outcome = Send(key, sent);
-    spentThisDrainMs_ += TickCount64() - start;
+    const std::uint64_t end = TickCount64();
+    spentThisDrainMs_ += end - now;
     reporting_ = false;
     if (outcome == Outcome::kFailed) {
-      pausedUntilMs_ = TickCount64() + kRetryPauseMs;
+      pausedUntilMs_ = end + kRetryPauseMs;
       return;
     }
-    const auto now = pending_.find(key);
+    heldUntilMs_[key] = end + kReportHoldMs;
+    const auto left = pending_.find(key);
     // A higher best that came in during the wait stays pending.
-    if (now != pending_.end() && now->second.score <= sent.score) pending_.erase(now);
+    if (left != pending_.end() && left->second.score <= sent.score) pending_.erase(left);
   }
 }
 

@@ -33,6 +33,11 @@ double BestScore(const MemberRecord& member, RankingType type);
 // for about one exchange per drain, and the ranking catches up a few drains
 // after the maxima stop rising.
 //
+// A member's best of one type goes to the server at most once every
+// kReportHoldMs: while a rider's maximum climbs, reading by reading, the
+// ranking gets the highest one every few seconds rather than one exchange
+// per reading, and the last one always follows within the hold.
+//
 // An exchange that fails (no connection, no reply, or the server's database
 // failed) keeps every pending best and pauses the reports for
 // kRetryPauseMs; a report the server refuses (say, a member deleted
@@ -42,6 +47,7 @@ class ScoreReports {
   // Milliseconds of the program's tick clock.
   static constexpr std::uint64_t kDrainBudgetMs = 50;
   static constexpr std::uint64_t kRetryPauseMs = 10000;
+  static constexpr std::uint64_t kReportHoldMs = 5000;
 
   ScoreReports(PacketSender& server, TeamRoster& roster, const LoginValues& login);
   // A drain of the readings begins; its reports get a fresh budget.
@@ -51,7 +57,8 @@ class ScoreReports {
   // while the budget lasts. True when the server has taken the member's
   // best of this type by the time it returns.
   bool Report(const MemberRecord& member, RankingType type, double score);
-  // Sends pending bests, oldest first, while the drain's budget lasts.
+  // Sends pending bests whose hold is over, oldest first, while the
+  // drain's budget lasts.
   void SendPending();
 
   std::size_t PendingCount() const { return pending_.size(); }
@@ -71,6 +78,7 @@ class ScoreReports {
   TeamRoster& roster_;
   const LoginValues& login_;
   std::map<Key, Pending> pending_;
+  std::map<Key, std::uint64_t> heldUntilMs_;  // after the last exchange of each
   std::uint64_t nextOrder_ = 0;
   bool reporting_ = false;
   std::uint64_t spentThisDrainMs_ = 0;

@@ -137,6 +137,9 @@ TEST_F(PanelReadingsTest, NewBestIsReportedOnceAndKeptOnlyWhenTheServerTookIt) {
   server.Answer(8, R"({"header":8,"result":false,"errcode":3})");
   Push(EventHeader::kSpeed, 1, 0, EventValue::Real(33.0));
   board->DrainEvents();
+  EXPECT_EQ(server.Sent().size(), 4u) << "held: the member's speed went to the server just now";
+  test::ManualTick::Advance(ScoreReports::kReportHoldMs);
+  board->DrainEvents();
   board->DrainEvents();
   EXPECT_EQ(server.Sent().size(), 5u);
   EXPECT_THAT(LogTexts(), testing::Contains(testing::HasSubstr("refused, errcode 3")));
