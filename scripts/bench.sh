@@ -20,5 +20,7 @@ for clients in 8 32; do
       --clients "$clients" --requests 300 $kind
   done
 done
-echo "== program_cost (the whole program, one minute)"
+echo "== program_cost (the whole program, a minute with the room in-process, then on pseudo-terminals)"
 bench/program_cost.sh build/release
+echo "== program_start (start to the main window, 1, 4 and 9 sticks)"
+bench/program_start.sh build/release

@@ -15,7 +15,7 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 # The release build of CMakePresets.json; the demo runs in build/demo.
 cmake --preset release >/dev/null
-cmake --build --preset release --target vel-server vel vel-rides
+cmake --build --preset release --target vel-server vel vel-sign-in vel-rides
 
 top=$PWD
 program=$top/build/release/src/vel

@@ -11,7 +11,7 @@ packages=(
   qt6-base-dev qt6-webengine-dev libsqlite3-dev libusb-1.0-0-dev
   fonts-nanum
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb gdb clang-format
+  xvfb xdotool gdb clang-format
 )
 
 missing=()

@@ -4,7 +4,6 @@
 #include <QString>
 #include <QWidget>
 
-
 namespace vel {
 
 // One line of large heavy red text on white, as tall as the control: the

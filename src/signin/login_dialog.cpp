@@ -1,4 +1,4 @@
-#include "ui/login_dialog.h"
+#include "signin/login_dialog.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

@@ -6,8 +6,8 @@
 #include <optional>
 
 #include "app/login_flow.h"
+#include "signin/web_browser.h"
 #include "ui/qt_message_box.h"
-#include "ui/web_browser.h"
 
 namespace vel {
 

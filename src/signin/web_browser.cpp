@@ -1,4 +1,4 @@
-#include "ui/web_browser.h"
+#include "signin/web_browser.h"
 
 #include <unistd.h>
 

@@ -18,6 +18,7 @@ constexpr std::array<int, 3> kSignals = {SIGTERM, SIGINT, SIGHUP};
 
 // The pipe the handler writes to: its two ends, -1 while no watch runs.
 int g_pipe[2] = {-1, -1};
+TerminationWatch* g_current = nullptr;
 
 void OnSignal(int) {
   const int saved = errno;
@@ -40,6 +41,7 @@ TerminationWatch::TerminationWatch() {
     char bytes[16];
     while (::read(g_pipe[0], bytes, sizeof bytes) > 0) {
     }
+    Q_EMIT StopAsked();
     CloseWindows();
   });
   struct sigaction action {};
@@ -47,10 +49,14 @@ TerminationWatch::TerminationWatch() {
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
   for (std::size_t i = 0; i < kSignals.size(); ++i) sigaction(kSignals[i], &action, &former_[i]);
+  g_current = this;
 }
+
+TerminationWatch* TerminationWatch::Current() { return g_current; }
 
 TerminationWatch::~TerminationWatch() {
   if (notifier_ == nullptr) return;
+  g_current = nullptr;
   for (std::size_t i = 0; i < kSignals.size(); ++i) sigaction(kSignals[i], &former_[i], nullptr);
   delete notifier_;
   ::close(g_pipe[0]);

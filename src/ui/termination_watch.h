@@ -15,11 +15,21 @@ namespace vel {
 // One at a time, made and destroyed on the user-interface thread; it puts
 // the signals' former handling back when it goes.
 class TerminationWatch : public QObject {
+  Q_OBJECT
+
  public:
   TerminationWatch();
   ~TerminationWatch() override;
   TerminationWatch(const TerminationWatch&) = delete;
   TerminationWatch& operator=(const TerminationWatch&) = delete;
+
+  // The watch that runs now; nullptr when none does.
+  static TerminationWatch* Current();
+
+ Q_SIGNALS:
+  // The system asked the program to stop, before its windows are closed:
+  // what runs apart from them (the sign-in window's process) stops too.
+  void StopAsked();
 
  private:
   void CloseWindows();

@@ -4,20 +4,16 @@
 
 #include <QGuiApplication>
 #include <QScreen>
-#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
 #include "common/queues.h"
 #include "rides/ride_store.h"
-#include "server/endpoints.h"
-#include "server/login_rules.h"
-#include "server/mac_address.h"
 #include "server/process_starter.h"
 #include "server/program_files.h"
 #include "server/updater.h"
-#include "ui/login_dialog.h"
 #include "ui/main_window.h"
+#include "ui/sign_in_process.h"
 
 namespace vel {
 
@@ -48,19 +44,16 @@ bool CVELApp::RunUpdateCheck() {
 }
 
 bool CVELApp::RunLogin() {
-  const Endpoints endpoints = ReadEndpoints();
-  LoginFlow::Settings settings{endpoints.facebookWeb,
-                               endpoints.facebookGraph,
-                               kSignInClientId,
-                               config_.FacebookFile(),
-                               [this] { return GetMacAddress(messages_); },
-                               [this](const std::string& line) { Log(line); }};
-  CLoginDlg login(*server_, *server_, login_, std::move(settings));
-  if (DemoSwitch("VEL_DEMO_SIGN_IN")) login.PressEnterInFirstPage();
   // A new program on trial has shown that it runs once its sign-in window
-  // does.
-  QTimer::singleShot(0, &login, [this] { trial_.ReportRuns(); });
-  return login.exec() == QDialog::Accepted;
+  // does. The window's process has written its own lines to the standard
+  // error already; the log window gets them too.
+  SignInProcess window(
+      programFolder_ / kSignInProgram,
+      {[this] { trial_.ReportRuns(); }, [](const std::string& line) { PushLog(line); }});
+  const std::optional<LoginValues> signedIn = window.Run();
+  if (!signedIn) return false;
+  login_ = *signedIn;
+  return true;
 }
 
 void CVELApp::RunMainWindow() {

@@ -14,6 +14,9 @@
 
 namespace vel {
 
+// The sign-in window's program, beside this one (SignInProcess).
+inline constexpr char kSignInProgram[] = "vel-sign-in";
+
 // The program as its start-up routine runs it: the configuration, the
 // update check, the sign-in window and the main window, with what they
 // share for the whole run (the account, the team name, the server link).

@@ -199,6 +199,30 @@ TEST_F(StickBringUpTest, LogsEachStepOfTheGoodPath) {
   EXPECT_THAT(queues.LogTexts(), IsEmpty());
 }
 
+// The key goes out when the pause after the reset is over, on the loop
+// that asks; capabilities a stick sent before its key (asked by a handle
+// that wakes it up) size no channel table.
+TEST_F(StickBringUpTest, TheKeyWaitsOutThePauseAndCapabilitiesBeforeItSizeNothing) {
+  const AntCommand wakeUp = ant_command::RequestMessage(0, ant_id::kCapabilities);
+  framer.WriteMessage(wakeUp.message, wakeUp.length);
+  Drain();
+  bringUp.Begin(std::chrono::milliseconds(1000));
+  Drain();
+  EXPECT_EQ(bringUp.SetKeyWhenDue(TickCount64()), 1000u);
+  test::ManualTick::Advance(999);
+  EXPECT_EQ(bringUp.SetKeyWhenDue(TickCount64()), 1u);
+  EXPECT_TRUE(bringUp.CheckAnswers(TickCount64())) << "under way, and no key sent early";
+  EXPECT_EQ(Commands(), "caps reset");
+  EXPECT_THAT(channelCounts, IsEmpty());
+
+  test::ManualTick::Advance(1);
+  EXPECT_EQ(bringUp.SetKeyWhenDue(TickCount64()), StickBringUp::kNothingDue);
+  Drain();
+  EXPECT_EQ(Commands(), "caps reset key version caps");
+  EXPECT_TRUE(bringUp.IsDone());
+  EXPECT_THAT(channelCounts, ElementsAre(SimulatedStick::kChannels));
+}
+
 // A stick that still has open channels refuses a new key and keeps the one
 // it had: when bringing up again that counts as the key set, at first not.
 TEST_F(StickBringUpTest, AKeyRefusedForOpenChannelsCountsAsSetOnlyWhenBringingUpAgain) {

@@ -9,6 +9,7 @@
 #include "ant/sim/simulated_stick.h"
 #include "app/rider_board.h"
 #include "support/board_rig.h"
+#include "support/wait_until.h"
 
 namespace vel {
 namespace {
@@ -109,6 +110,38 @@ TEST_F(RoomEndToEndTest, TenRidersWithAllTheirSensorsShowValuesOnEveryPanel) {
   }
   // The combined sensors' cadence went to the power meters: one green series each.
   for (int p = 0; p < 4; ++p) EXPECT_EQ(view.SeriesOfColour(p, series_colour::kCadence).size(), 1u);
+}
+
+// The window opens while the sticks wait out their pauses after the reset:
+// sensors ticked meanwhile wait and go on the sticks once they are up.
+TEST_F(RoomEndToEndTest, RidersSeatedWhileTheSticksComeUpGetTheirSensorsOnceTheyAre) {
+  LoadTeam({RoomMember(1), RoomMember(5)});
+  ReceiverSettings settings = pipeline.Sticks(2);
+  settings.resetWait = std::chrono::milliseconds(1000);
+  board->OpenSticks(settings);
+  ASSERT_EQ(board->Sticks().LiveCount(), 2u);
+  EXPECT_EQ(board->Sticks().At(0).ChannelCount(), 0u) << "opening waits for no pause";
+  Seat(0, 101);
+  Seat(1, 105);
+  EXPECT_TRUE(board->Slot(0, 121).Waiting());
+  EXPECT_TRUE(board->Slot(1, 120).Waiting());
+  EXPECT_THAT(messages.Texts(), IsEmpty()) << "nothing failed";
+
+  test::ManualTick::Advance(1000);
+  ASSERT_TRUE(test::WaitUntil([&] {
+    board->DrainEvents();
+    for (int panel : {0, 1}) {
+      for (int type : {120, 121, 11, 123, 122}) {
+        if (board->Slot(panel, type).Waiting()) return false;
+      }
+    }
+    return true;
+  }));
+  Ride(5000);
+  EXPECT_TRUE(
+      WaitFor([&] { return Shows(0, PanelValue::kPower) && Shows(1, PanelValue::kCadence); }));
+  EXPECT_EQ(view.SeriesOfColour(0, series_colour::kCadence).size(), 1u)
+      << "the power meter draws the cadence, whichever of the two came up first";
 }
 
 TEST_F(RoomEndToEndTest, AChannelTheStickClosesIsAssignedAgainWhileTheBoxIsTicked) {

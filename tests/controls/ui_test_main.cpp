@@ -4,7 +4,7 @@
 
 #include <QApplication>
 
-#include "ui/web_browser.h"
+#include "signin/web_browser.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // Chromium inside Qt WebEngine frees some objects with a size other than

@@ -1,5 +1,5 @@
 // The sign-in with the real browser, through the companion server's form.
-#include "ui/login_dialog.h"
+#include "signin/login_dialog.h"
 
 #include <gtest/gtest.h>
 

@@ -29,7 +29,8 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--sticks" && i + 1 < args.size()) {
       int n = 0;
-      if (!vel::tools::ParseNumber(args[++i], n) || n < 1 || n > vel::sim::VirtualRoom::kMaxSticks) {
+      if (!vel::tools::ParseNumber(args[++i], n) || n < 1 ||
+          n > vel::sim::VirtualRoom::kMaxSticks) {
         error = "--sticks takes 1 to 10";
         return std::nullopt;
       }
@@ -49,8 +50,8 @@ void OnStopSignal(int) {
 }
 
 int Run(const Options& options) {
-  vel::PtyRoom room(std::make_shared<vel::sim::VirtualRoom>(
-      std::make_shared<vel::sim::SteadySimClock>()));
+  vel::PtyRoom room(
+      std::make_shared<vel::sim::VirtualRoom>(std::make_shared<vel::sim::SteadySimClock>()));
   std::string error;
   if (!room.Open(options.sticks, error)) return vel::tools::Fail(kTool, error);
   std::string line = "VEL_ANT_TTY=";

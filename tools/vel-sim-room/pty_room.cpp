@@ -92,8 +92,8 @@ class PtyRoom::Terminal : private sim::StickSink {
   void OnStickBytes(const std::uint8_t* bytes, std::size_t count) override {
     pending_.insert(pending_.end(), bytes, bytes + count);
     if (pending_.size() > kMaxPendingBytes) {
-      pending_.erase(pending_.begin(),
-                     pending_.begin() + static_cast<std::ptrdiff_t>(pending_.size() - kMaxPendingBytes));
+      pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(
+                                                              pending_.size() - kMaxPendingBytes));
     }
     Flush();
   }
