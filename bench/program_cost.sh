@@ -28,22 +28,17 @@ descendants() {  # a process and every process under it
   echo "$1"
   for p in $(pgrep -P "$1" || true); do descendants "$p"; done
 }
-cpu_ticks() {  # utime + stime of the processes given, those still running
-  local total=0 p
+sum_over() {  # FILE AWK PID...: what AWK reads off /proc/PID/FILE, summed over those still running
+  local file=$1 program=$2 total=0 p
+  shift 2
   for p in "$@"; do
-    [ -r "/proc/$p/stat" ] || continue
-    total=$((total + $(awk '{print $14 + $15}' "/proc/$p/stat" 2>/dev/null || echo 0)))
+    [ -r "/proc/$p/$file" ] || continue
+    total=$((total + $(awk "$program" "/proc/$p/$file" 2>/dev/null || echo 0)))
   done
   echo "$total"
 }
-rss_kb() {
-  local total=0 p
-  for p in "$@"; do
-    [ -r "/proc/$p/status" ] || continue
-    total=$((total + $(awk '/VmRSS/ {print $2}' "/proc/$p/status" 2>/dev/null || echo 0)))
-  done
-  echo "$total"
-}
+cpu_ticks() { sum_over stat '{print $14 + $15}' "$@"; }  # utime + stime
+rss_kb() { sum_over status '/VmRSS/ {print $2}' "$@"; }
 thread_ticks() {  # "tid name ticks wake-ups" for every thread of a process
   local t name
   for t in /proc/"$1"/task/*; do
