@@ -1,14 +1,17 @@
 // vel-server-load: many program clients at once against vel-server, then a
 // check that nothing acknowledged was lost. See README "Companion server".
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "load_run.h"
+#include "machine_share.h"
 #include "server/http_threads.h"
 #include "server_process.h"
 #include "tools/common/command_line.h"
@@ -21,6 +24,28 @@ constexpr const char* kTool = "vel-server-load";
 // their own threads: the load costs the machine least, and leaves the most
 // of it to the server.
 constexpr std::size_t kHttpThreads = 1;
+constexpr int kFsyncRounds = 50;
+
+// Processor time per request, what the rest of the machine took meanwhile,
+// and the disk's fsync: a rate is read against these. `serverKnown` when the
+// server's time is counted (a process of ours, or in-process, where it is
+// part of the load's).
+void PrintMachineShare(const vel::CpuTimes& spent, long requests, bool serverKnown,
+                       std::optional<double> fsyncMs) {
+  if (requests <= 0 || spent.machineAll <= 0) return;
+  const double perRequestUs = 1e6 / static_cast<double>(requests);
+  const double others = std::max(0.0, spent.machineBusy - spent.server - spent.load);
+  if (serverKnown && spent.server > 0) {
+    std::printf("cpu           server %.0f us, load %.0f us per request",
+                spent.server * perRequestUs, spent.load * perRequestUs);
+  } else {
+    std::printf("cpu           load %.0f us per request", spent.load * perRequestUs);
+  }
+  std::printf("; other processes %.0f %% of the cores, stolen by the host %.0f %%\n",
+              100 * (serverKnown ? others : 0) / spent.machineAll,
+              100 * spent.stolen / spent.machineAll);
+  if (fsyncMs) std::printf("fsync         p50 %.2f ms in the database's folder\n", *fsyncMs);
+}
 
 }  // namespace
 
@@ -74,7 +99,13 @@ int main(int argc, char** argv) {
                                  return process->AppUrl();
                                }};
     const bool killing = options.killAfter > 0;
+    // The figures the rate depends on besides the server itself.
+    const std::optional<double> fsyncMs =
+        folder.empty() ? std::nullopt : vel::FsyncMedianMs(folder, kFsyncRounds);
+    const pid_t serverPid = process ? process->Pid() : -1;
+    const vel::CpuTimes before = vel::TakeCpuTimes(serverPid);
     const vel::LoadResult result = vel::RunLoad(options, url, killing ? &kill : nullptr);
+    const vel::CpuTimes spent = vel::CpuSpent(before, vel::TakeCpuTimes(killing ? -1 : serverPid));
     std::printf("requests      %ld in %.2f s: %.0f requests/s\n", result.requests, result.seconds,
                 static_cast<double>(result.requests) / result.seconds);
     std::printf("latency       p50 %.2f ms, p99 %.2f ms\n", result.p50Ms, result.p99Ms);
@@ -82,6 +113,7 @@ int main(int argc, char** argv) {
     std::printf("lost          %ld of %ld acknowledged members, devices and bests%s%s\n",
                 result.lost, result.checked, result.lost > 0 ? ", first: " : "",
                 result.firstLoss.c_str());
+    PrintMachineShare(spent, result.requests, !killing && (process || server), fsyncMs);
     bool good = result.lost == 0 && result.refused == 0;
     if (killing) {
       // Exchanges cut by the kill are expected; a kill before the count

@@ -34,6 +34,8 @@ class ServerProcess {
 
   // "http://127.0.0.1:PORT" of the running application server.
   std::string AppUrl() const;
+  // The running process, or -1.
+  pid_t Pid() const { return pid_; }
 
   static constexpr int kStartWaitSeconds = 60;
   static constexpr int kStartAttempts = 10;
