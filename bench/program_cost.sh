@@ -12,6 +12,7 @@
 # that took the most CPU.
 #   bench/program_cost.sh BUILD_FOLDER [SECONDS] [in-process|pty|both]
 # VEL=PATH measures another vel (an older build, say) with the same tools.
+# PROFILE=S adds a perf profile of S seconds; PERF_DATA=FILE keeps it.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 seconds=${2:-60}
@@ -114,8 +115,8 @@ measure() {  # room
     "$work/threads-before" "$work/threads-after" | sort -rn | head -14
   if [ -n "${PROFILE:-}" ]; then
     echo "profile of vel over ${PROFILE} s (perf, cpu-clock):"
-    perf record -q -e cpu-clock -F 499 -g -p "$vel" -o "$work/perf.data" -- sleep "$PROFILE" >/dev/null 2>&1
-    perf report -i "$work/perf.data" --no-children --sort dso,sym --stdio 2>/dev/null |
+    perf record -q -e cpu-clock -F 499 ${PERF_CALLS:--g} -p "$vel" -o "${PERF_DATA:-$work/perf.data}" -- sleep "$PROFILE" >/dev/null 2>&1
+    perf report -i "${PERF_DATA:-$work/perf.data}" --no-children --sort dso,sym --stdio 2>/dev/null |
       grep -E "^ +[0-9.]+%" | head -40
   fi
   kill "$vel" 2>/dev/null || true

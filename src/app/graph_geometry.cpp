@@ -65,4 +65,46 @@ GraphPicture LayOutGraph(const SlotTable<GraphHistory>& series, int width, int h
   return picture;
 }
 
+GraphUpdate PlanGraphUpdate(const SlotTable<GraphHistory>& series, const std::vector<int>& pushed,
+                            int width) {
+  const int plotWidth = std::max(0, width - kRightMargin);
+  const int full = kSamplesPerPixel * plotWidth;
+  int shift = 0;
+  bool moving = false;
+  bool growing = false;
+  int growsFrom = plotWidth;
+  for (int i = 0; i < static_cast<int>(series.Size()); ++i) {
+    const GraphHistory* history = series.Find(i);
+    if (history == nullptr) continue;
+    const int taken =
+        static_cast<std::size_t>(i) < pushed.size() ? pushed[static_cast<std::size_t>(i)] : 0;
+    // A ring at its capacity counts as less than it held: the plan stays safe.
+    const int before = history->Count() - taken;
+    if (before >= full) {
+      // Full before and after: it moved left by what it took.
+      if (growing || (moving && taken != shift) || taken <= 0) return {};
+      moving = true;
+      shift = taken;
+    } else if (history->Count() <= full) {
+      // Not full yet: its line only grew to the right, where its label was.
+      if (moving) return {};
+      growing = true;
+      if (taken > 0) growsFrom = std::min(growsFrom, before / kSamplesPerPixel);
+    } else {
+      return {};  // it filled the plot now: everything moved
+    }
+  }
+  if (moving) {
+    // Too far to be worth moving: the whole plot is new.
+    if (shift % kSamplesPerPixel != 0 || shift / kSamplesPerPixel >= plotWidth / 2) return {};
+    const int columns = shift / kSamplesPerPixel;
+    // A column's line reaches one pixel left of it.
+    return GraphUpdate{columns, std::max(0, plotWidth - columns - 1)};
+  }
+  // Growing, or nothing took a sample: what is left of the first new point
+  // stays (a line from the corner rises at column 0, drawn whole).
+  if (!growing || growsFrom <= 0) return {};
+  return GraphUpdate{0, growsFrom - 1, true};
+}
+
 }  // namespace vel

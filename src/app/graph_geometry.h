@@ -61,4 +61,26 @@ struct GraphPicture {
 // the history scrolls.
 GraphPicture LayOutGraph(const SlotTable<GraphHistory>& series, int width, int height);
 
+// How a graph drawn at its last repaint is brought up to date without
+// drawing it whole:
+// - every series was full then and has taken the same number of samples
+//   since: the picture moved left by that many columns, grid included. The
+//   plot's pixels are moved, and only the columns that moved in, the first
+//   column (its line rises from the plot's corner) and the labels right of
+//   the plot are drawn anew;
+// - no series is full yet: the lines only grew to the right, and the picture
+//   is drawn anew from where the first of them ended, its label included.
+struct GraphUpdate {
+  int shift = 0;       // columns the plot moved left
+  int redrawFrom = 0;  // x from which the right part is drawn anew
+  bool grown = false;  // the lines grew in place
+  // Neither: draw it whole.
+  bool Partial() const { return shift > 0 || grown; }
+};
+
+// `pushed[i]`: samples series i took since the last repaint (missing ones
+// count as 0).
+GraphUpdate PlanGraphUpdate(const SlotTable<GraphHistory>& series, const std::vector<int>& pushed,
+                            int width);
+
 }  // namespace vel

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QFont>
+#include <QImage>
 #include <QWidget>
 #include <cstdint>
+#include <vector>
 
+#include "app/graph_geometry.h"
 #include "app/graph_history.h"
 #include "common/slot_table.h"
 
@@ -14,6 +17,11 @@ namespace vel {
 // value written at the end of each line. Redraws itself at most four times
 // a second, when samples came or series changed; samples only enter the
 // history.
+//
+// The picture is kept between repaints. When every series moved on by the
+// same number of samples, the picture is moved left and only what moved in
+// is drawn (PlanGraphUpdate): ten graphs four times a second would
+// otherwise draw every column of every line each time.
 class CGraph : public QWidget {
   Q_OBJECT
 
@@ -34,9 +42,18 @@ class CGraph : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  // Brings picture_ up to date with the series, moving it where it can.
+  void UpdatePicture();
+  // Draws what of `picture` falls in `area` of picture_.
+  void DrawPicture(const GraphPicture& picture, const QRect& area);
+
   SlotTable<GraphHistory> series_;
   QFont labelFont_;
-  bool changed_ = false;  // since the last repaint tick
+  bool changed_ = false;  // since the picture was drawn
+  // Series added or removed, or nothing drawn yet: no moving.
+  bool drawWhole_ = true;
+  std::vector<int> pushed_;  // per series, samples since the picture was drawn
+  QImage picture_;
 };
 
 }  // namespace vel

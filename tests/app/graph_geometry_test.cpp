@@ -72,5 +72,42 @@ TEST(GraphGeometryTest, VerticalGridLinesMoveLeftAsTheHistoryScrolls) {
   }
 }
 
+TEST(GraphGeometryTest, APictureIsMovedOnlyWhenEverySeriesWasFullAndMovedAlike) {
+  constexpr int kPlot = 200;
+  constexpr int kWidth = kPlot + graph_layout::kRightMargin;
+  SlotTable<GraphHistory> series;
+  series.Add(GraphHistory(0x0000FF));
+  series.Add(GraphHistory(0x00FF00));
+  for (int i = 0; i < kPlot + 1; ++i) {
+    series.Find(0)->Push(i);
+    series.Find(1)->Push(2 * i);
+  }
+  const GraphUpdate moved = PlanGraphUpdate(series, {1, 1}, kWidth);
+  EXPECT_EQ(moved.shift, 1);
+  EXPECT_EQ(moved.redrawFrom, kPlot - 2) << "the new column and the one its line reaches into";
+  EXPECT_EQ(PlanGraphUpdate(series, {1, 0}, kWidth).shift, 0) << "one series stood still";
+  EXPECT_EQ(PlanGraphUpdate(series, {2, 2}, kWidth).shift, 0) << "not full before the two";
+  EXPECT_EQ(PlanGraphUpdate(series, {1}, kWidth).shift, 0) << "a series without a count";
+  EXPECT_FALSE(PlanGraphUpdate(SlotTable<GraphHistory>{}, {}, kWidth).Partial());
+
+  series.Find(1)->Push(0);  // filled only now: everything moved
+  series.Add(GraphHistory(0xFF0000));
+  series.Find(2)->Push(5);
+  EXPECT_FALSE(PlanGraphUpdate(series, {1, 1, 1}, kWidth).Partial()) << "full beside growing";
+}
+
+TEST(GraphGeometryTest, LinesThatGrowAreDrawnFromTheFirstNewPoint) {
+  SlotTable<GraphHistory> series;
+  series.Add(GraphHistory(0x0000FF));
+  series.Add(GraphHistory(0x00FF00));
+  for (int i = 0; i < 50; ++i) series.Find(0)->Push(i);
+  for (int i = 0; i < 80; ++i) series.Find(1)->Push(i);
+  const GraphUpdate grown = PlanGraphUpdate(series, {2, 0}, 200 + graph_layout::kRightMargin);
+  EXPECT_TRUE(grown.grown);
+  EXPECT_EQ(grown.shift, 0);
+  EXPECT_EQ(grown.redrawFrom, 47) << "the first new column is 48; its line starts at 47";
+  EXPECT_FALSE(PlanGraphUpdate(series, {50, 0}, 280).Partial()) << "from the corner: whole";
+}
+
 }  // namespace
 }  // namespace vel

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <vector>
+
 #include "controls/pixels.h"
 
 namespace vel {
@@ -55,6 +58,42 @@ TEST(GraphTest, ARemovedSeriesLeavesItsIndexToTheNext) {
   graph.PushSample(0, 10);  // ignored: the slot is empty
   EXPECT_EQ(graph.AddSeries(0xFF0000), 0);
   EXPECT_EQ(graph.AddSeries(0xFF0000), 2);
+}
+
+// A picture moved left and drawn only where new must equal one drawn
+// whole from the same samples, step after step.
+TEST(GraphTest, AMovedPictureEqualsOneDrawnWhole) {
+  constexpr std::uint32_t kColours[] = {kRed, 0x00FF00, 0xFFFF00};
+  std::vector<std::vector<int>> samples(std::size(kColours));
+  const auto value = [](std::size_t s, std::size_t i) {
+    return 5 + static_cast<int>((i * 7 * (s + 1)) % 190);  // ramps within the plot
+  };
+  CGraph graph;
+  graph.resize(280, 140);
+  for (std::uint32_t colour : kColours) graph.AddSeries(colour);
+  const auto push = [&](std::size_t s, int count) {
+    for (int n = 0; n < count; ++n) {
+      samples[s].push_back(value(s, samples[s].size()));
+      graph.PushSample(static_cast<int>(s), samples[s].back());
+    }
+  };
+  for (std::size_t s = 0; s < samples.size(); ++s) push(s, 150);
+  Grab(graph);
+  // The lines grow in place until the plot (200) is full; then alike steps
+  // move the picture and uneven ones draw it whole.
+  const std::vector<std::vector<int>> steps = {{1, 0, 2}, {3, 3, 3}, {50, 50, 50}, {1, 1, 1},
+                                               {2, 2, 2}, {1, 2, 1}, {3, 3, 3}};
+  for (const std::vector<int>& step : steps) {
+    for (std::size_t s = 0; s < step.size(); ++s) push(s, step[s]);
+    const QImage moved = Grab(graph);
+    CGraph whole;
+    whole.resize(graph.size());
+    for (std::size_t s = 0; s < samples.size(); ++s) {
+      const int series = whole.AddSeries(kColours[s]);
+      for (int v : samples[s]) whole.PushSample(series, v);
+    }
+    ASSERT_EQ(moved, Grab(whole)) << "after a step of " << step[0];
+  }
 }
 
 }  // namespace
