@@ -8,7 +8,7 @@
 namespace vel {
 
 CCustomStatic::CCustomStatic(QWidget* parent)
-    : QWidget(parent), font_(GulimFont(height(), QFont::Black)) {
+    : QWidget(parent), textPainter_(GulimFont(height(), QFont::Black)) {
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -21,7 +21,7 @@ void CCustomStatic::SetText(const QString& text) {
 
 void CCustomStatic::resizeEvent(QResizeEvent* event) {
   if (event->size().height() != event->oldSize().height()) {
-    font_ = GulimFont(event->size().height(), QFont::Black);
+    textPainter_ = NumberText(GulimFont(event->size().height(), QFont::Black));
   }
   QWidget::resizeEvent(event);
 }
@@ -30,9 +30,8 @@ void CCustomStatic::paintEvent(QPaintEvent*) {
   // The window's backing store is the off-screen picture: nothing flickers.
   QPainter painter(this);
   painter.fillRect(rect(), Qt::white);
-  painter.setFont(font_);
   painter.setPen(QColor(255, 0, 0));
-  painter.drawText(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text_);
+  textPainter_.Draw(painter, QPoint(0, 0), text_);
 }
 
 }  // namespace vel

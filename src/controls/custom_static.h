@@ -4,6 +4,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "controls/number_text.h"
+
 namespace vel {
 
 // One line of large heavy red text on white, as tall as the control: the
@@ -23,7 +25,7 @@ class CCustomStatic : public QWidget {
 
  private:
   QString text_;
-  QFont font_;
+  NumberText textPainter_;  // values are numbers; captions go to drawText
 };
 
 }  // namespace vel

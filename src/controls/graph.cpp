@@ -50,8 +50,7 @@ void MoveLeft(QImage& image, int shift, int right) {
 
 }  // namespace
 
-CGraph::CGraph(QWidget* parent)
-    : QWidget(parent), labelFont_(GulimFont(kLabelHeight, QFont::Normal)) {
+CGraph::CGraph(QWidget* parent) : QWidget(parent), labels_(GulimFont(kLabelHeight, QFont::Normal)) {
   // Every pixel is painted.
   setAttribute(Qt::WA_OpaquePaintEvent);
   RepaintTicker::Of(kRepaintMs).Join(this, [this] {
@@ -119,16 +118,14 @@ void CGraph::DrawPicture(const GraphPicture& picture, const QRect& area) {
   }
   painter.setPen(QPen(kGridColour, 1));
   painter.drawLines(grid.data(), static_cast<int>(grid.size()));
-  painter.setFont(labelFont_);
   std::vector<QRect> spans;
   for (const GraphLine& line : picture.lines) {
     const QColor colour = WindowsColour(line.colour);
     DrawLine(painter, line.points, colour, area, spans);
     if (line.label && line.label->at.x <= area.right()) {
       painter.setPen(colour);
-      const QRect from(line.label->at.x, line.label->at.y, width(), height());
-      painter.drawText(from, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                       QString::fromStdString(line.label->text));
+      labels_.Draw(painter, QPoint(line.label->at.x, line.label->at.y),
+                   QString::fromStdString(line.label->text));
     }
   }
 }

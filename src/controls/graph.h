@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QFont>
 #include <QImage>
 #include <QWidget>
 #include <cstdint>
@@ -9,6 +8,7 @@
 #include "app/graph_geometry.h"
 #include "app/graph_history.h"
 #include "common/slot_table.h"
+#include "controls/number_text.h"
 
 namespace vel {
 
@@ -48,7 +48,7 @@ class CGraph : public QWidget {
   void DrawPicture(const GraphPicture& picture, const QRect& area);
 
   SlotTable<GraphHistory> series_;
-  QFont labelFont_;
+  NumberText labels_;
   bool changed_ = false;  // since the picture was drawn
   // Series added or removed, or nothing drawn yet: no moving.
   bool drawWhole_ = true;
