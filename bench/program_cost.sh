@@ -12,7 +12,9 @@
 # that took the most CPU.
 #   bench/program_cost.sh BUILD_FOLDER [SECONDS] [in-process|pty|both]
 # VEL=PATH measures another vel (an older build, say) with the same tools.
-# PROFILE=S adds a perf profile of S seconds; PERF_DATA=FILE keeps it.
+# PROFILE=S adds a perf profile of S seconds; PERF_DATA=FILE keeps it, and
+# PERF_CALLS="--call-graph dwarf" records call chains through Qt, which is
+# built without frame pointers.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 seconds=${2:-60}
