@@ -9,6 +9,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   libcpprest-dev libssl-dev zlib1g-dev libminizip-dev
   qt6-base-dev qt6-webengine-dev libsqlite3-dev libusb-1.0-0-dev
+  libpq-dev postgresql
   fonts-nanum
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool gdb clang-format
