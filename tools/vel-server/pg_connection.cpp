@@ -9,11 +9,13 @@ namespace {
 PGresult* Checked(PGconn* connection, PGresult* result) {
   const ExecStatusType status = result != nullptr ? PQresultStatus(result) : PGRES_FATAL_ERROR;
   if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return result;
-  const char* state = result != nullptr ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+  // Both texts live in the result: copied before it goes.
+  const char* field = result != nullptr ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+  const std::string state = field != nullptr ? field : "";
   std::string what = result != nullptr ? PQresultErrorMessage(result) : PQerrorMessage(connection);
   PQclear(result);
   while (!what.empty() && what.back() == '\n') what.pop_back();
-  throw PgError("PostgreSQL: " + what, state != nullptr ? state : "");
+  throw PgError("PostgreSQL: " + what, state);
 }
 
 }  // namespace
