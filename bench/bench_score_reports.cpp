@@ -70,7 +70,7 @@ std::unique_ptr<vel::companion::CompanionServer> StartServer(const std::filesyst
     options.appAddress = "127.0.0.1:" + std::to_string(port);
     options.patchAddress = "127.0.0.1:" + std::to_string(port + 1);
     options.signInAddress = "127.0.0.1:" + std::to_string(port + 2);
-    options.database = folder / "vel-server.db";
+    options.database = (folder / "vel-server.db").string();
     options.patches = folder / "patches";
     options.demo = true;
     auto server =

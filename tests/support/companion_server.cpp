@@ -62,7 +62,7 @@ void RunningCompanionServer::StartOnFreePorts() {
     options.appAddress = Address(LoopbackServer::FreePort());
     options.patchAddress = Address(LoopbackServer::FreePort());
     options.signInAddress = Address(LoopbackServer::FreePort());
-    options.database = database_;
+    options.database = setup_.database.empty() ? database_.string() : setup_.database;
     options.patches = patches_;
     options.demo = setup_.demo;
     options.queueLimit = setup_.queueLimit;

@@ -27,6 +27,9 @@ class RunningCompanionServer {
     std::filesystem::path patches;
     // Requests that may wait for the server's workers.
     std::size_t queueLimit = companion::ServerOptions{}.queueLimit;
+    // The database as --database names it; empty: a SQLite file in the
+    // temporary folder (DatabasePath).
+    std::string database;
   };
 
   RunningCompanionServer();

@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
       serverOptions.appAddress = "127.0.0.1:" + std::to_string(ports[0]);
       serverOptions.patchAddress = "127.0.0.1:" + std::to_string(ports[1]);
       serverOptions.signInAddress = "127.0.0.1:" + std::to_string(ports[2]);
-      serverOptions.database = folder / "load.db";
+      serverOptions.database = (folder / "load.db").string();
       serverOptions.patches = folder / "patches";
       server = std::make_unique<vel::companion::CompanionServer>(serverOptions, nullptr);
       server->Start();

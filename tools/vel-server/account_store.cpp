@@ -9,12 +9,12 @@
 namespace vel::companion {
 namespace {
 
-using Kind = SqliteTransaction::Kind;
+using Kind = StoreTransaction::Kind;
 
 constexpr std::size_t kMaxSignInId = 20;  // digits of an unsigned 64-bit number
 
 // The account whose team has the name.
-std::optional<std::int64_t> TeamNameOwner(SqliteTransaction& tx, std::string_view name) {
+std::optional<std::int64_t> TeamNameOwner(StoreTransaction& tx, std::string_view name) {
   auto statement = tx.Prepare("SELECT id FROM accounts WHERE team_name = ?1");
   statement.Bind(1, name);
   if (!statement.Step()) return std::nullopt;
@@ -28,7 +28,7 @@ Outcome<Account> AccountStore::SignIn(std::string_view signInId) {
       signInId.find_first_not_of("0123456789") != std::string_view::npos) {
     return Refused<Account>(errcode::kBadValue);
   }
-  SqliteTransaction tx(database_, Kind::kWrite);
+  StoreTransaction tx(database_, Kind::kWrite);
   auto find = tx.Prepare("SELECT id, team_name FROM accounts WHERE sign_in_id = ?1");
   find.Bind(1, signInId);
   Account account;
@@ -48,7 +48,7 @@ Outcome<Account> AccountStore::SignIn(std::string_view signInId) {
 Outcome<Account> AccountStore::Find(std::uint64_t accountId) {
   const auto account = RowId(accountId);
   if (!account) return Refused<Account>(errcode::kUnknownAccount);
-  SqliteTransaction tx(database_, Kind::kRead);
+  StoreTransaction tx(database_, Kind::kRead);
   auto find = tx.Prepare("SELECT team_name FROM accounts WHERE id = ?1");
   find.Bind(1, *account);
   if (!find.Step()) return Refused<Account>(errcode::kUnknownAccount);
@@ -57,14 +57,14 @@ Outcome<Account> AccountStore::Find(std::uint64_t accountId) {
 
 Done AccountStore::CheckTeamName(std::string_view name) {
   if (!UsableTeamName(name)) return Refused<Nothing>(errcode::kTeamNameUnavailable);
-  SqliteTransaction tx(database_, Kind::kRead);
+  StoreTransaction tx(database_, Kind::kRead);
   if (TeamNameOwner(tx, name)) return Refused<Nothing>(errcode::kTeamNameUnavailable);
   return Done{};
 }
 
 Done AccountStore::ChangeTeamName(std::uint64_t accountId, std::string_view name) {
   const auto account = RowId(accountId);
-  SqliteTransaction tx(database_, Kind::kWrite);
+  StoreTransaction tx(database_, Kind::kWrite);
   if (!account || !AccountExists(tx, *account)) return Refused<Nothing>(errcode::kUnknownAccount);
   if (!UsableTeamName(name)) return Refused<Nothing>(errcode::kTeamNameUnavailable);
   if (const auto owner = TeamNameOwner(tx, name)) {

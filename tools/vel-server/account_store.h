@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "sqlite_database.h"
+#include "store_database.h"
 #include "store_outcome.h"
 #include "team_records.h"
 
@@ -12,7 +12,7 @@ namespace vel::companion {
 // Accounts, one per sign-in user, and their team names, which are unique.
 class AccountStore {
  public:
-  explicit AccountStore(SqliteDatabase& database) : database_(database) {}
+  explicit AccountStore(StoreDatabase& database) : database_(database) {}
 
   // The account of a sign-in user id (decimal digits), made on first sight.
   Outcome<Account> SignIn(std::string_view signInId);
@@ -24,7 +24,7 @@ class AccountStore {
   Done ChangeTeamName(std::uint64_t accountId, std::string_view name);
 
  private:
-  SqliteDatabase& database_;
+  StoreDatabase& database_;
 };
 
 }  // namespace vel::companion

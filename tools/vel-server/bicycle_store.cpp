@@ -7,12 +7,12 @@
 
 namespace vel::companion {
 
-using Kind = SqliteTransaction::Kind;
+using Kind = StoreTransaction::Kind;
 
-BicycleStore::BicycleStore(SqliteDatabase& database)
+BicycleStore::BicycleStore(StoreDatabase& database)
     : MemberItemStore(database, "bicycles", errcode::kUnknownBicycle) {}
 
-std::int64_t BicycleStore::Insert(SqliteTransaction& tx, std::int64_t member,
+std::int64_t BicycleStore::Insert(StoreTransaction& tx, std::int64_t member,
                                   const BicycleRecord& bicycle) {
   auto insert = tx.Prepare(
       "INSERT INTO bicycles (member_id, name, weight, crank, cassette, tire, active) "
@@ -30,7 +30,7 @@ std::int64_t BicycleStore::Insert(SqliteTransaction& tx, std::int64_t member,
 
 Outcome<std::uint64_t> BicycleStore::Add(std::uint64_t memberId, const BicycleRequest& bicycle) {
   const auto member = RowId(memberId);
-  SqliteTransaction tx(database_, Kind::kWrite);
+  StoreTransaction tx(database_, Kind::kWrite);
   if (!member || !MemberExists(tx, *member)) {
     return Refused<std::uint64_t>(errcode::kUnknownMember);
   }
@@ -47,10 +47,11 @@ Outcome<std::uint64_t> BicycleStore::Add(std::uint64_t memberId, const BicycleRe
 Done BicycleStore::Activate(std::uint64_t memberId, std::uint64_t bicycleId) {
   const auto member = RowId(memberId);
   const auto bicycle = RowId(bicycleId);
-  SqliteTransaction tx(database_, Kind::kWrite);
+  StoreTransaction tx(database_, Kind::kWrite);
   if (const int code = Check(tx, member, bicycle)) return Refused<Nothing>(code);
   auto update = tx.Prepare(
-      "UPDATE bicycles SET active = (id = ?2) WHERE member_id = ?1 AND (active OR id = ?2)");
+      "UPDATE bicycles SET active = CASE WHEN id = ?2 THEN 1 ELSE 0 END "
+      "WHERE member_id = ?1 AND (active <> 0 OR id = ?2)");
   update.Bind(1, *member).Bind(2, *bicycle);
   update.Run();
   return Finish(tx);

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "member_item_store.h"
-#include "sqlite_database.h"
+#include "store_database.h"
 #include "store_outcome.h"
 #include "team_records.h"
 
@@ -13,7 +13,7 @@ namespace vel::companion {
 // Deactivate are MemberItemStore's.
 class BicycleStore : public MemberItemStore {
  public:
-  explicit BicycleStore(SqliteDatabase& database);
+  explicit BicycleStore(StoreDatabase& database);
 
   // `bicycle.id` and `active` are ignored; a new bicycle is inactive.
   Outcome<std::uint64_t> Add(std::uint64_t memberId, const BicycleRequest& bicycle);
@@ -22,7 +22,7 @@ class BicycleStore : public MemberItemStore {
 
   // Adds a bicycle (one StoredBicycle made) with its active flag
   // as given; the new row's id.
-  static std::int64_t Insert(SqliteTransaction& tx, std::int64_t member,
+  static std::int64_t Insert(StoreTransaction& tx, std::int64_t member,
                              const BicycleRecord& bicycle);
 };
 

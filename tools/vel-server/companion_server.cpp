@@ -41,7 +41,12 @@ constexpr std::uint64_t kReadPart = 64 * 1024;
 // each core (at least two, so that a long read never holds up the rest);
 // changes go on to the one writer. More workers than cores only add thread
 // switches.
-int WorkerCount() { return static_cast<int>(std::max(2U, std::thread::hardware_concurrency())); }
+// A shared database's answers wait on its server, so there are more
+// workers for it: one waiting is one fewer request in flight.
+int WorkerCount(bool embedded) {
+  const unsigned cores = std::max(2U, std::thread::hardware_concurrency());
+  return static_cast<int>(embedded ? cores : 4 * cores);
+}
 
 std::string UrlOf(const std::string& address) {
   const auto url = ListenUrl(address);
@@ -100,7 +105,10 @@ struct CompanionServer::Shared {
       : log(std::move(requestLog)),
         services(options.database, options.patches,
                  SignInPages::Site{UrlOf(options.signInAddress), options.demo}),
-        writer(services.database, options.queueLimit) {}
+        writer(services.database->Embedded() != nullptr
+                   ? std::make_unique<GroupCommitWriter>(*services.database->Embedded(),
+                                                         options.queueLimit)
+                   : nullptr) {}
 
   // Counts a request in flight from its arrival until the last copy of the
   // token, held by each of its callbacks, is gone.
@@ -122,9 +130,11 @@ struct CompanionServer::Shared {
 
   std::shared_ptr<RequestLog> log;
   CompanionServices services;
-  // Every request that may change the database is answered here, in
-  // groups; the workers answer the rest beside it.
-  GroupCommitWriter writer;
+  // On SQLite every request that may change the database is answered
+  // here, in groups; the workers answer the rest beside it. Null on
+  // PostgreSQL, where the workers answer changes too, each committed on
+  // its own connection (PgStoreDatabase).
+  std::unique_ptr<GroupCommitWriter> writer;
 
   std::mutex mutex;
   std::condition_variable idle;
@@ -154,7 +164,7 @@ void CompanionServer::Start() {
   try {
     shared = std::make_shared<Shared>(options_, log_);
     const int found = shared->services.schemaFound;
-    log_->Note("database " + options_.database.string() + ", schema version " +
+    log_->Note("database " + shared->services.database->Name() + ", schema version " +
                std::to_string(LatestSchemaVersion()) +
                (found < LatestSchemaVersion() ? " (was " + std::to_string(found) + ")" : ""));
     if (options_.demo) {
@@ -164,10 +174,11 @@ void CompanionServer::Start() {
                  std::to_string(seeded.membersAdded) + " riders added");
     }
   } catch (const std::exception& failure) {
-    throw std::runtime_error("database " + options_.database.string() + ": " + failure.what());
+    throw std::runtime_error("database " + options_.database + ": " + failure.what());
   }
 
-  auto workers = std::make_shared<WorkerPool>(WorkerCount(), options_.queueLimit);
+  auto workers = std::make_shared<WorkerPool>(
+      WorkerCount(shared->services.database->Embedded() != nullptr), options_.queueLimit);
   const Listener kinds[] = {Listener::kApp, Listener::kPatch, Listener::kSignIn};
   std::vector<std::unique_ptr<http_listener>> opened;
   for (int i = 0; i < 3; ++i) {
@@ -215,7 +226,7 @@ void CompanionServer::Stop() {
   // The workers first: what they still run may hand changes to the writer.
   workers_->Stop();
   workers_.reset();
-  shared_->writer.Stop();
+  if (shared_->writer) shared_->writer->Stop();
   shared_.reset();
   log_->Note("stopped");
 }
@@ -359,10 +370,14 @@ void CompanionServer::AnswerApp(const Finish& finish, const web::json::value& re
 void CompanionServer::AnswerChange(Shared& shared, web::json::value request, const Finish& finish) {
   using web::json::value;
   const value header = request.at(wire_field::kHeader);
+  if (!shared.writer) {
+    AnswerApp(finish, shared.services.handler.Handle(request));
+    return;
+  }
   auto reply = std::make_shared<value>();
   // Stopping: the change is not posted and goes unanswered with its
   // connection (and leaves the count with its callbacks).
-  (void)shared.writer.Post({[&shared, request = std::move(request), reply] {
+  (void)shared.writer->Post({[&shared, request = std::move(request), reply] {
                               *reply = shared.services.handler.Handle(request);
                             },
                             [header, reply, finish](const std::string& failure) {

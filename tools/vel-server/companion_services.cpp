@@ -4,13 +4,13 @@
 
 namespace vel::companion {
 
-CompanionServices::CompanionServices(const std::filesystem::path& databaseFile,
+CompanionServices::CompanionServices(const std::string& databaseSpec,
                                      std::filesystem::path patchFolder,
                                      SignInPages::Site signInSite)
-    : database(databaseFile),
-      schemaFound(MigrateSchema(database)),
-      store(database),
-      tokens(database),
+    : database(OpenStoreDatabase(databaseSpec)),
+      schemaFound(MigrateSchema(*database)),
+      store(*database),
+      tokens(*database),
       handler(store, tokens),
       app(handler),
       patches(std::move(patchFolder)),

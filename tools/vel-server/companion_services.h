@@ -6,7 +6,7 @@
 #include "app_request_handler.h"
 #include "patch_folder.h"
 #include "sign_in_pages.h"
-#include "sqlite_database.h"
+#include "store_database.h"
 #include "team_store.h"
 #include "token_store.h"
 
@@ -16,15 +16,15 @@ namespace vel::companion {
 // over it, and what answers the requests of each listener. CompanionServer
 // puts HTTP listeners in front of it; the fuzz target asks it directly.
 struct CompanionServices {
-  // Opens the database (":memory:" for one without a file) and makes or
-  // migrates its schema; throws SqliteError when either fails. The patch
-  // folder is only named here.
-  CompanionServices(const std::filesystem::path& databaseFile, std::filesystem::path patchFolder,
+  // Opens the database `databaseSpec` names (OpenStoreDatabase; a bare
+  // path or ":memory:" is SQLite) and makes or migrates its schema; throws
+  // when either fails. The patch folder is only named here.
+  CompanionServices(const std::string& databaseSpec, std::filesystem::path patchFolder,
                     SignInPages::Site signInSite);
   CompanionServices(const CompanionServices&) = delete;
   CompanionServices& operator=(const CompanionServices&) = delete;
 
-  SqliteDatabase database;
+  std::unique_ptr<StoreDatabase> database;
   const int schemaFound;  // the schema version the database had before (0: new)
   TeamStore store;
   TokenStore tokens;

@@ -9,21 +9,21 @@
 namespace vel::companion {
 namespace {
 
-using Kind = SqliteTransaction::Kind;
+using Kind = StoreTransaction::Kind;
 
 struct DeviceState {
   int type = 0;
   bool active = false;
 };
 
-DeviceState StateOf(SqliteTransaction& tx, std::int64_t device) {
+DeviceState StateOf(StoreTransaction& tx, std::int64_t device) {
   auto statement = tx.Prepare("SELECT type, active FROM devices WHERE id = ?1");
   statement.Bind(1, device);
   statement.Step();
   return DeviceState{statement.Int(0), statement.Int(1) != 0};
 }
 
-bool DeviceRegistered(SqliteTransaction& tx, std::int64_t member, int number, int type) {
+bool DeviceRegistered(StoreTransaction& tx, std::int64_t member, int number, int type) {
   auto statement =
       tx.Prepare("SELECT 1 FROM devices WHERE member_id = ?1 AND number = ?2 AND type = ?3");
   statement.Bind(1, member).Bind(2, std::int64_t{number}).Bind(3, std::int64_t{type});
@@ -32,10 +32,10 @@ bool DeviceRegistered(SqliteTransaction& tx, std::int64_t member, int number, in
 
 }  // namespace
 
-DeviceStore::DeviceStore(SqliteDatabase& database)
+DeviceStore::DeviceStore(StoreDatabase& database)
     : MemberItemStore(database, "devices", errcode::kUnknownDevice) {}
 
-std::int64_t DeviceStore::Insert(SqliteTransaction& tx, std::int64_t member,
+std::int64_t DeviceStore::Insert(StoreTransaction& tx, std::int64_t member,
                                  const DeviceRecord& device) {
   auto insert =
       tx.Prepare("INSERT INTO devices (member_id, number, type, active) VALUES (?1, ?2, ?3, ?4)");
@@ -49,7 +49,7 @@ std::int64_t DeviceStore::Insert(SqliteTransaction& tx, std::int64_t member,
 
 Outcome<std::uint64_t> DeviceStore::Add(std::uint64_t memberId, int number, int type) {
   const auto member = RowId(memberId);
-  SqliteTransaction tx(database_, Kind::kWrite);
+  StoreTransaction tx(database_, Kind::kWrite);
   if (!member || !MemberExists(tx, *member)) {
     return Refused<std::uint64_t>(errcode::kUnknownMember);
   }
@@ -69,11 +69,12 @@ Outcome<std::uint64_t> DeviceStore::Add(std::uint64_t memberId, int number, int 
 Done DeviceStore::Activate(std::uint64_t memberId, std::uint64_t deviceId) {
   const auto member = RowId(memberId);
   const auto device = RowId(deviceId);
-  SqliteTransaction tx(database_, Kind::kWrite);
+  StoreTransaction tx(database_, Kind::kWrite);
   if (const int code = Check(tx, member, device)) return Refused<Nothing>(code);
   const DeviceState state = StateOf(tx, *device);
   auto others = tx.Prepare(
-      "UPDATE devices SET active = 0 WHERE member_id = ?1 AND type = ?2 AND id <> ?3 AND active");
+      "UPDATE devices SET active = 0 WHERE member_id = ?1 AND type = ?2 AND id <> ?3 AND "
+      "active <> 0");
   others.Bind(1, *member).Bind(2, std::int64_t{state.type}).Bind(3, *device);
   others.Run();
   // A device that was already active changes nothing across types, as in
@@ -86,7 +87,7 @@ Done DeviceStore::Activate(std::uint64_t memberId, std::uint64_t deviceId) {
     for (const std::uint8_t type :
          kind != nullptr ? kind->SwitchesOff() : std::span<const std::uint8_t>{}) {
       auto off =
-          tx.Prepare("UPDATE devices SET active = 0 WHERE member_id = ?1 AND type = ?2 AND active");
+          tx.Prepare("UPDATE devices SET active = 0 WHERE member_id = ?1 AND type = ?2 AND active <> 0");
       off.Bind(1, *member).Bind(2, static_cast<std::int64_t>(type));
       off.Run();
     }

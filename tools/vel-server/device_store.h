@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "member_item_store.h"
-#include "sqlite_database.h"
+#include "store_database.h"
 #include "store_outcome.h"
 #include "team_records.h"
 
@@ -14,7 +14,7 @@ namespace vel::companion {
 // Deactivate are MemberItemStore's.
 class DeviceStore : public MemberItemStore {
  public:
-  explicit DeviceStore(SqliteDatabase& database);
+  explicit DeviceStore(StoreDatabase& database);
 
   // A member registers a type and number once.
   Outcome<std::uint64_t> Add(std::uint64_t memberId, int number, int type);
@@ -25,7 +25,7 @@ class DeviceStore : public MemberItemStore {
 
   // Adds a device (one UsableDevice allows) with its active flag as given;
   // the new row's id.
-  static std::int64_t Insert(SqliteTransaction& tx, std::int64_t member,
+  static std::int64_t Insert(StoreTransaction& tx, std::int64_t member,
                              const DeviceRecord& device);
 };
 

@@ -7,9 +7,9 @@
 
 namespace vel::companion {
 
-using Kind = SqliteTransaction::Kind;
+using Kind = StoreTransaction::Kind;
 
-int MemberItemStore::Check(SqliteTransaction& tx, std::optional<std::int64_t> member,
+int MemberItemStore::Check(StoreTransaction& tx, std::optional<std::int64_t> member,
                            std::optional<std::int64_t> item) const {
   if (!member || !MemberExists(tx, *member)) return errcode::kUnknownMember;
   if (!item) return unknownErrcode_;
@@ -23,7 +23,7 @@ Done MemberItemStore::Delete(std::uint64_t accountId, std::uint64_t memberId,
                              std::uint64_t itemId) {
   const auto member = RowId(memberId);
   const auto item = RowId(itemId);
-  SqliteTransaction tx(database_, Kind::kWrite);
+  StoreTransaction tx(database_, Kind::kWrite);
   if (const int code = CheckAccountMember(tx, RowId(accountId), member)) {
     return Refused<Nothing>(code);
   }
@@ -37,7 +37,7 @@ Done MemberItemStore::Delete(std::uint64_t accountId, std::uint64_t memberId,
 Done MemberItemStore::Deactivate(std::uint64_t memberId, std::uint64_t itemId) {
   const auto member = RowId(memberId);
   const auto item = RowId(itemId);
-  SqliteTransaction tx(database_, Kind::kWrite);
+  StoreTransaction tx(database_, Kind::kWrite);
   if (const int code = Check(tx, member, item)) return Refused<Nothing>(code);
   auto update = tx.Prepare(std::string("UPDATE ") + table_ + " SET active = 0 WHERE id = ?1");
   update.Bind(1, *item);

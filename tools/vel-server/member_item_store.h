@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "sqlite_database.h"
+#include "store_database.h"
 #include "store_outcome.h"
 
 namespace vel::companion {
@@ -19,14 +19,14 @@ class MemberItemStore {
  protected:
   // `table` names the table ("devices", "bicycles"); `unknownErrcode` is
   // the errcode of an id that is not one of the member's.
-  MemberItemStore(SqliteDatabase& database, const char* table, int unknownErrcode)
+  MemberItemStore(StoreDatabase& database, const char* table, int unknownErrcode)
       : database_(database), table_(table), unknownErrcode_(unknownErrcode) {}
 
   // kUnknownMember, the unknown errcode, or 0 when the item is the member's.
-  int Check(SqliteTransaction& tx, std::optional<std::int64_t> member,
+  int Check(StoreTransaction& tx, std::optional<std::int64_t> member,
             std::optional<std::int64_t> item) const;
 
-  SqliteDatabase& database_;
+  StoreDatabase& database_;
 
  private:
   const char* table_;

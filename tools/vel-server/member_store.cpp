@@ -11,11 +11,11 @@
 
 namespace vel::companion {
 
-using Kind = SqliteTransaction::Kind;
+using Kind = StoreTransaction::Kind;
 
 namespace {
 
-bool Full(SqliteTransaction& tx, std::int64_t account) {
+bool Full(StoreTransaction& tx, std::int64_t account) {
   return CountRows(tx, "members", "account_id", account) >=
          static_cast<std::int64_t>(kMaxMembersPerAccount);
 }
@@ -25,7 +25,7 @@ bool Full(SqliteTransaction& tx, std::int64_t account) {
 Outcome<std::vector<MemberRecord>> MemberStore::Load(std::uint64_t accountId) {
   using Members = std::vector<MemberRecord>;
   const auto account = RowId(accountId);
-  SqliteTransaction tx(database_, Kind::kRead);
+  StoreTransaction tx(database_, Kind::kRead);
   if (!account || !AccountExists(tx, *account)) return Refused<Members>(errcode::kUnknownAccount);
 
   Members members;
@@ -73,7 +73,7 @@ Outcome<std::vector<MemberRecord>> MemberStore::Load(std::uint64_t accountId) {
 
 Outcome<std::uint64_t> MemberStore::Add(std::uint64_t accountId, std::string_view name) {
   const auto account = RowId(accountId);
-  SqliteTransaction tx(database_, Kind::kWrite);
+  StoreTransaction tx(database_, Kind::kWrite);
   if (!account || !AccountExists(tx, *account)) {
     return Refused<std::uint64_t>(errcode::kUnknownAccount);
   }
@@ -88,7 +88,7 @@ Outcome<std::uint64_t> MemberStore::Add(std::uint64_t accountId, std::string_vie
 
 Done MemberStore::Delete(std::uint64_t accountId, std::uint64_t memberId) {
   const auto member = RowId(memberId);
-  SqliteTransaction tx(database_, Kind::kWrite);
+  StoreTransaction tx(database_, Kind::kWrite);
   if (const int code = CheckAccountMember(tx, RowId(accountId), member)) {
     return Refused<Nothing>(code);
   }
@@ -102,7 +102,7 @@ Done MemberStore::Delete(std::uint64_t accountId, std::uint64_t memberId) {
 Done MemberStore::SaveBodyInfo(std::uint64_t accountId, std::uint64_t memberId,
                                const BodyInfo& body) {
   const auto member = RowId(memberId);
-  SqliteTransaction tx(database_, Kind::kWrite);
+  StoreTransaction tx(database_, Kind::kWrite);
   if (const int code = CheckAccountMember(tx, RowId(accountId), member)) {
     return Refused<Nothing>(code);
   }
@@ -116,7 +116,7 @@ Done MemberStore::SaveBodyInfo(std::uint64_t accountId, std::uint64_t memberId,
 
 Outcome<std::uint64_t> MemberStore::Import(std::uint64_t accountId, const MemberRecord& member) {
   const auto account = RowId(accountId);
-  SqliteTransaction tx(database_, Kind::kWrite);
+  StoreTransaction tx(database_, Kind::kWrite);
   if (!account || !AccountExists(tx, *account)) {
     return Refused<std::uint64_t>(errcode::kUnknownAccount);
   }

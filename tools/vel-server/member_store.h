@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "sqlite_database.h"
+#include "store_database.h"
 #include "store_outcome.h"
 #include "team_records.h"
 
@@ -14,7 +14,7 @@ namespace vel::companion {
 // program loads it.
 class MemberStore {
  public:
-  explicit MemberStore(SqliteDatabase& database) : database_(database) {}
+  explicit MemberStore(StoreDatabase& database) : database_(database) {}
 
   // Every member of the account with its devices, bicycles and best scores,
   // each in the order added.
@@ -29,7 +29,7 @@ class MemberStore {
   Outcome<std::uint64_t> Import(std::uint64_t accountId, const MemberRecord& member);
 
  private:
-  SqliteDatabase& database_;
+  StoreDatabase& database_;
 };
 
 }  // namespace vel::companion

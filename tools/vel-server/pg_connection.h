@@ -64,6 +64,13 @@ class PgConnection {
   // Throws PgError.
   void Run(const char* sql);
 
+  // Whether the connection still stands and is outside any transaction:
+  // fit to be lent again.
+  bool Reusable() const {
+    return PQstatus(connection_) == CONNECTION_OK &&
+           PQtransactionStatus(connection_) == PQTRANS_IDLE;
+  }
+
  private:
   PGconn* connection_ = nullptr;
 };

@@ -2,7 +2,6 @@
 
 #include <iterator>
 
-#include "common/sqlite_migrations.h"
 
 namespace vel::companion {
 namespace {
@@ -63,17 +62,18 @@ CREATE TABLE tokens (
 CREATE INDEX tokens_by_expiry ON tokens(expires_at);
 CREATE INDEX tokens_of_user ON tokens(kind, user_id, issued_at);
 )sql"},
+    // The order of issue, also within one second: which tokens are a
+    // user's newest no longer rests on a row number only SQLite has.
+    {3, R"sql(
+ALTER TABLE tokens ADD COLUMN issued_order INTEGER NOT NULL DEFAULT 0;
+CREATE INDEX tokens_by_order ON tokens(issued_order);
+)sql"},
 };
 
 }  // namespace
 
 int LatestSchemaVersion() { return std::prev(std::end(kMigrations))->version; }
 
-int MigrateSchema(SqliteDatabase& database) {
-  SqliteTransaction transaction(database, SqliteTransaction::Kind::kWrite);
-  const int found = ApplyMigrations(transaction, kMigrations);
-  transaction.Commit();
-  return found;
-}
+int MigrateSchema(StoreDatabase& database) { return database.Migrate(kMigrations); }
 
 }  // namespace vel::companion

@@ -9,7 +9,7 @@
 namespace vel::companion {
 namespace {
 
-using Kind = SqliteTransaction::Kind;
+using Kind = StoreTransaction::Kind;
 
 // The members column that holds the best of a type.
 const char* BestColumn(RankingType type) {
@@ -24,7 +24,7 @@ Outcome<bool> ScoreStore::Report(std::uint64_t accountId, std::uint64_t memberId
                                  double score) {
   const auto member = RowId(memberId);
   if (!std::isfinite(score) || score < 0) return Refused<bool>(errcode::kBadValue);
-  SqliteTransaction tx(database_, Kind::kWrite);
+  StoreTransaction tx(database_, Kind::kWrite);
   if (const int code = CheckAccountMember(tx, RowId(accountId), member)) {
     return Refused<bool>(code);
   }
@@ -48,7 +48,7 @@ std::vector<RankingRow> ScoreStore::LoadRanking(RankingType type) {
   const std::string sql = "SELECT COALESCE(a.team_name, ''), m.name, m." + column +
                           " FROM members m JOIN accounts a ON a.id = m.account_id WHERE m." +
                           column + " > 0 ORDER BY m." + column + " DESC, m.id LIMIT ?1";
-  SqliteTransaction tx(database_, Kind::kRead);
+  StoreTransaction tx(database_, Kind::kRead);
   auto statement = tx.Prepare(sql);
   statement.Bind(1, std::int64_t{kRankingRows});
   std::vector<RankingRow> rows;

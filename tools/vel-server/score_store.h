@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "server/request_catalogue.h"
-#include "sqlite_database.h"
+#include "store_database.h"
 #include "store_outcome.h"
 #include "team_records.h"
 
@@ -16,7 +16,7 @@ class ScoreStore {
  public:
   static constexpr int kRankingRows = 100;
 
-  explicit ScoreStore(SqliteDatabase& database) : database_(database) {}
+  explicit ScoreStore(StoreDatabase& database) : database_(database) {}
 
   // Raises the member's best of that type when `score` is higher; the
   // value says whether it was.
@@ -27,7 +27,7 @@ class ScoreStore {
   std::vector<RankingRow> LoadRanking(RankingType type);
 
  private:
-  SqliteDatabase& database_;
+  StoreDatabase& database_;
 };
 
 }  // namespace vel::companion

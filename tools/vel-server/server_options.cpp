@@ -2,18 +2,27 @@
 
 #include <cstdlib>
 
+#include "store_database.h"
+
 namespace vel::companion {
 
 const char kServerUsage[] =
     "usage: vel-server [--app HOST:PORT] [--patch HOST:PORT] [--sign-in HOST:PORT]\n"
-    "                  [--db FILE] [--patches DIR] [--demo] [--help]\n"
+    "                  [--database sqlite:PATH|postgresql://...] [--import sqlite:PATH]\n"
+    "                  [--strict] [--patches DIR] [--demo] [--help]\n"
     "\n"
     "The companion server of VEL in one process:\n"
     "  --app HOST:PORT      application server (sealed packets)   default 127.0.0.1:3000\n"
     "  --patch HOST:PORT    patch server (update list, archives)  default 127.0.0.1:1337\n"
     "  --sign-in HOST:PORT  development sign-in (OAuth dialog, token check)\n"
     "                                                             default 127.0.0.1:3001\n"
-    "  --db FILE            database, created on first start      default ./vel-server.db\n"
+    "  --database sqlite:PATH | postgresql://USER@HOST:PORT/NAME\n"
+    "                       the database, SQLite created on first start;\n"
+    "                       several servers may share one PostgreSQL  default sqlite:./vel-server.db\n"
+    "  --db FILE            the same as --database sqlite:FILE\n"
+    "  --import sqlite:PATH copy a SQLite database into the empty --database first\n"
+    "  --strict             refuse requests without the session key of the account\n"
+    "                       that owns what they name (the key comes with the sign-in)\n"
     "  --patches DIR        numbered version folders of archives  default ./patches\n"
     "  --demo               seed the demo team of the sign-in user \"demo\" (once)\n"
     "  --help               this text\n"
@@ -42,15 +51,16 @@ std::optional<ServerOptions> ParseServerOptions(const std::vector<std::string>& 
   ServerOptions options;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (arg == "--demo") {
-      options.demo = true;
+    if (arg == "--demo" || arg == "--strict") {
+      (arg == "--demo" ? options.demo : options.strict) = true;
       continue;
     }
     std::string* address = arg == "--app"       ? &options.appAddress
                            : arg == "--patch"   ? &options.patchAddress
                            : arg == "--sign-in" ? &options.signInAddress
                                                 : nullptr;
-    const bool path = arg == "--db" || arg == "--patches";
+    const bool path =
+        arg == "--db" || arg == "--database" || arg == "--import" || arg == "--patches";
     if (address == nullptr && !path) {
       error = "unknown option " + arg;
       return std::nullopt;
@@ -67,10 +77,26 @@ std::optional<ServerOptions> ParseServerOptions(const std::vector<std::string>& 
       }
       *address = given;
     } else if (arg == "--db") {
+      options.database = "sqlite:" + given;
+    } else if (arg == "--database") {
+      if (!PostgresSpec(given) && !given.starts_with("sqlite:")) {
+        error = "--database: not sqlite:PATH or postgresql://...: " + given;
+        return std::nullopt;
+      }
       options.database = given;
+    } else if (arg == "--import") {
+      if (!given.starts_with("sqlite:") || given.size() == 7) {
+        error = "--import: not sqlite:PATH: " + given;
+        return std::nullopt;
+      }
+      options.importFrom = given;
     } else {
       options.patches = given;
     }
+  }
+  if (!options.importFrom.empty() && !PostgresSpec(options.database)) {
+    error = "--import needs --database postgresql://...";
+    return std::nullopt;
   }
   return options;
 }

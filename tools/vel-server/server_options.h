@@ -14,7 +14,15 @@ struct ServerOptions {
   std::string appAddress = "127.0.0.1:3000";
   std::string patchAddress = "127.0.0.1:1337";
   std::string signInAddress = "127.0.0.1:3001";
-  std::filesystem::path database = "vel-server.db";
+  // What OpenStoreDatabase opens: "sqlite:PATH", "postgresql://...", or a
+  // bare path of a SQLite file (--db FILE).
+  std::string database = "vel-server.db";
+  // "sqlite:PATH" of a database to copy into an empty `database` before
+  // the start (--import); empty: none.
+  std::string importFrom;
+  // Session keys: every request after the sign-in must carry the key of
+  // the account that owns what it names (--strict).
+  bool strict = false;
   std::filesystem::path patches = "patches";
   bool demo = false;
   // Requests that may wait for a worker at once; any more are answered

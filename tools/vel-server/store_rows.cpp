@@ -14,19 +14,19 @@ std::optional<std::int64_t> RowId(std::uint64_t id) {
   return static_cast<std::int64_t>(id);
 }
 
-bool AccountExists(SqliteTransaction& tx, std::int64_t account) {
+bool AccountExists(StoreTransaction& tx, std::int64_t account) {
   auto statement = tx.Prepare("SELECT 1 FROM accounts WHERE id = ?1");
   statement.Bind(1, account);
   return statement.Step();
 }
 
-bool MemberExists(SqliteTransaction& tx, std::int64_t member) {
+bool MemberExists(StoreTransaction& tx, std::int64_t member) {
   auto statement = tx.Prepare("SELECT 1 FROM members WHERE id = ?1");
   statement.Bind(1, member);
   return statement.Step();
 }
 
-std::int64_t CountRows(SqliteTransaction& tx, const char* table, const char* owner,
+std::int64_t CountRows(StoreTransaction& tx, const char* table, const char* owner,
                        std::int64_t id) {
   auto statement =
       tx.Prepare(std::string("SELECT COUNT(*) FROM ") + table + " WHERE " + owner + " = ?1");
@@ -34,7 +34,7 @@ std::int64_t CountRows(SqliteTransaction& tx, const char* table, const char* own
   return statement.Step() ? statement.Int64(0) : 0;
 }
 
-int CheckAccountMember(SqliteTransaction& tx, std::optional<std::int64_t> account,
+int CheckAccountMember(StoreTransaction& tx, std::optional<std::int64_t> account,
                        std::optional<std::int64_t> member) {
   if (!account || !AccountExists(tx, *account)) return errcode::kUnknownAccount;
   if (!member) return errcode::kUnknownMember;

@@ -10,7 +10,7 @@
 #include "member_store.h"
 #include "score_store.h"
 #include "server/request_catalogue.h"
-#include "sqlite_database.h"
+#include "store_database.h"
 #include "store_outcome.h"
 #include "team_records.h"
 
@@ -22,73 +22,74 @@ namespace vel::companion {
 // one transaction, committed before it returns, so whatever it reported
 // done survives a restart; on the group writer's thread it is a savepoint
 // of the group instead, committed with it before any reply goes out
-// (GroupCommitWriter). Safe to call from any thread.
+// (GroupCommitWriter). An operation that meets another server's conflicting
+// change runs again (RetryConflicts). Safe to call from any thread.
 //
 // Ownership is checked wherever a request names it: a member must belong
 // to the account named, a device or bicycle to the member named.
 class TeamStore {
  public:
-  explicit TeamStore(SqliteDatabase& database)
+  explicit TeamStore(StoreDatabase& database)
       : accounts_(database),
         members_(database),
         devices_(database),
         bicycles_(database),
         scores_(database) {}
 
-  Outcome<Account> SignInAccount(std::string_view signInId) { return accounts_.SignIn(signInId); }
-  Outcome<Account> FindAccount(std::uint64_t accountId) { return accounts_.Find(accountId); }
-  Done CheckTeamName(std::string_view name) { return accounts_.CheckTeamName(name); }
+  Outcome<Account> SignInAccount(std::string_view signInId) { return RetryConflicts([&] { return accounts_.SignIn(signInId); }); }
+  Outcome<Account> FindAccount(std::uint64_t accountId) { return RetryConflicts([&] { return accounts_.Find(accountId); }); }
+  Done CheckTeamName(std::string_view name) { return RetryConflicts([&] { return accounts_.CheckTeamName(name); }); }
   Done ChangeTeamName(std::uint64_t accountId, std::string_view name) {
-    return accounts_.ChangeTeamName(accountId, name);
+    return RetryConflicts([&] { return accounts_.ChangeTeamName(accountId, name); });
   }
 
   Outcome<std::vector<MemberRecord>> LoadMembers(std::uint64_t accountId) {
-    return members_.Load(accountId);
+    return RetryConflicts([&] { return members_.Load(accountId); });
   }
   Outcome<std::uint64_t> AddMember(std::uint64_t accountId, std::string_view name) {
-    return members_.Add(accountId, name);
+    return RetryConflicts([&] { return members_.Add(accountId, name); });
   }
   Done DeleteMember(std::uint64_t accountId, std::uint64_t memberId) {
-    return members_.Delete(accountId, memberId);
+    return RetryConflicts([&] { return members_.Delete(accountId, memberId); });
   }
   Done SaveBodyInfo(std::uint64_t accountId, std::uint64_t memberId, const BodyInfo& body) {
-    return members_.SaveBodyInfo(accountId, memberId, body);
+    return RetryConflicts([&] { return members_.SaveBodyInfo(accountId, memberId, body); });
   }
   Outcome<std::uint64_t> ImportMember(std::uint64_t accountId, const MemberRecord& member) {
-    return members_.Import(accountId, member);
+    return RetryConflicts([&] { return members_.Import(accountId, member); });
   }
 
   Outcome<std::uint64_t> AddDevice(std::uint64_t memberId, int number, int type) {
-    return devices_.Add(memberId, number, type);
+    return RetryConflicts([&] { return devices_.Add(memberId, number, type); });
   }
   Done DeleteDevice(std::uint64_t accountId, std::uint64_t memberId, std::uint64_t deviceId) {
-    return devices_.Delete(accountId, memberId, deviceId);
+    return RetryConflicts([&] { return devices_.Delete(accountId, memberId, deviceId); });
   }
   Done ActivateDevice(std::uint64_t memberId, std::uint64_t deviceId) {
-    return devices_.Activate(memberId, deviceId);
+    return RetryConflicts([&] { return devices_.Activate(memberId, deviceId); });
   }
   Done DeactivateDevice(std::uint64_t memberId, std::uint64_t deviceId) {
-    return devices_.Deactivate(memberId, deviceId);
+    return RetryConflicts([&] { return devices_.Deactivate(memberId, deviceId); });
   }
 
   Outcome<std::uint64_t> AddBicycle(std::uint64_t memberId, const BicycleRequest& bicycle) {
-    return bicycles_.Add(memberId, bicycle);
+    return RetryConflicts([&] { return bicycles_.Add(memberId, bicycle); });
   }
   Done DeleteBicycle(std::uint64_t accountId, std::uint64_t memberId, std::uint64_t bicycleId) {
-    return bicycles_.Delete(accountId, memberId, bicycleId);
+    return RetryConflicts([&] { return bicycles_.Delete(accountId, memberId, bicycleId); });
   }
   Done ActivateBicycle(std::uint64_t memberId, std::uint64_t bicycleId) {
-    return bicycles_.Activate(memberId, bicycleId);
+    return RetryConflicts([&] { return bicycles_.Activate(memberId, bicycleId); });
   }
   Done DeactivateBicycle(std::uint64_t memberId, std::uint64_t bicycleId) {
-    return bicycles_.Deactivate(memberId, bicycleId);
+    return RetryConflicts([&] { return bicycles_.Deactivate(memberId, bicycleId); });
   }
 
   Outcome<bool> ReportScore(std::uint64_t accountId, std::uint64_t memberId, RankingType type,
                             double score) {
-    return scores_.Report(accountId, memberId, type, score);
+    return RetryConflicts([&] { return scores_.Report(accountId, memberId, type, score); });
   }
-  std::vector<RankingRow> LoadRanking(RankingType type) { return scores_.LoadRanking(type); }
+  std::vector<RankingRow> LoadRanking(RankingType type) { return RetryConflicts([&] { return scores_.LoadRanking(type); }); }
 
  private:
   AccountStore accounts_;

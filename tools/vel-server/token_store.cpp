@@ -46,11 +46,15 @@ std::string SignInUserId(std::string_view userName) {
   return std::to_string(kLow + value % (9 * kLow));
 }
 
-TokenStore::TokenStore(SqliteDatabase& database, Clock clock)
+TokenStore::TokenStore(StoreDatabase& database, Clock clock)
     : database_(database), clock_(clock ? std::move(clock) : Clock(SystemSeconds)) {}
 
 std::string TokenStore::AppAccessToken() {
-  SqliteTransaction tx(database_, SqliteTransaction::Kind::kWrite);
+  return RetryConflicts([this] { return MakeAppAccessToken(); });
+}
+
+std::string TokenStore::MakeAppAccessToken() {
+  StoreTransaction tx(database_, StoreTransaction::Kind::kWrite);
   auto find = tx.Prepare("SELECT token FROM tokens WHERE kind = 'app' ORDER BY issued_at LIMIT 1");
   if (find.Step()) return find.Text(0);
   const std::string token = "VELAPP" + RandomHex(24);
@@ -64,10 +68,14 @@ std::string TokenStore::AppAccessToken() {
 }
 
 IssuedToken TokenStore::IssueUserToken(std::string_view userName, std::string_view appId) {
+  return RetryConflicts([&] { return MakeUserToken(userName, appId); });
+}
+
+IssuedToken TokenStore::MakeUserToken(std::string_view userName, std::string_view appId) {
   const std::int64_t now = clock_();
   IssuedToken issued{"EAAV" + RandomHex(32), kUserTokenLifetime};
   const std::string userId = SignInUserId(userName);
-  SqliteTransaction tx(database_, SqliteTransaction::Kind::kWrite);
+  StoreTransaction tx(database_, StoreTransaction::Kind::kWrite);
   // Every sign-in adds a token; the expired ones go, and a user keeps only
   // the newest, so that the table cannot grow without bound.
   auto expired =
@@ -75,8 +83,9 @@ IssuedToken TokenStore::IssueUserToken(std::string_view userName, std::string_vi
   expired.Bind(1, now);
   expired.Run();
   auto insert = tx.Prepare(
-      "INSERT INTO tokens (token, kind, app_id, user_id, user_name, issued_at, expires_at) "
-      "VALUES (?1, 'user', ?2, ?3, ?4, ?5, ?6)");
+      "INSERT INTO tokens (token, kind, app_id, user_id, user_name, issued_at, expires_at, "
+      "issued_order) VALUES (?1, 'user', ?2, ?3, ?4, ?5, ?6, "
+      "(SELECT COALESCE(MAX(issued_order), 0) + 1 FROM tokens))");
   insert.Bind(1, std::string_view(issued.token))
       .Bind(2, appId)
       .Bind(3, std::string_view(userId))
@@ -85,9 +94,9 @@ IssuedToken TokenStore::IssueUserToken(std::string_view userName, std::string_vi
       .Bind(6, now + issued.expiresIn);
   insert.Run();
   auto oldest = tx.Prepare(
-      "DELETE FROM tokens WHERE kind = 'user' AND user_id = ?1 AND rowid NOT IN "
-      "(SELECT rowid FROM tokens WHERE kind = 'user' AND user_id = ?1 "
-      "ORDER BY issued_at DESC, rowid DESC LIMIT ?2)");
+      "DELETE FROM tokens WHERE kind = 'user' AND user_id = ?1 AND token NOT IN "
+      "(SELECT token FROM tokens WHERE kind = 'user' AND user_id = ?1 "
+      "ORDER BY issued_at DESC, issued_order DESC LIMIT ?2)");
   oldest.Bind(1, std::string_view(userId)).Bind(2, std::int64_t{kMaxTokensPerUser});
   oldest.Run();
   tx.Commit();
@@ -95,7 +104,7 @@ IssuedToken TokenStore::IssueUserToken(std::string_view userName, std::string_vi
 }
 
 std::optional<TokenInfo> TokenStore::Find(std::string_view token) {
-  SqliteTransaction tx(database_, SqliteTransaction::Kind::kRead);
+  StoreTransaction tx(database_, StoreTransaction::Kind::kRead);
   auto find = tx.Prepare(
       "SELECT kind, app_id, COALESCE(user_id, ''), COALESCE(user_name, ''), issued_at, expires_at "
       "FROM tokens WHERE token = ?1");

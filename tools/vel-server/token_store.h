@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "sqlite_database.h"
+#include "store_database.h"
 
 namespace vel::companion {
 
@@ -41,7 +41,7 @@ class TokenStore {
   // login then leads to the browser).
   static constexpr int kMaxTokensPerUser = 100;
 
-  explicit TokenStore(SqliteDatabase& database, Clock clock = nullptr);
+  explicit TokenStore(StoreDatabase& database, Clock clock = nullptr);
 
   // The application's access token (the application server hands it to
   // the program); made once and kept.
@@ -51,7 +51,11 @@ class TokenStore {
   std::optional<TokenInfo> Find(std::string_view token);
 
  private:
-  SqliteDatabase& database_;
+  // One try of each, in one transaction.
+  std::string MakeAppAccessToken();
+  IssuedToken MakeUserToken(std::string_view userName, std::string_view appId);
+
+  StoreDatabase& database_;
   Clock clock_;
 };
 

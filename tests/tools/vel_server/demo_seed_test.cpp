@@ -9,6 +9,7 @@
 #include "ant/sim/room_table.h"
 #include "tools/vel_server/app_session.h"
 #include "vel-server/schema_migrations.h"
+#include "vel-server/sqlite_store_database.h"
 
 namespace vel {
 namespace {
@@ -82,7 +83,7 @@ TEST(DemoSeedTest, TheDemoTeamOwnsTheSimulatedRoomWithConsistentActiveSensors) {
 }
 
 TEST(DemoSeedTest, SeedingAddsOnlyWhatIsMissingAndLeavesTheTeamsChoices) {
-  companion::SqliteDatabase database(":memory:");
+  companion::SqliteStoreDatabase database(":memory:");
   companion::MigrateSchema(database);
   companion::TeamStore store(database);
   const companion::DemoSeedResult first = companion::SeedDemo(store);
@@ -101,7 +102,7 @@ TEST(DemoSeedTest, SeedingAddsOnlyWhatIsMissingAndLeavesTheTeamsChoices) {
 }
 
 TEST(DemoSeedTest, ANameTakenByAnotherTeamStopsTheSeeding) {
-  companion::SqliteDatabase database(":memory:");
+  companion::SqliteStoreDatabase database(":memory:");
   companion::MigrateSchema(database);
   companion::TeamStore store(database);
   const auto other = store.SignInAccount("42");

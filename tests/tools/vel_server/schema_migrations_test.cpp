@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "support/scratch_folder.h"
+#include "vel-server/sqlite_store_database.h"
 #include "vel-server/team_store.h"
 
 namespace vel {
@@ -18,7 +19,7 @@ TEST(SchemaTest, IsMadeOnceAndADatabaseOfANewerServerIsLeftAlone) {
   const test::ScratchFolder scratch;
   const fs::path file = scratch / "vel-schema.db";
   {
-    companion::SqliteDatabase database(file);
+    companion::SqliteStoreDatabase database(file);
     EXPECT_EQ(companion::MigrateSchema(database), 0);
     EXPECT_EQ(companion::MigrateSchema(database), companion::LatestSchemaVersion());
     companion::TeamStore store(database);
@@ -31,7 +32,7 @@ TEST(SchemaTest, IsMadeOnceAndADatabaseOfANewerServerIsLeftAlone) {
     tx.Commit();
   }
   {
-    companion::SqliteDatabase database(file);
+    companion::SqliteStoreDatabase database(file);
     EXPECT_THROW(companion::MigrateSchema(database), companion::SqliteError);
   }
 }
@@ -42,7 +43,7 @@ TEST(SchemaTest, TheDatabaseAndItsLogAreTheServersUserAlone) {
   {
     std::ofstream{file};  // an empty database a hand made readable to all
     fs::permissions(file, fs::perms(0644));
-    companion::SqliteDatabase database(file);
+    companion::SqliteStoreDatabase database(file);
     companion::MigrateSchema(database);
     for (const char* suffix : {"", "-wal", "-shm"}) {
       const fs::path made = file.string() + suffix;

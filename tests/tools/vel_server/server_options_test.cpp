@@ -16,6 +16,7 @@ TEST(ServerOptionsTest, DefaultsAndEveryOption) {
   EXPECT_EQ(defaults->database, "vel-server.db");
   EXPECT_EQ(defaults->patches, "patches");
   EXPECT_FALSE(defaults->demo);
+  EXPECT_FALSE(defaults->strict);
 
   const auto given = companion::ParseServerOptions(
       {"--app", "http://0.0.0.0:80", "--patch", "localhost:1", "--sign-in", "[::1]:3001", "--db",
@@ -25,6 +26,14 @@ TEST(ServerOptionsTest, DefaultsAndEveryOption) {
   EXPECT_EQ(companion::ListenUrl(given->appAddress), "http://0.0.0.0:80");
   EXPECT_EQ(companion::ListenUrl(given->signInAddress), "http://[::1]:3001");
   EXPECT_TRUE(given->demo);
+  EXPECT_EQ(given->database, "sqlite:x.db");
+  const auto shared = companion::ParseServerOptions(
+      {"--database", "postgresql://vel@db:5432/vel", "--import", "sqlite:old.db", "--strict"},
+      error);
+  ASSERT_TRUE(shared) << error;
+  EXPECT_EQ(shared->database, "postgresql://vel@db:5432/vel");
+  EXPECT_EQ(shared->importFrom, "sqlite:old.db");
+  EXPECT_TRUE(shared->strict);
 
   for (const std::vector<std::string>& bad :
        std::vector<std::vector<std::string>>{{"--port"},
@@ -33,7 +42,10 @@ TEST(ServerOptionsTest, DefaultsAndEveryOption) {
                                              {"--app", "host:0"},
                                              {"--app", "host:65536"},
                                              {"--app", "a/b:1"},
-                                             {"--patches", ""}}) {
+                                             {"--patches", ""},
+                                             {"--database", "mysql://x"},
+                                             {"--import", "old.db"},
+                                             {"--import", "sqlite:old.db"}}) {
     EXPECT_FALSE(companion::ParseServerOptions(bad, error)) << bad[0];
     EXPECT_FALSE(error.empty());
   }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "vel-server/schema_migrations.h"
+#include "vel-server/sqlite_store_database.h"
 #include "vel-server/token_store.h"
 
 namespace vel {
@@ -13,7 +14,7 @@ namespace {
 using ::testing::HasSubstr;
 
 TEST(SignInPagesTest, TheFormEscapesWhatTheQueryBrought) {
-  companion::SqliteDatabase database(":memory:");
+  companion::SqliteStoreDatabase database(":memory:");
   companion::MigrateSchema(database);
   companion::TokenStore tokens(database);
   const companion::SignInPages pages(tokens, {"http://127.0.0.1", false});
@@ -29,7 +30,7 @@ TEST(SignInPagesTest, TheFormEscapesWhatTheQueryBrought) {
 
 // A token goes only to the login-success page of this sign-in's own site.
 TEST(SignInPagesTest, RedirectsLeadOnlyToThisSitesLoginSuccessPage) {
-  companion::SqliteDatabase database(":memory:");
+  companion::SqliteStoreDatabase database(":memory:");
   companion::MigrateSchema(database);
   companion::TokenStore tokens(database);
   const companion::SignInPages pages(tokens, {"http://127.0.0.1:3001", true});

@@ -10,6 +10,7 @@
 #include "team/roster_limits.h"
 #include "tools/vel_server/app_session.h"
 #include "vel-server/schema_migrations.h"
+#include "vel-server/sqlite_store_database.h"
 #include "vel-server/team_store.h"
 
 namespace vel {
@@ -25,9 +26,9 @@ class TeamLimitsTest : public ::testing::Test {
   // Fills the account straight in the server's database, in one commit:
   // the requests alone would take minutes.
   void Fill(std::uint64_t account, std::size_t members, std::size_t devices, std::size_t bicycles) {
-    companion::SqliteDatabase database(server_.DatabasePath());
+    companion::SqliteStoreDatabase database(server_.DatabasePath());
     companion::TeamStore store(database);
-    companion::SqliteWriteGroup group(database);
+    companion::SqliteWriteGroup group(*database.Embedded());
     // The longest name, of the characters JSON writes longest.
     const std::string name(kMaxNameBytes, '"');
     for (std::size_t m = 0; m < members; ++m) {

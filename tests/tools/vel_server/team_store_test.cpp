@@ -9,6 +9,7 @@
 #include "server/request_catalogue.h"
 #include "support/scratch_folder.h"
 #include "vel-server/schema_migrations.h"
+#include "vel-server/sqlite_store_database.h"
 
 namespace vel {
 namespace {
@@ -19,7 +20,7 @@ class TeamStoreTest : public ::testing::Test {
  protected:
   TeamStoreTest() { companion::MigrateSchema(database_); }
 
-  companion::SqliteDatabase database_{":memory:"};
+  companion::SqliteStoreDatabase database_{":memory:"};
   companion::TeamStore store_{database_};
 };
 

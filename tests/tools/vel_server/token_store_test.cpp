@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "vel-server/schema_migrations.h"
+#include "vel-server/sqlite_store_database.h"
 
 namespace vel {
 namespace {
@@ -17,7 +18,7 @@ TEST(SignInUserIdTest, IsAStableFifteenDigitNumberPerName) {
 }
 
 TEST(TokenStoreTest, ExpiredTokensAreNotFound) {
-  companion::SqliteDatabase database(":memory:");
+  companion::SqliteStoreDatabase database(":memory:");
   companion::MigrateSchema(database);
   std::int64_t now = 1'000'000;
   companion::TokenStore tokens(database, [&now] { return now; });
@@ -29,14 +30,14 @@ TEST(TokenStoreTest, ExpiredTokensAreNotFound) {
   EXPECT_TRUE(tokens.Find(tokens.AppAccessToken()));  // the application's never expires
 }
 
-std::int64_t UserTokens(companion::SqliteDatabase& database) {
-  companion::SqliteTransaction tx(database, companion::SqliteTransaction::Kind::kRead);
+std::int64_t UserTokens(companion::SqliteStoreDatabase& database) {
+  companion::StoreTransaction tx(database, companion::StoreTransaction::Kind::kRead);
   auto count = tx.Prepare("SELECT COUNT(*) FROM tokens WHERE kind = 'user'");
   return count.Step() ? count.Int64(0) : -1;
 }
 
 TEST(TokenStoreTest, EverySignInPrunesExpiredTokensAndAUserKeepsOnlyTheNewest) {
-  companion::SqliteDatabase database(":memory:");
+  companion::SqliteStoreDatabase database(":memory:");
   companion::MigrateSchema(database);
   std::int64_t now = 1'000'000;
   companion::TokenStore tokens(database, [&now] { return now; });
