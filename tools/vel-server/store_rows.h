@@ -21,8 +21,7 @@ bool MemberExists(StoreTransaction& tx, std::int64_t member);
 
 // The rows of `table` ("members", "devices", "bicycles") whose `owner`
 // column ("account_id", "member_id") is `id`.
-std::int64_t CountRows(StoreTransaction& tx, const char* table, const char* owner,
-                       std::int64_t id);
+std::int64_t CountRows(StoreTransaction& tx, const char* table, const char* owner, std::int64_t id);
 
 // Resolves the ids of a request that names an account and one of its
 // members: the first errcode that applies (unknown account, unknown member

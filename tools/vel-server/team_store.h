@@ -36,9 +36,15 @@ class TeamStore {
         bicycles_(database),
         scores_(database) {}
 
-  Outcome<Account> SignInAccount(std::string_view signInId) { return RetryConflicts([&] { return accounts_.SignIn(signInId); }); }
-  Outcome<Account> FindAccount(std::uint64_t accountId) { return RetryConflicts([&] { return accounts_.Find(accountId); }); }
-  Done CheckTeamName(std::string_view name) { return RetryConflicts([&] { return accounts_.CheckTeamName(name); }); }
+  Outcome<Account> SignInAccount(std::string_view signInId) {
+    return RetryConflicts([&] { return accounts_.SignIn(signInId); });
+  }
+  Outcome<Account> FindAccount(std::uint64_t accountId) {
+    return RetryConflicts([&] { return accounts_.Find(accountId); });
+  }
+  Done CheckTeamName(std::string_view name) {
+    return RetryConflicts([&] { return accounts_.CheckTeamName(name); });
+  }
   Done ChangeTeamName(std::uint64_t accountId, std::string_view name) {
     return RetryConflicts([&] { return accounts_.ChangeTeamName(accountId, name); });
   }
@@ -89,7 +95,9 @@ class TeamStore {
                             double score) {
     return RetryConflicts([&] { return scores_.Report(accountId, memberId, type, score); });
   }
-  std::vector<RankingRow> LoadRanking(RankingType type) { return RetryConflicts([&] { return scores_.LoadRanking(type); }); }
+  std::vector<RankingRow> LoadRanking(RankingType type) {
+    return RetryConflicts([&] { return scores_.LoadRanking(type); });
+  }
 
  private:
   AccountStore accounts_;

@@ -4,9 +4,11 @@
 #include <map>
 #include <set>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "server/request_catalogue.h"
+#include "support/private_postgres.h"
 #include "tools/vel_server/app_session.h"
 
 namespace vel {
@@ -17,8 +19,20 @@ using test::U64;
 using web::json::value;
 using enum RequestHeader;
 
-class AppServerTest : public ::testing::Test {
+// The suite runs on both stores: the embedded SQLite file and a database of
+// the tests' own PostgreSQL cluster.
+enum class Store { kSqlite, kPostgres };
+
+test::RunningCompanionServer::Setup SetupFor(Store store) {
+  test::RunningCompanionServer::Setup setup;
+  if (store == Store::kPostgres) setup.database = test::SharedPostgres().NewDatabase();
+  return setup;
+}
+
+class AppServerBase : public ::testing::Test {
  protected:
+  explicit AppServerBase(Store store) : server_(SetupFor(store)) {}
+
   // The ids of a member's devices that are active.
   std::set<std::uint64_t> ActiveDevices(std::uint64_t account, std::uint64_t member) {
     std::set<std::uint64_t> active;
@@ -34,7 +48,14 @@ class AppServerTest : public ::testing::Test {
   test::AppSession session_{server_};
 };
 
-TEST_F(AppServerTest, SignInFindsOrMakesTheAccountOfASignInUser) {
+class AppServerTest : public AppServerBase, public ::testing::WithParamInterface<Store> {
+ protected:
+  AppServerTest() : AppServerBase(GetParam()) {}
+};
+
+std::string StoreName(Store store) { return store == Store::kSqlite ? "Sqlite" : "Postgres"; }
+
+TEST_P(AppServerTest, SignInFindsOrMakesTheAccountOfASignInUser) {
   const test::SignedInUser first =
       test::SignInUser(server_, session_.Executor(), session_.Executor(), "kim");
   EXPECT_EQ(first.userId.size(), 15u);
@@ -67,7 +88,7 @@ TEST_F(AppServerTest, SignInFindsOrMakesTheAccountOfASignInUser) {
   EXPECT_THAT(session_.Box().Texts(), testing::IsEmpty());
 }
 
-TEST_F(AppServerTest, TeamNamesAreUniqueAndAnAccountMayTakeItsOwnAgain) {
+TEST_P(AppServerTest, TeamNamesAreUniqueAndAnAccountMayTakeItsOwnAgain) {
   const std::uint64_t a = session_.Account("1001");
   const std::uint64_t b = session_.Account("1002");
   const auto check = [this](const std::string& name) {
@@ -104,7 +125,7 @@ TEST_F(AppServerTest, TeamNamesAreUniqueAndAnAccountMayTakeItsOwnAgain) {
   EXPECT_EQ(replied.reply.at("header").as_integer(), HeaderNumber(kCheckTeamName));
 }
 
-TEST_F(AppServerTest, MembersDevicesAndBicyclesLoadWithTheProgramsNumberKinds) {
+TEST_P(AppServerTest, MembersDevicesAndBicyclesLoadWithTheProgramsNumberKinds) {
   const std::uint64_t account = session_.Account("2001");
   EXPECT_EQ(session_.Members(account).size(), 0u);
   const std::uint64_t member = session_.AddMember(account, "민수");
@@ -168,7 +189,7 @@ TEST_F(AppServerTest, MembersDevicesAndBicyclesLoadWithTheProgramsNumberKinds) {
   EXPECT_TRUE(session_.Member(account, member).at("gender").is_null());
 }
 
-TEST_F(AppServerTest, ValuesOutsideTheProgramsListsAndRangesAreRefused) {
+TEST_P(AppServerTest, ValuesOutsideTheProgramsListsAndRangesAreRefused) {
   const std::uint64_t account = session_.Account("2101");
   const std::uint64_t member = session_.AddMember(account, "a");
   const auto addDevice = [&](int number, int type) {
@@ -215,7 +236,7 @@ TEST_F(AppServerTest, ValuesOutsideTheProgramsListsAndRangesAreRefused) {
             errcode::kBadValue);
 }
 
-TEST_F(AppServerTest, RequestsNamingWhatIsNotTheirsAreRefused) {
+TEST_P(AppServerTest, RequestsNamingWhatIsNotTheirsAreRefused) {
   const std::uint64_t mine = session_.Account("3001");
   const std::uint64_t theirs = session_.Account("3002");
   const std::uint64_t member = session_.AddMember(mine, "나");
@@ -270,7 +291,7 @@ TEST_F(AppServerTest, RequestsNamingWhatIsNotTheirsAreRefused) {
   EXPECT_EQ(session_.Members(theirs).size(), 1u);
 }
 
-TEST_F(AppServerTest, DeletingAMemberTakesItsDevicesAndBicyclesAndIdsAreNeverReused) {
+TEST_P(AppServerTest, DeletingAMemberTakesItsDevicesAndBicyclesAndIdsAreNeverReused) {
   const std::uint64_t account = session_.Account("4001");
   const std::uint64_t keep = session_.AddMember(account, "keep");
   const std::uint64_t gone = session_.AddMember(account, "gone");
@@ -323,11 +344,14 @@ enum { kStrap1, kStrap2, kSpeed, kCadence, kCombined, kPower };
 constexpr RequestHeader kOn = kActivateDevice;
 constexpr RequestHeader kOff = kDeactivateDevice;
 
-class ActivationRules : public AppServerTest,
-                        public ::testing::WithParamInterface<ActivationCase> {};
+class ActivationRules : public AppServerBase,
+                        public ::testing::WithParamInterface<std::tuple<ActivationCase, Store>> {
+ protected:
+  ActivationRules() : AppServerBase(std::get<1>(GetParam())) {}
+};
 
 TEST_P(ActivationRules, LeaveTheSensorsTheProgramShowsActive) {
-  const ActivationCase& c = GetParam();
+  const ActivationCase& c = std::get<0>(GetParam());
   const std::uint64_t account = session_.Account("5001");
   const std::uint64_t member = session_.AddMember(account, "m");
   std::vector<std::uint64_t> ids;
@@ -347,34 +371,40 @@ TEST_P(ActivationRules, LeaveTheSensorsTheProgramShowsActive) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ActivationRules,
-    ::testing::Values(
-        ActivationCase{"OneOfEachKind",
-                       {{kOn, kStrap1}, {kOn, kSpeed}, {kOn, kPower}},
-                       {kStrap1, kSpeed, kPower}},
-        ActivationCase{"ASecondStrapReplacesTheFirst", {{kOn, kStrap1}, {kOn, kStrap2}}, {kStrap2}},
-        ActivationCase{"CombinedEndsSpeedAndCadence",
-                       {{kOn, kSpeed}, {kOn, kCadence}, {kOn, kCombined}},
-                       {kCombined}},
-        ActivationCase{"SpeedEndsCombinedAndCadenceStaysOff",
-                       {{kOn, kSpeed}, {kOn, kCadence}, {kOn, kCombined}, {kOn, kSpeed}},
-                       {kSpeed}},
-        ActivationCase{"CadenceEndsCombinedAndPower",
-                       {{kOn, kCombined}, {kOn, kPower}, {kOn, kCadence}},
-                       {kCadence}},
-        ActivationCase{"PowerEndsCadenceButNotSpeed",
-                       {{kOn, kSpeed}, {kOn, kCadence}, {kOn, kPower}},
-                       {kSpeed, kPower}},
-        ActivationCase{
-            "PowerAndCombinedGoTogether", {{kOn, kCombined}, {kOn, kPower}}, {kCombined, kPower}},
-        ActivationCase{"ActivatingAnActiveSensorChangesNothingElse",
-                       {{kOn, kPower}, {kOn, kSpeed}, {kOn, kPower}},
-                       {kPower, kSpeed}},
-        ActivationCase{"DeactivateEndsOnlyThatSensor",
-                       {{kOn, kStrap1}, {kOn, kCombined}, {kOff, kCombined}, {kOff, kSpeed}},
-                       {kStrap1}}),
-    [](const ::testing::TestParamInfo<ActivationCase>& param) { return param.param.name; });
+    ::testing::Combine(
+        ::testing::Values(
+            ActivationCase{"OneOfEachKind",
+                           {{kOn, kStrap1}, {kOn, kSpeed}, {kOn, kPower}},
+                           {kStrap1, kSpeed, kPower}},
+            ActivationCase{
+                "ASecondStrapReplacesTheFirst", {{kOn, kStrap1}, {kOn, kStrap2}}, {kStrap2}},
+            ActivationCase{"CombinedEndsSpeedAndCadence",
+                           {{kOn, kSpeed}, {kOn, kCadence}, {kOn, kCombined}},
+                           {kCombined}},
+            ActivationCase{"SpeedEndsCombinedAndCadenceStaysOff",
+                           {{kOn, kSpeed}, {kOn, kCadence}, {kOn, kCombined}, {kOn, kSpeed}},
+                           {kSpeed}},
+            ActivationCase{"CadenceEndsCombinedAndPower",
+                           {{kOn, kCombined}, {kOn, kPower}, {kOn, kCadence}},
+                           {kCadence}},
+            ActivationCase{"PowerEndsCadenceButNotSpeed",
+                           {{kOn, kSpeed}, {kOn, kCadence}, {kOn, kPower}},
+                           {kSpeed, kPower}},
+            ActivationCase{"PowerAndCombinedGoTogether",
+                           {{kOn, kCombined}, {kOn, kPower}},
+                           {kCombined, kPower}},
+            ActivationCase{"ActivatingAnActiveSensorChangesNothingElse",
+                           {{kOn, kPower}, {kOn, kSpeed}, {kOn, kPower}},
+                           {kPower, kSpeed}},
+            ActivationCase{"DeactivateEndsOnlyThatSensor",
+                           {{kOn, kStrap1}, {kOn, kCombined}, {kOff, kCombined}, {kOff, kSpeed}},
+                           {kStrap1}}),
+        ::testing::Values(Store::kSqlite, Store::kPostgres)),
+    [](const ::testing::TestParamInfo<std::tuple<ActivationCase, Store>>& param) {
+      return std::string(std::get<0>(param.param).name) + StoreName(std::get<1>(param.param));
+    });
 
-TEST_F(AppServerTest, OneBicycleIsActiveAtATime) {
+TEST_P(AppServerTest, OneBicycleIsActiveAtATime) {
   const std::uint64_t account = session_.Account("6001");
   const std::uint64_t member = session_.AddMember(account, "m");
   const auto add = [&](const char* name) {
@@ -407,7 +437,7 @@ TEST_F(AppServerTest, OneBicycleIsActiveAtATime) {
   EXPECT_EQ(session_.Member(account, member).at("bicycle").size(), 1u);
 }
 
-TEST_F(AppServerTest, ScoreReportsRaiseABestOnlyWhenHigher) {
+TEST_P(AppServerTest, ScoreReportsRaiseABestOnlyWhenHigher) {
   const std::uint64_t account = session_.Account("7001");
   const std::uint64_t member = session_.AddMember(account, "m");
   EXPECT_TRUE(session_.Report(account, member, RankingType::kSpeed, value::number(30.5)).ok);
@@ -440,7 +470,7 @@ TEST_F(AppServerTest, ScoreReportsRaiseABestOnlyWhenHigher) {
             errcode::kBadValue);
 }
 
-TEST_F(AppServerTest, RankingsListEveryTeamsBestsBestFirst) {
+TEST_P(AppServerTest, RankingsListEveryTeamsBestsBestFirst) {
   const std::uint64_t a = session_.Account("8001");
   const std::uint64_t b = session_.Account("8002");
   ASSERT_TRUE(
@@ -485,7 +515,7 @@ TEST_F(AppServerTest, RankingsListEveryTeamsBestsBestFirst) {
       errcode::kBadValue);
 }
 
-TEST_F(AppServerTest, ARestartKeepsEverythingAnswered) {
+TEST_P(AppServerTest, ARestartKeepsEverythingAnswered) {
   const test::SignedInUser user =
       test::SignInUser(server_, session_.Executor(), session_.Executor(), "park");
   ASSERT_TRUE(session_
@@ -513,7 +543,7 @@ TEST_F(AppServerTest, ARestartKeepsEverythingAnswered) {
   EXPECT_THAT(session_.Box().Texts(), testing::IsEmpty());
 }
 
-TEST_F(AppServerTest, ConcurrentClientsLoseNothing) {
+TEST_P(AppServerTest, ConcurrentClientsLoseNothing) {
   constexpr int kClients = 4;
   constexpr int kMembers = 10;
   const std::uint64_t account = session_.Account("9001");
@@ -544,6 +574,12 @@ TEST_F(AppServerTest, ConcurrentClientsLoseNothing) {
   EXPECT_EQ(loaded, expected);
   EXPECT_EQ(loaded.size(), static_cast<std::size_t>(kClients * kMembers));
 }
+
+INSTANTIATE_TEST_SUITE_P(BothStores, AppServerTest,
+                         ::testing::Values(Store::kSqlite, Store::kPostgres),
+                         [](const ::testing::TestParamInfo<Store>& info) {
+                           return StoreName(info.param);
+                         });
 
 }  // namespace
 }  // namespace vel
