@@ -64,6 +64,7 @@ void RunningCompanionServer::StartOnFreePorts() {
     options.signInAddress = Address(LoopbackServer::FreePort());
     options.database = setup_.database.empty() ? database_.string() : setup_.database;
     options.patches = patches_;
+    options.importFrom = setup_.importFrom;
     options.demo = setup_.demo;
     options.queueLimit = setup_.queueLimit;
     server_ = MakeServer(options);

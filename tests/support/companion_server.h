@@ -30,6 +30,8 @@ class RunningCompanionServer {
     // The database as --database names it; empty: a SQLite file in the
     // temporary folder (DatabasePath).
     std::string database;
+    // A SQLite database to copy into `database` first (--import).
+    std::string importFrom;
   };
 
   RunningCompanionServer();

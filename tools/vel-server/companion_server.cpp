@@ -21,6 +21,7 @@
 #include "schema_migrations.h"
 #include "server/request_catalogue.h"
 #include "server/wire_fields.h"
+#include "store_import.h"
 #include "worker_pool.h"
 
 namespace vel::companion {
@@ -162,6 +163,7 @@ void CompanionServer::Start() {
 
   std::shared_ptr<Shared> shared;
   try {
+    if (!options_.importFrom.empty()) Import();
     shared = std::make_shared<Shared>(options_, log_);
     const int found = shared->services.schemaFound;
     log_->Note("database " + shared->services.database->Name() + ", schema version " +
@@ -206,6 +208,21 @@ void CompanionServer::Start() {
   workers_ = std::move(workers);
   log_->Note("application server on " + urls[0] + ", patch server on " + urls[1] + " (folder " +
              options_.patches.string() + "), sign-in on " + urls[2]);
+}
+
+void CompanionServer::Import() {
+  const std::filesystem::path file = options_.importFrom.substr(std::string_view("sqlite:").size());
+  std::error_code error;
+  // Opening a missing file would make an empty database to copy.
+  if (!std::filesystem::is_regular_file(file, error)) {
+    throw std::runtime_error("--import: no database file " + file.string());
+  }
+  SqliteStoreDatabase source(file);
+  MigrateSchema(source);
+  PgStoreDatabase target(options_.database);
+  MigrateSchema(target);
+  const ImportCounts copied = ImportSqlite(source, target);
+  log_->Note("imported " + file.string() + " into " + target.Name() + ": " + Describe(copied));
 }
 
 void CompanionServer::Stop() {
@@ -378,20 +395,20 @@ void CompanionServer::AnswerChange(Shared& shared, web::json::value request, con
   // Stopping: the change is not posted and goes unanswered with its
   // connection (and leaves the count with its callbacks).
   (void)shared.writer->Post({[&shared, request = std::move(request), reply] {
-                              *reply = shared.services.handler.Handle(request);
-                            },
-                            [header, reply, finish](const std::string& failure) {
-                              // Replied only now that its group is durable. When the group was
-                              // not kept, a change it made is refused as the database's failure;
-                              // a refusal changed nothing and stands as it is.
-                              value answer = *reply;
-                              if (!answer.is_object() ||
-                                  (!failure.empty() && answer.at(wire_field::kResult).as_bool())) {
-                                answer =
-                                    AppRequestHandler::Refusal(header, errcode::kStorage, failure);
-                              }
-                              AnswerApp(finish, answer);
-                            }});
+                               *reply = shared.services.handler.Handle(request);
+                             },
+                             [header, reply, finish](const std::string& failure) {
+                               // Replied only now that its group is durable. When the group was
+                               // not kept, a change it made is refused as the database's failure;
+                               // a refusal changed nothing and stands as it is.
+                               value answer = *reply;
+                               if (!answer.is_object() ||
+                                   (!failure.empty() && answer.at(wire_field::kResult).as_bool())) {
+                                 answer =
+                                     AppRequestHandler::Refusal(header, errcode::kStorage, failure);
+                               }
+                               AnswerApp(finish, answer);
+                             }});
 }
 
 }  // namespace vel::companion

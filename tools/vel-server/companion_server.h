@@ -31,8 +31,10 @@ class CompanionServer {
 
   // Opens the database (made or brought up to date on the way), seeds the
   // demo team when asked, creates the patch folder when it is missing, and
-  // opens the three listeners. Throws std::runtime_error saying what failed;
-  // nothing is left running then.
+  // opens the three listeners. With importFrom set it first copies that
+  // SQLite database into the empty PostgreSQL one (and logs what it
+  // copied). Throws std::runtime_error saying what failed; nothing is left
+  // running then.
   void Start();
   // Closes the listeners, waits up to kStopWaitMs for requests in flight to
   // be answered, ends the workers and closes the database. Does nothing when
@@ -63,10 +65,13 @@ class CompanionServer {
   // On a worker.
   static void Respond(Shared& shared, Listener which, const web::http::http_request& request,
                       const std::string& body, const Finish& finish);
+  // The copy of options_.importFrom into options_.database.
+  void Import();
   // Seals an application server's reply and sends it.
   static void AnswerApp(const Finish& finish, const web::json::value& reply);
   // Hands a request that may change the database to the writer, which
-  // answers it once its group is committed.
+  // answers it once its group is committed; on PostgreSQL answers it here,
+  // committed on its own.
   static void AnswerChange(Shared& shared, web::json::value request, const Finish& finish);
 
   const ServerOptions options_;

@@ -86,8 +86,8 @@ Done DeviceStore::Activate(std::uint64_t memberId, std::uint64_t deviceId) {
     const SensorKind* kind = FindSensorKind(state.type);
     for (const std::uint8_t type :
          kind != nullptr ? kind->SwitchesOff() : std::span<const std::uint8_t>{}) {
-      auto off =
-          tx.Prepare("UPDATE devices SET active = 0 WHERE member_id = ?1 AND type = ?2 AND active <> 0");
+      auto off = tx.Prepare(
+          "UPDATE devices SET active = 0 WHERE member_id = ?1 AND type = ?2 AND active <> 0");
       off.Bind(1, *member).Bind(2, static_cast<std::int64_t>(type));
       off.Run();
     }

@@ -25,8 +25,7 @@ class DeviceStore : public MemberItemStore {
 
   // Adds a device (one UsableDevice allows) with its active flag as given;
   // the new row's id.
-  static std::int64_t Insert(StoreTransaction& tx, std::int64_t member,
-                             const DeviceRecord& device);
+  static std::int64_t Insert(StoreTransaction& tx, std::int64_t member, const DeviceRecord& device);
 };
 
 }  // namespace vel::companion

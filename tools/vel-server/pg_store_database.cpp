@@ -160,8 +160,8 @@ const PgRows& PgStatementBackend::Rows() const {
 }
 
 bool WordEnd(std::string_view text, std::size_t at) {
-  return at >= text.size() || !(std::isalnum(static_cast<unsigned char>(text[at])) != 0 ||
-                                text[at] == '_');
+  return at >= text.size() ||
+         !(std::isalnum(static_cast<unsigned char>(text[at])) != 0 || text[at] == '_');
 }
 
 // `sql` with every whole word `word` replaced.

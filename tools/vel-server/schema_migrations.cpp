@@ -2,7 +2,6 @@
 
 #include <iterator>
 
-
 namespace vel::companion {
 namespace {
 
