@@ -76,14 +76,17 @@ class KillPoint {
 // One client: its account, what the server acknowledged, its timings.
 class LoadClient {
  public:
-  LoadClient(const std::string& url, int index, int requests, bool socket, KillPoint& killPoint)
+  // `stopsAtKill`: its server is the one killed.
+  LoadClient(const std::string& url, int index, int requests, bool socket, KillPoint& killPoint,
+             bool stopsAtKill)
       : sender_(socket
                     ? std::unique_ptr<PacketSender>(std::make_unique<SocketPacketSender>(url, box_))
                     : std::make_unique<RequestExecutor>(Config(url), box_)),
         index_(index),
         requests_(requests),
         random_(index),
-        killPoint_(killPoint) {}
+        killPoint_(killPoint),
+        stopsAtKill_(stopsAtKill) {}
 
   void Run() {
     const std::string userId = companion::SignInUserId(
@@ -94,12 +97,14 @@ class LoadClient {
     request[wire_field::kAccount] = value::string(userId);
     value reply;
     if (!Change(request, reply)) {
-      if (killPoint_.Killed()) return;
+      if (Stopped()) return;
       throw std::runtime_error("header 0 was refused");
     }
     account_ = reply.at(wire_field::kAccountId).as_number().to_uint64();
-    for (int i = 1; i < requests_ && !killPoint_.Killed(); ++i) Step(i);
+    for (int i = 1; i < requests_ && !Stopped(); ++i) Step(i);
   }
+
+  bool StopsAtKill() const { return stopsAtKill_; }
 
   // Acknowledged members, devices and bests.
   long Acknowledged() const {
@@ -163,6 +168,8 @@ class LoadClient {
   long Sent() const { return static_cast<long>(latencies_.size()); }
 
  private:
+  bool Stopped() const { return stopsAtKill_ && killPoint_.Killed(); }
+
   static ServerConfig Config(const std::string& url) {
     Endpoints endpoints;
     endpoints.mainUrl = url;
@@ -244,6 +251,7 @@ class LoadClient {
   const int requests_;
   std::mt19937 random_;
   KillPoint& killPoint_;
+  const bool stopsAtKill_;
   std::uint64_t account_ = 0;
   std::vector<std::uint64_t> members_;
   std::vector<std::pair<std::uint64_t, std::uint64_t>> devices_;  // (device, member)
@@ -261,12 +269,16 @@ double Percentile(std::vector<double>& values, double fraction) {
 
 }  // namespace
 
-LoadResult RunLoad(const LoadOptions& options, const std::string& url, const ServerKill* kill) {
+LoadResult RunLoad(const LoadOptions& options, const std::vector<std::string>& urls,
+                   const ServerKill* kill) {
+  if (urls.empty()) throw std::invalid_argument("no server to load");
   KillPoint killPoint(options.killAfter, kill);
   std::vector<std::unique_ptr<LoadClient>> clients;
   for (int i = 0; i < options.clients; ++i) {
-    clients.push_back(
-        std::make_unique<LoadClient>(url, i, options.requests, options.socketClients, killPoint));
+    const std::size_t server = static_cast<std::size_t>(i) % urls.size();
+    const bool stopsAtKill = kill != nullptr && (server == 0 || !kill->othersServeOn);
+    clients.push_back(std::make_unique<LoadClient>(urls[server], i, options.requests,
+                                                   options.socketClients, killPoint, stopsAtKill));
   }
   std::mutex failureMutex;
   std::string failure;
@@ -288,7 +300,7 @@ LoadResult RunLoad(const LoadOptions& options, const std::string& url, const Ser
   result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
   if (!failure.empty()) throw std::runtime_error(failure);
 
-  std::string checkUrl = url;
+  std::string checkUrl = urls.front();
   if (kill != nullptr) {
     killPoint.Kill();
     checkUrl = kill->restart();
@@ -300,6 +312,7 @@ LoadResult RunLoad(const LoadOptions& options, const std::string& url, const Ser
     result.requests += client->Sent();
     result.refused += client->Refused();
     result.broken += client->Broken();
+    if (!client->StopsAtKill()) result.brokenElsewhere += client->Broken();
     latencies.insert(latencies.end(), client->LatenciesMs().begin(), client->LatenciesMs().end());
     result.checked += client->Acknowledged();
     std::string loss;

@@ -66,10 +66,10 @@ double OwnSeconds() {
 
 }  // namespace
 
-CpuTimes TakeCpuTimes(pid_t server) {
+CpuTimes TakeCpuTimes(const std::vector<pid_t>& servers) {
   CpuTimes times;
   ReadMachine(times);
-  if (server > 0) times.server = ReadProcess(server);
+  for (const pid_t server : servers) times.server += ReadProcess(server);
   times.load = OwnSeconds();
   return times;
 }

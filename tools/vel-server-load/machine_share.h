@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <vector>
 
 namespace vel {
 
@@ -15,13 +16,13 @@ struct CpuTimes {
   double machineBusy = 0;  // seconds of all cores together, not idle
   double machineAll = 0;   // seconds of all cores together
   double stolen = 0;       // seconds the host gave to other guests
-  double server = 0;       // seconds of the server process (0: not ours)
+  double server = 0;       // seconds of the server processes (0: not ours)
   double load = 0;         // seconds of this process
 };
 
-// The figures now; `server` is a process of ours, or -1. Fields the kernel
-// did not give stay 0.
-CpuTimes TakeCpuTimes(pid_t server);
+// The figures now; `servers` are processes of ours (none: not ours). Fields
+// the kernel did not give stay 0.
+CpuTimes TakeCpuTimes(const std::vector<pid_t>& servers);
 
 // `after` less `before`, field by field.
 CpuTimes CpuSpent(const CpuTimes& before, const CpuTimes& after);

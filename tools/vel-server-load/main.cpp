@@ -60,25 +60,31 @@ int main(int argc, char** argv) {
 
   namespace fs = std::filesystem;
   std::unique_ptr<vel::companion::CompanionServer> server;
-  std::unique_ptr<vel::ServerProcess> process;
+  std::vector<std::unique_ptr<vel::ServerProcess>> processes;
   fs::path folder;
   const auto cleanUp = [&] {
     if (server) server->Stop();
-    process.reset();
+    processes.clear();
     if (!folder.empty()) fs::remove_all(folder);
   };
   try {
-    std::string url = options.url;
-    if (url.empty()) {
+    std::vector<std::string> urls = options.urls;
+    if (urls.empty()) {
       std::string pattern = (fs::temp_directory_path() / "vel-server-load-XXXXXX").string();
       if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temporary folder");
       folder = pattern;
     }
     if (!options.server.empty()) {
-      process = std::make_unique<vel::ServerProcess>(options.server, folder);
-      process->Start();
-      url = process->AppUrl();
-    } else if (url.empty()) {
+      // A folder each for its log and patches; the database is shared.
+      for (int i = 0; i < options.servers; ++i) {
+        const fs::path own = folder / ("server-" + std::to_string(i + 1));
+        fs::create_directories(own);
+        processes.push_back(
+            std::make_unique<vel::ServerProcess>(options.server, own, options.database));
+        processes.back()->Start();
+        urls.push_back(processes.back()->AppUrl());
+      }
+    } else if (urls.empty()) {
       vel::companion::ServerOptions serverOptions;
       const std::vector<int> ports = vel::FreeLoopbackPorts(3);
       serverOptions.appAddress = "127.0.0.1:" + std::to_string(ports[0]);
@@ -88,24 +94,33 @@ int main(int argc, char** argv) {
       serverOptions.patches = folder / "patches";
       server = std::make_unique<vel::companion::CompanionServer>(serverOptions, nullptr);
       server->Start();
-      url = server->AppUrl();
+      urls.push_back(server->AppUrl());
     }
-    std::printf("%s: %d clients x %d requests against %s\n", kTool, options.clients,
-                options.requests, url.c_str());
+    std::string against;
+    for (const std::string& url : urls) against += (against.empty() ? "" : ", ") + url;
+    std::printf("%s: %d clients x %d requests against %s%s\n", kTool, options.clients,
+                options.requests, against.c_str(),
+                options.database.empty() ? "" : (" on " + options.database).c_str());
     std::fflush(stdout);
-    const vel::ServerKill kill{[&process] { process->Kill(); },
-                               [&process] {
-                                 process->Start();
-                                 return process->AppUrl();
-                               }};
+    // Of several servers the first is killed and the second answers the
+    // check; one alone is started again.
+    const vel::ServerKill kill{[&processes] { processes.front()->Kill(); },
+                               [&processes] {
+                                 if (processes.size() > 1) return processes[1]->AppUrl();
+                                 processes.front()->Start();
+                                 return processes.front()->AppUrl();
+                               },
+                               processes.size() > 1};
     const bool killing = options.killAfter > 0;
     // The figures the rate depends on besides the server itself.
     const std::optional<double> fsyncMs =
         folder.empty() ? std::nullopt : vel::FsyncMedianMs(folder, kFsyncRounds);
-    const pid_t serverPid = process ? process->Pid() : -1;
-    const vel::CpuTimes before = vel::TakeCpuTimes(serverPid);
-    const vel::LoadResult result = vel::RunLoad(options, url, killing ? &kill : nullptr);
-    const vel::CpuTimes spent = vel::CpuSpent(before, vel::TakeCpuTimes(killing ? -1 : serverPid));
+    std::vector<pid_t> serverPids;
+    for (const auto& process : processes) serverPids.push_back(process->Pid());
+    const vel::CpuTimes before = vel::TakeCpuTimes(serverPids);
+    const vel::LoadResult result = vel::RunLoad(options, urls, killing ? &kill : nullptr);
+    const vel::CpuTimes spent =
+        vel::CpuSpent(before, vel::TakeCpuTimes(killing ? std::vector<pid_t>{} : serverPids));
     std::printf("requests      %ld in %.2f s: %.0f requests/s\n", result.requests, result.seconds,
                 static_cast<double>(result.requests) / result.seconds);
     std::printf("latency       p50 %.2f ms, p99 %.2f ms\n", result.p50Ms, result.p99Ms);
@@ -113,19 +128,24 @@ int main(int argc, char** argv) {
     std::printf("lost          %ld of %ld acknowledged members, devices and bests%s%s\n",
                 result.lost, result.checked, result.lost > 0 ? ", first: " : "",
                 result.firstLoss.c_str());
-    PrintMachineShare(spent, result.requests, !killing && (process || server), fsyncMs);
+    PrintMachineShare(spent, result.requests, !killing && (!processes.empty() || server), fsyncMs);
     bool good = result.lost == 0 && result.refused == 0;
     if (killing) {
       // Exchanges cut by the kill are expected; a kill before the count
       // was reached is not a check of it.
+      // The servers not killed must have answered every exchange.
       const bool reached = result.killedAfter >= options.killAfter;
-      good = good && reached;
-      std::printf("SIGKILL after %ld acknowledged changes (%ld in all): %s\n", result.killedAfter,
+      const bool servedOn = result.brokenElsewhere == 0;
+      good = good && reached && servedOn;
+      const bool several = processes.size() > 1;
+      std::printf("SIGKILL of %s after %ld acknowledged changes (%ld in all): %s\n",
+                  several ? "the first server" : "the server", result.killedAfter,
                   result.acknowledged,
-                  !reached ? "FAILED, the load ended before the kill was due"
-                  : result.lost == 0
-                      ? "passed, every acknowledged change is there after the restart"
-                      : "FAILED, acknowledged changes are missing after the restart");
+                  !reached          ? "FAILED, the load ended before the kill was due"
+                  : !servedOn       ? "FAILED, the other servers broke exchanges"
+                  : result.lost > 0 ? "FAILED, acknowledged changes are missing"
+                  : several ? "passed, the others served on and every acknowledged change is there"
+                            : "passed, every acknowledged change is there after the restart");
     } else {
       good = good && result.broken == 0;
     }

@@ -64,8 +64,12 @@ std::vector<int> FreeLoopbackPorts(int count) {
   return ports;
 }
 
-ServerProcess::ServerProcess(std::filesystem::path program, std::filesystem::path folder)
-    : program_(std::move(program)), folder_(std::move(folder)) {}
+ServerProcess::ServerProcess(std::filesystem::path program, std::filesystem::path folder,
+                             std::string database)
+    : program_(std::move(program)),
+      folder_(std::move(folder)),
+      database_(database.empty() ? "sqlite:" + (folder_ / "load.db").string()
+                                 : std::move(database)) {}
 
 ServerProcess::~ServerProcess() { Stop(); }
 
@@ -91,8 +95,8 @@ bool ServerProcess::StartOnce() {
                                     Address(ports[1]),
                                     "--sign-in",
                                     Address(ports[2]),
-                                    "--db",
-                                    (folder_ / "load.db").string(),
+                                    "--database",
+                                    database_,
                                     "--patches",
                                     (folder_ / "patches").string()};
   std::vector<char*> argv;

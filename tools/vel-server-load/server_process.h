@@ -17,7 +17,10 @@ std::vector<int> FreeLoopbackPorts(int count);
 // killed as a crash would end it and started again on the same database.
 class ServerProcess {
  public:
-  ServerProcess(std::filesystem::path program, std::filesystem::path folder);
+  // `database`: what it is started on (--database); empty: a SQLite file
+  // in the folder.
+  ServerProcess(std::filesystem::path program, std::filesystem::path folder,
+                std::string database = {});
   ~ServerProcess();
   ServerProcess(const ServerProcess&) = delete;
   ServerProcess& operator=(const ServerProcess&) = delete;
@@ -48,6 +51,7 @@ class ServerProcess {
 
   const std::filesystem::path program_;
   const std::filesystem::path folder_;
+  const std::string database_;
   pid_t pid_ = -1;
   int appPort_ = 0;
 };

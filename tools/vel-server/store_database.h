@@ -36,7 +36,7 @@ class StoreConflict : public std::runtime_error {
 // Runs `work`, a whole unit of work with its own transaction, again while
 // it fails for a conflict with another transaction: a few times, after a
 // short pause of random length; the last conflict stands.
-inline constexpr int kConflictAttempts = 8;
+inline constexpr int kConflictAttempts = 16;
 void PauseAfterConflict(int attempt);
 template <typename Work>
 auto RetryConflicts(Work&& work) -> decltype(work()) {
