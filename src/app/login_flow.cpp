@@ -119,7 +119,7 @@ void LoginFlow::SignIn() {
   // Saved before the account sign-in, whatever the application server says.
   WriteSavedLogin(settings_.savedLogin, settings_.thisMacText(), userToken_);
 
-  if (!server_.SendPacket(AccountSignInRequest(*userId), reply)) {
+  if (!server_.SendPacket(AccountSignInRequest(*userId, userToken_), reply)) {
     Fail(kSignIn);
     return;
   }
@@ -129,6 +129,7 @@ void LoginFlow::SignIn() {
     return;
   }
   login_.accountId = *account;
+  login_.sessionKey = SignedInSessionKey(reply);
   const std::string teamName = SignedInTeamName(reply);
   if (teamName.empty()) {
     if (!window_.RegisterTeamName()) {

@@ -28,6 +28,9 @@ std::string SignedIn(const LoginValues& login) {
   web::json::value values = web::json::value::object(true);
   values[wire_field::kAccountId] = web::json::value::number(login.accountId);
   values[wire_field::kTeamName] = web::json::value::string(login.teamName);
+  if (!login.sessionKey.empty()) {
+    values[wire_field::kSessionKey] = web::json::value::string(login.sessionKey);
+  }
   return std::string(kSignedIn) + values.serialize();
 }
 
@@ -46,7 +49,8 @@ Line Read(std::string_view line) {
       const auto team = ReadString(values, wire_field::kTeamName);
       if (account && team) {
         read.kind = Line::Kind::kSignedIn;
-        read.login = LoginValues{*account, *team};
+        read.login =
+            LoginValues{*account, *team, ReadString(values, wire_field::kSessionKey).value_or("")};
       }
     } catch (const std::exception&) {
       // Not JSON: not the window's line.

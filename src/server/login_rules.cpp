@@ -63,12 +63,17 @@ value AppTokenRequest() {
   return request;
 }
 
-value AccountSignInRequest(const std::string& userId) {
+value AccountSignInRequest(const std::string& userId, const std::string& userToken) {
   value request = value::object(true);
   request[wire_field::kHeader] = value::number(HeaderNumber(RequestHeader::kSignIn));
   request[wire_field::kAccountType] = value::string(wire_field::kFacebookAccount);
   request[wire_field::kAccount] = value::string(userId);
+  if (!userToken.empty()) request[wire_field::kUserToken] = value::string(userToken);
   return request;
+}
+
+std::string SignedInSessionKey(const value& reply) {
+  return ReadString(reply, wire_field::kSessionKey).value_or("");
 }
 
 std::optional<std::uint64_t> SignedInAccount(const value& reply) {

@@ -37,12 +37,17 @@ std::optional<std::string> CheckedUserId(const web::json::value& reply);
 // The two application-server requests of the sign-in: the application
 // token (header -1) and the account sign-in (header 0).
 web::json::value AppTokenRequest();
-web::json::value AccountSignInRequest(const std::string& userId);
+// The sign-in's user token goes along so that a strict server can check it
+// before it hands out a session key; a server that is not strict ignores it.
+web::json::value AccountSignInRequest(const std::string& userId, const std::string& userToken);
 // The account number of a sign-in reply, sent as an integer or as a whole
 // floating number; none without one.
 std::optional<std::uint64_t> SignedInAccount(const web::json::value& reply);
 // The team name of a sign-in reply; empty when null, missing or empty.
 std::string SignedInTeamName(const web::json::value& reply);
+// The session key of a strict server's sign-in reply; empty from a server
+// that gives none.
+std::string SignedInSessionKey(const web::json::value& reply);
 
 // The saved login of this computer (VEL.f): the sealed compact JSON
 // {"macaddress", "accesstoken"}.

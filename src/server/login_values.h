@@ -10,6 +10,9 @@ namespace vel {
 struct LoginValues {
   std::uint64_t accountId = 0;
   std::string teamName;
+  // A strict server's key, which every request after the sign-in carries
+  // (SessionKeySender); empty when the server gave none.
+  std::string sessionKey;
 };
 
 }  // namespace vel

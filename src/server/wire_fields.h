@@ -21,6 +21,10 @@ inline constexpr char kBicycleId[] = "bicycleid";
 inline constexpr char kTeamName[] = "teamname";
 inline constexpr char kMemberName[] = "membername";
 inline constexpr char kAppAccessToken[] = "appaccesstoken";
+// A strict server's session: header 0 carries the sign-in's user token and
+// its reply the key, which every later request carries.
+inline constexpr char kUserToken[] = "accesstoken";
+inline constexpr char kSessionKey[] = "sessionkey";
 
 // Sign-in (header 0): the kind of account and its id there.
 inline constexpr char kAccountType[] = "type";

@@ -13,6 +13,7 @@
 #include "server/mac_address.h"
 #include "server/request_executor.h"
 #include "server/server_config.h"
+#include "server/session_key_sender.h"
 #include "signin/login_dialog.h"
 #include "ui/qt_message_box.h"
 #include "ui/vel_program.h"
@@ -54,7 +55,10 @@ int RunSignInWindow(int reportFd) {
                                config.FacebookFile(),
                                [&messages] { return GetMacAddress(messages); },
                                log};
-  CLoginDlg window(server, server, login, std::move(settings));
+  // The team name's registration after a strict server's sign-in carries
+  // the key it gave.
+  SessionKeySender keyed(server, login.sessionKey);
+  CLoginDlg window(keyed, server, login, std::move(settings));
   if (DemoSwitch("VEL_DEMO_SIGN_IN")) window.PressEnterInFirstPage();
   QTimer::singleShot(0, &window, [reportFd] { Tell(reportFd, sign_in_report::Shown()); });
   if (window.exec() != QDialog::Accepted) return 1;

@@ -11,6 +11,7 @@
 #include "rides/ride_store.h"
 #include "server/process_starter.h"
 #include "server/program_files.h"
+#include "server/session_key_sender.h"
 #include "server/updater.h"
 #include "ui/main_window.h"
 #include "ui/sign_in_process.h"
@@ -58,7 +59,8 @@ bool CVELApp::RunLogin() {
 
 void CVELApp::RunMainWindow() {
   const char* shots = std::getenv("VEL_DEMO_SHOTS");
-  CVELDlg window(*server_, login_,
+  SessionKeySender keyed(*server_, login_.sessionKey);
+  CVELDlg window(keyed, login_,
                  {ReceiverSettings::FromEnvironment(),
                   DemoSwitch("VEL_DEMO_RIDE"),
                   shots != nullptr ? shots : "",

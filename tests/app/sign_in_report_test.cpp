@@ -17,6 +17,9 @@ TEST(SignInReportTest, EachLineReadsBackAsItWasWritten) {
   ASSERT_EQ(in.kind, Kind::kSignedIn);
   EXPECT_EQ(in.login.accountId, 18446744073709551615u);
   EXPECT_EQ(in.login.teamName, "팀 \"A\"");
+  EXPECT_EQ(in.login.sessionKey, "");
+  const auto keyed = sign_in_report::Read(sign_in_report::SignedIn({7, "", "VELKEY01"}));
+  EXPECT_EQ(keyed.login.sessionKey, "VELKEY01") << "a strict server's key reaches the program";
 }
 
 // The window's process shares its standard output with libraries that may

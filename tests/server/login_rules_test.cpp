@@ -37,8 +37,10 @@ TEST(LoginRulesTest, AddressesAndRequestsAreBuiltAsTheServicesExpect) {
   EXPECT_EQ(TokenCheckPath("a b&c", "1|x"),
             "/v2.8/debug_token?input_token=a%20b%26c&access_token=1%7Cx");
   EXPECT_EQ(AppTokenRequest().serialize(), R"({"header":-1})");
-  EXPECT_EQ(AccountSignInRequest("100001").serialize(),
+  EXPECT_EQ(AccountSignInRequest("100001", "").serialize(),
             R"({"header":0,"type":"facebook","account":"100001"})");
+  EXPECT_EQ(AccountSignInRequest("100001", "EAAV1").serialize(),
+            R"({"header":0,"type":"facebook","account":"100001","accesstoken":"EAAV1"})");
 }
 
 TEST(LoginRulesTest, RepliesGiveTheUserAccountAndTeamOnlyWhenTheyHoldThem) {

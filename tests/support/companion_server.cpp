@@ -65,6 +65,7 @@ void RunningCompanionServer::StartOnFreePorts() {
     options.database = setup_.database.empty() ? database_.string() : setup_.database;
     options.patches = patches_;
     options.importFrom = setup_.importFrom;
+    options.strict = setup_.strict;
     options.demo = setup_.demo;
     options.queueLimit = setup_.queueLimit;
     server_ = MakeServer(options);
@@ -141,11 +142,12 @@ SignedInUser SignInUser(const RunningCompanionServer& server, PacketSender& send
   if (!userId) throw std::runtime_error("the token check named no user");
   user.userId = *userId;
 
-  if (!sender.SendPacket(AccountSignInRequest(user.userId), reply)) {
+  if (!sender.SendPacket(AccountSignInRequest(user.userId, user.accessToken), reply)) {
     throw std::runtime_error("header 0 failed");
   }
   user.accountId = SignedInAccount(reply).value_or(0);
   user.teamName = SignedInTeamName(reply);
+  user.sessionKey = SignedInSessionKey(reply);
   return user;
 }
 

@@ -20,6 +20,7 @@ struct AppRequest {
   const RequestFields& fields;
   TeamStore& store;
   TokenStore& tokens;
+  SessionStore* sessions;  // null: not strict
 };
 
 // What the message of a refusal says, by errcode.
@@ -84,11 +85,27 @@ value SignIn(const AppRequest& r) {
   const std::string account = r.fields.Text(wire_field::kAccount);
   if (type != wire_field::kFacebookAccount)
     return BadValue(r.header, "\"type\" is not \"facebook\"");
+  // A strict server hands out a session only to the user the sign-in's
+  // token names.
+  std::optional<TokenInfo> token;
+  if (r.sessions != nullptr) {
+    if (r.fields.Has(wire_field::kUserToken)) {
+      token = r.tokens.Find(r.fields.Text(wire_field::kUserToken));
+    }
+    if (!token || !token->user || token->userId != account) {
+      return AppRequestHandler::Refusal(value::number(r.header), errcode::kUnknownAccount,
+                                        "the sign-in's token is not this user's");
+    }
+  }
   const auto outcome = r.store.SignInAccount(account);
   value reply = Answer(r.header, outcome);
   if (outcome.Ok()) {
     reply[wire_field::kAccountId] = Id(outcome.value.id);
     reply[wire_field::kTeamName] = value::string(outcome.value.teamName);
+    if (token) {
+      reply[wire_field::kSessionKey] =
+          value::string(r.sessions->Open(outcome.value.id, token->expiresAt, r.tokens.Now()));
+    }
   }
   return reply;
 }
@@ -275,6 +292,21 @@ value AppRequestHandler::Refusal(const value& header, int code, const std::strin
   return reply;
 }
 
+bool AppRequestHandler::Authorized(const RequestFields& fields) const {
+  if (!fields.Has(wire_field::kSessionKey)) return false;
+  const auto account = sessions_->AccountOf(fields.Text(wire_field::kSessionKey), tokens_.Now());
+  if (!account) return false;
+  if (fields.Has(wire_field::kAccountId) && fields.Id(wire_field::kAccountId) != *account) {
+    return false;
+  }
+  // A device or bicycle is the member's, which the stores check.
+  if (fields.Has(wire_field::kMemberId)) {
+    const auto owner = store_.AccountOfMember(fields.Id(wire_field::kMemberId));
+    if (!owner || *owner != *account) return false;
+  }
+  return true;
+}
+
 bool AppRequestHandler::Changes(const value& request) {
   const auto header = HeaderOf(request);
   const AnswererRow* row = header ? RowOf(*header) : nullptr;
@@ -297,7 +329,13 @@ value AppRequestHandler::Handle(const value& request) const {
   const Answerer answer = row->answer;
   const RequestFields fields(request);
   try {
-    return answer(AppRequest{number, fields, store_, tokens_});
+    const bool open =
+        row->header == RequestHeader::kAppToken || row->header == RequestHeader::kSignIn;
+    if (sessions_ != nullptr && !open && !Authorized(fields)) {
+      return Refusal(value::number(number), errcode::kUnknownAccount,
+                     "no session key of the account that owns what the request names");
+    }
+    return answer(AppRequest{number, fields, store_, tokens_, sessions_});
   } catch (const BadMember& bad) {
     return Refusal(value::number(number), errcode::kBadMember, bad.what());
   } catch (const web::json::json_exception& bad) {

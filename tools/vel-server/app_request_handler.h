@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "request_fields.h"
+#include "session_store.h"
 #include "team_store.h"
 #include "token_store.h"
 
@@ -17,7 +19,13 @@ namespace vel::companion {
 // program reads (roster_json.h).
 class AppRequestHandler {
  public:
-  AppRequestHandler(TeamStore& store, TokenStore& tokens) : store_(store), tokens_(tokens) {}
+  // With `sessions` the server is strict: header 0 must carry the user's
+  // sign-in token and its reply carries a session key, and every later
+  // request (but header -1) must carry the key of the account that owns
+  // the account and the member it names, else errcode kUnknownAccount.
+  // Without, requests are answered as they come.
+  AppRequestHandler(TeamStore& store, TokenStore& tokens, SessionStore* sessions = nullptr)
+      : store_(store), tokens_(tokens), sessions_(sessions) {}
 
   web::json::value Handle(const web::json::value& request) const;
   // Whether answering the request may change the database (false for the
@@ -29,8 +37,12 @@ class AppRequestHandler {
                                   const std::string& message);
 
  private:
+  // Whether a strict server may answer the request (see the constructor).
+  bool Authorized(const RequestFields& fields) const;
+
   TeamStore& store_;
   TokenStore& tokens_;
+  SessionStore* const sessions_;
 };
 
 }  // namespace vel::companion

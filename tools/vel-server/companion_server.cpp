@@ -105,7 +105,7 @@ struct CompanionServer::Shared {
   Shared(const ServerOptions& options, std::shared_ptr<RequestLog> requestLog)
       : log(std::move(requestLog)),
         services(options.database, options.patches,
-                 SignInPages::Site{UrlOf(options.signInAddress), options.demo}),
+                 SignInPages::Site{UrlOf(options.signInAddress), options.demo}, options.strict),
         writer(services.database->Embedded() != nullptr
                    ? std::make_unique<GroupCommitWriter>(*services.database->Embedded(),
                                                          options.queueLimit)
@@ -206,8 +206,9 @@ void CompanionServer::Start() {
   listeners_ = std::move(opened);
   shared_ = std::move(shared);
   workers_ = std::move(workers);
-  log_->Note("application server on " + urls[0] + ", patch server on " + urls[1] + " (folder " +
-             options_.patches.string() + "), sign-in on " + urls[2]);
+  log_->Note("application server on " + urls[0] + (options_.strict ? " (strict)" : "") +
+             ", patch server on " + urls[1] + " (folder " + options_.patches.string() +
+             "), sign-in on " + urls[2]);
 }
 
 void CompanionServer::Import() {

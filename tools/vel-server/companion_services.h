@@ -19,8 +19,10 @@ struct CompanionServices {
   // Opens the database `databaseSpec` names (OpenStoreDatabase; a bare
   // path or ":memory:" is SQLite) and makes or migrates its schema; throws
   // when either fails. The patch folder is only named here.
+  // `strict`: the application server hands out and asks for session keys
+  // (AppRequestHandler).
   CompanionServices(const std::string& databaseSpec, std::filesystem::path patchFolder,
-                    SignInPages::Site signInSite);
+                    SignInPages::Site signInSite, bool strict = false);
   CompanionServices(const CompanionServices&) = delete;
   CompanionServices& operator=(const CompanionServices&) = delete;
 
@@ -28,6 +30,7 @@ struct CompanionServices {
   const int schemaFound;  // the schema version the database had before (0: new)
   TeamStore store;
   TokenStore tokens;
+  SessionStore sessions;
   AppRequestHandler handler;
   AppEndpoint app;
   PatchFolder patches;

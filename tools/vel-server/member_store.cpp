@@ -71,6 +71,16 @@ Outcome<std::vector<MemberRecord>> MemberStore::Load(std::uint64_t accountId) {
   return {0, std::move(members)};
 }
 
+std::optional<std::uint64_t> MemberStore::AccountOf(std::uint64_t memberId) {
+  const auto member = RowId(memberId);
+  if (!member) return std::nullopt;
+  StoreTransaction tx(database_, Kind::kRead);
+  auto find = tx.Prepare("SELECT account_id FROM members WHERE id = ?1");
+  find.Bind(1, *member);
+  if (!find.Step()) return std::nullopt;
+  return WireId(find.Int64(0));
+}
+
 Outcome<std::uint64_t> MemberStore::Add(std::uint64_t accountId, std::string_view name) {
   const auto account = RowId(accountId);
   StoreTransaction tx(database_, Kind::kWrite);

@@ -26,6 +26,8 @@ class MemberStore {
 
   // A member with body data, devices (with their active flags as given) and
   // bicycles, added in one transaction; for seeding a database.
+  // The account a member belongs to; none for an unknown member.
+  std::optional<std::uint64_t> AccountOf(std::uint64_t memberId);
   Outcome<std::uint64_t> Import(std::uint64_t accountId, const MemberRecord& member);
 
  private:

@@ -28,6 +28,7 @@ class RequestFields {
   std::int32_t Int(const char* name) const;
   double Number(const char* name) const;
   std::string Text(const char* name) const;
+  bool Has(const char* name) const { return Find(name) != nullptr; }
   // Missing or null gives no value.
   std::optional<double> OptionalNumber(const char* name) const;
   std::optional<std::int32_t> OptionalInt(const char* name) const;

@@ -67,6 +67,15 @@ CREATE INDEX tokens_of_user ON tokens(kind, user_id, issued_at);
 ALTER TABLE tokens ADD COLUMN issued_order INTEGER NOT NULL DEFAULT 0;
 CREATE INDEX tokens_by_order ON tokens(issued_order);
 )sql"},
+    // A strict server's session keys, kept as their SHA-256 only.
+    {4, R"sql(
+CREATE TABLE sessions (
+  key_hash    TEXT PRIMARY KEY,
+  account_id  INTEGER NOT NULL REFERENCES accounts(id) ON DELETE CASCADE,
+  expires_at  INTEGER NOT NULL           -- seconds since 1970, as its token; 0: never
+);
+CREATE INDEX sessions_by_expiry ON sessions(expires_at);
+)sql"},
 };
 
 }  // namespace

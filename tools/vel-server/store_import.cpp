@@ -56,6 +56,7 @@ const CopiedTable kTables[] = {
       {"expires_at", 'i'},
       {"issued_order", 'i'}},
      false},
+    {"sessions", {{"key_hash", 't'}, {"account_id", 'i'}, {"expires_at", 'i'}}, false},
 };
 
 std::int64_t CopyTable(StoreTransaction& from, StoreTransaction& to, const CopiedTable& table) {
@@ -127,14 +128,14 @@ ImportCounts ImportSqlite(SqliteStoreDatabase& source, PgStoreDatabase& target) 
     resume.Run();
   }
   to.Commit();
-  return ImportCounts{counts[0], counts[1], counts[2], counts[3], counts[4]};
+  return ImportCounts{counts[0], counts[1], counts[2], counts[3], counts[4], counts[5]};
 }
 
 std::string Describe(const ImportCounts& counts) {
   return std::to_string(counts.accounts) + " accounts, " + std::to_string(counts.members) +
          " members with their bests, " + std::to_string(counts.devices) + " devices, " +
          std::to_string(counts.bicycles) + " bicycles, " + std::to_string(counts.tokens) +
-         " tokens";
+         " tokens, " + std::to_string(counts.sessions) + " session keys";
 }
 
 }  // namespace vel::companion

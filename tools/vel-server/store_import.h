@@ -15,6 +15,7 @@ struct ImportCounts {
   std::int64_t devices = 0;
   std::int64_t bicycles = 0;
   std::int64_t tokens = 0;
+  std::int64_t sessions = 0;
 };
 
 // Copies every row of `source` (brought to the latest schema first) into

@@ -61,6 +61,9 @@ class TeamStore {
   Done SaveBodyInfo(std::uint64_t accountId, std::uint64_t memberId, const BodyInfo& body) {
     return RetryConflicts([&] { return members_.SaveBodyInfo(accountId, memberId, body); });
   }
+  std::optional<std::uint64_t> AccountOfMember(std::uint64_t memberId) {
+    return RetryConflicts([&] { return members_.AccountOf(memberId); });
+  }
   Outcome<std::uint64_t> ImportMember(std::uint64_t accountId, const MemberRecord& member) {
     return RetryConflicts([&] { return members_.Import(accountId, member); });
   }

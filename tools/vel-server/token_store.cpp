@@ -14,6 +14,8 @@ namespace {
 
 constexpr char kAppId[] = "vel-development";
 
+}  // namespace
+
 std::string RandomHex(std::size_t bytes) {
   std::string raw(bytes, '\0');
   if (RAND_bytes(reinterpret_cast<unsigned char*>(raw.data()), static_cast<int>(bytes)) != 1) {
@@ -24,6 +26,8 @@ std::string RandomHex(std::size_t bytes) {
   return hex;
 }
 
+namespace {
+
 std::int64_t SystemSeconds() {
   return std::chrono::duration_cast<std::chrono::seconds>(
              std::chrono::system_clock::now().time_since_epoch())
@@ -31,6 +35,17 @@ std::int64_t SystemSeconds() {
 }
 
 }  // namespace
+
+std::string Sha256Hex(std::string_view text) {
+  std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
+  unsigned int length = 0;
+  if (EVP_Digest(text.data(), text.size(), digest.data(), &length, EVP_sha256(), nullptr) != 1) {
+    throw std::runtime_error("SHA-256 failed");
+  }
+  std::string hex;
+  for (unsigned int i = 0; i < length; ++i) hex += StringPrintf("%02x", digest[i]);
+  return hex;
+}
 
 std::string SignInUserId(std::string_view userName) {
   std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};

@@ -14,6 +14,11 @@ namespace vel::companion {
 // decimal text (the same name always gives the same id).
 std::string SignInUserId(std::string_view userName);
 
+// `bytes` random bytes as hexadecimal text.
+std::string RandomHex(std::size_t bytes);
+// The SHA-256 of a text, hexadecimal.
+std::string Sha256Hex(std::string_view text);
+
 struct IssuedToken {
   std::string token;
   std::int64_t expiresIn = 0;  // seconds
@@ -49,6 +54,8 @@ class TokenStore {
   IssuedToken IssueUserToken(std::string_view userName, std::string_view appId);
   // A token issued here that has not expired.
   std::optional<TokenInfo> Find(std::string_view token);
+  // The store's clock: seconds since 1970.
+  std::int64_t Now() const { return clock_(); }
 
  private:
   // One try of each, in one transaction.
