@@ -1,15 +1,20 @@
 #include "support/private_postgres.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <pwd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <vector>
 
+#include "support/read_file.h"
 #include "support/run_program.h"
 #include "vel-server/pg_connection.h"
 
@@ -44,6 +49,44 @@ int FreePort() {
   return ntohs(address.sin_port);
 }
 
+// The postmaster's process id, the first line of its pid file; 0 when
+// there is none.
+pid_t PostmasterPid(const std::filesystem::path& data) {
+  const std::string text = ReadFile(data / "postmaster.pid");
+  return static_cast<pid_t>(std::strtol(text.c_str(), nullptr, 10));
+}
+
+// A process that outlives this one only to stop the cluster: it waits on
+// a pipe whose other end only this process holds. A byte on it means the
+// cluster was stopped; its end without one comes however else this
+// process ends (a crash, a sanitizer's report, ctest's kill at the
+// time-out), and then the postmaster is ended at once. Gives the end to
+// write the byte to, or -1.
+int WatchOver(pid_t postmaster) {
+  int ends[2];
+  if (::pipe2(ends, O_CLOEXEC) != 0) return -1;
+  const pid_t watcher = ::fork();
+  if (watcher == 0) {
+    // Only calls safe after a fork of a process with threads; no end of
+    // another pipe of this process stays open here.
+    for (int fd = 3; fd < 1024; ++fd) {
+      if (fd != ends[0]) ::close(fd);
+    }
+    char byte = 0;
+    ssize_t got = 0;
+    while ((got = ::read(ends[0], &byte, 1)) < 0 && errno == EINTR) {
+    }
+    if (got == 0) ::kill(postmaster, SIGQUIT);
+    ::_exit(0);
+  }
+  ::close(ends[0]);
+  if (watcher < 0) {
+    ::close(ends[1]);
+    return -1;
+  }
+  return ends[1];
+}
+
 ProgramRun RunAs(const std::vector<std::string>& as, const std::string& program,
                  const std::vector<std::string>& arguments) {
   if (as.empty()) return RunProgram(program, arguments);
@@ -74,6 +117,9 @@ PrivatePostgres::PrivatePostgres() : bin_(ServerPrograms()) {
       throw std::runtime_error("the private PostgreSQL did not start");
     }
   }
+  if (const pid_t postmaster = PostmasterPid(folder_ / "data"); postmaster > 0) {
+    watcher_ = WatchOver(postmaster);
+  }
 }
 
 bool PrivatePostgres::Start() {
@@ -92,6 +138,11 @@ bool PrivatePostgres::Start() {
 PrivatePostgres::~PrivatePostgres() {
   if (running_) {
     RunAs(as_, bin_ + "/pg_ctl", {"-D", (folder_ / "data").string(), "-m", "immediate", "stop"});
+  }
+  if (watcher_ >= 0) {
+    const char stopped = 1;
+    (void)::write(watcher_, &stopped, 1);
+    ::close(watcher_);
   }
 }
 

@@ -12,6 +12,8 @@ namespace vel::test {
 // gone with everything in it when the object goes. A test run as root
 // runs the cluster as the unprivileged user "nobody", as PostgreSQL wants.
 // Durability is off (fsync): a test's cluster outlives no machine crash.
+// A test process that ends without its destructors (a crash, a kill) takes
+// the cluster down all the same, through a watching process.
 class PrivatePostgres {
  public:
   // Throws std::runtime_error, with the tools' own words, when the cluster
@@ -36,6 +38,7 @@ class PrivatePostgres {
   int port_ = 0;
   int databases_ = 0;
   bool running_ = false;
+  int watcher_ = -1;  // the pipe to the process that stops a cluster left behind
 };
 
 // The cluster shared by the tests of this process, started on first use.
