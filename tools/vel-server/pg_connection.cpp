@@ -62,10 +62,19 @@ PgRows PgConnection::Exec(std::string_view sql,
   std::vector<const char*> values;
   values.reserve(params.size());
   for (const auto& p : params) values.push_back(p ? p->c_str() : nullptr);
-  const std::string text(sql);
-  return PgRows(
-      Checked(connection_, PQexecParams(connection_, text.c_str(), static_cast<int>(values.size()),
-                                        nullptr, values.data(), nullptr, nullptr, 0)));
+  auto found = prepared_.find(sql);
+  if (found == prepared_.end()) {
+    const std::string name = "s" + std::to_string(prepared_.size());
+    const std::string text(sql);
+    // Failed (in a transaction that already failed, for one): not kept.
+    PQclear(Checked(connection_, PQprepare(connection_, name.c_str(), text.c_str(),
+                                           static_cast<int>(values.size()), nullptr)));
+    found = prepared_.emplace(text, name).first;
+  }
+  return PgRows(Checked(connection_,
+                        PQexecPrepared(connection_, found->second.c_str(),
+                                       static_cast<int>(values.size()), values.data(), nullptr,
+                                       nullptr, 0)));
 }
 
 void PgConnection::Run(const char* sql) { PQclear(Checked(connection_, PQexec(connection_, sql))); }
