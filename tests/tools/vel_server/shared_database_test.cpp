@@ -13,6 +13,7 @@
 #include "support/private_postgres.h"
 #include "support/run_program.h"
 #include "tools/vel_server/app_session.h"
+#include "vel-server/pg_connection.h"
 #include "vel-server/pg_store_database.h"
 #include "vel-server/schema_migrations.h"
 #include "vel-server/team_store.h"
@@ -144,6 +145,39 @@ TEST(SharedDatabaseTest, ActivationsAtTheSameMomentLeaveOneSensorOfATypeActive) 
   std::thread other([&] { activate(second, straps[1]); });
   activate(first, straps[0]);
   other.join();
+}
+
+// The database going away mid-service: requests get errcode 500, nothing
+// else breaks, and once it is back the server serves again on new
+// connections.
+TEST(SharedDatabaseTest, ADatabaseThatFailsGivesErrcode500AndTheServerRecovers) {
+  test::RunningCompanionServer::Setup setup;
+  setup.database = test::SharedPostgres().NewDatabase();
+  const std::string name = setup.database.substr(setup.database.rfind('/') + 1);
+  test::RunningCompanionServer server(setup);
+  test::AppSession session(server);
+  const std::uint64_t account = session.Account("7201");
+
+  companion::PgConnection admin(test::SharedPostgres().Url());
+  const auto shut = [&](bool closed) {
+    admin.Run(
+        ("ALTER DATABASE " + name + " ALLOW_CONNECTIONS " + (closed ? "false" : "true")).c_str());
+    admin.Exec("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = $1", {name});
+  };
+  shut(true);
+  const value add =
+      Packet(kAddMember, {{"accountid", U64(account)}, {"membername", value::string("m")}});
+  EXPECT_EQ(session.Ask(add).Errcode(), errcode::kStorage);
+  EXPECT_EQ(session.Ask(Packet(kLoadMembers, {{"accountid", U64(account)}})).Errcode(),
+            errcode::kStorage);
+  shut(false);
+  EXPECT_TRUE(session.Ask(add).ok);
+  // A restart of the database cuts the pool's connections: a request finds
+  // that out before it begins, and begins on a new one.
+  shut(false);
+  EXPECT_TRUE(session.Ask(add).ok);
+  EXPECT_EQ(session.Members(account).size(), 2u);
+  EXPECT_THAT(session.Box().Texts(), testing::IsEmpty());
 }
 
 // vel-server-load with two servers of the program on one database, the
