@@ -12,7 +12,7 @@ struct LoginValues {
   std::string teamName;
   // A strict server's key, which every request after the sign-in carries
   // (SessionKeySender); empty when the server gave none.
-  std::string sessionKey;
+  std::string sessionKey{};
 };
 
 }  // namespace vel

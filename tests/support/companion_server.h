@@ -29,10 +29,10 @@ class RunningCompanionServer {
     std::size_t queueLimit = companion::ServerOptions{}.queueLimit;
     // The database as --database names it; empty: a SQLite file in the
     // temporary folder (DatabasePath).
-    std::string database;
+    std::string database{};
     bool strict = false;  // session keys (--strict)
     // A SQLite database to copy into `database` first (--import).
-    std::string importFrom;
+    std::string importFrom{};
   };
 
   RunningCompanionServer();
@@ -78,7 +78,7 @@ struct SignedInUser {
   std::string accessToken;  // the user token the sign-in issued
   std::uint64_t accountId = 0;
   std::string teamName;
-  std::string sessionKey;  // a strict server's; empty from another
+  std::string sessionKey{};  // a strict server's; empty from another
 };
 
 // Signs `userName` in the way the program does: header -1 for the

@@ -577,8 +577,8 @@ TEST_P(AppServerTest, ConcurrentClientsLoseNothing) {
 
 INSTANTIATE_TEST_SUITE_P(BothStores, AppServerTest,
                          ::testing::Values(Store::kSqlite, Store::kPostgres),
-                         [](const ::testing::TestParamInfo<Store>& info) {
-                           return StoreName(info.param);
+                         [](const ::testing::TestParamInfo<Store>& store) {
+                           return StoreName(store.param);
                          });
 
 }  // namespace

@@ -104,7 +104,9 @@ TEST(SharedDatabaseTest, TwoServersKeepIdsBestsAndActivationRulesUnderConcurrent
                                   {"account", value::string("71" + std::to_string(c / 2))}}))
             .reply;
     const std::string name = reply.at("teamname").as_string();
-    if (!name.empty()) EXPECT_TRUE(held.insert(name).second) << name << " held twice";
+    if (!name.empty()) {
+      EXPECT_TRUE(held.insert(name).second) << name << " held twice";
+    }
   }
 }
 
