@@ -71,10 +71,9 @@ PgRows PgConnection::Exec(std::string_view sql,
                                            static_cast<int>(values.size()), nullptr)));
     found = prepared_.emplace(text, name).first;
   }
-  return PgRows(Checked(connection_,
-                        PQexecPrepared(connection_, found->second.c_str(),
-                                       static_cast<int>(values.size()), values.data(), nullptr,
-                                       nullptr, 0)));
+  return PgRows(Checked(connection_, PQexecPrepared(connection_, found->second.c_str(),
+                                                    static_cast<int>(values.size()), values.data(),
+                                                    nullptr, nullptr, 0)));
 }
 
 void PgConnection::Run(const char* sql) { PQclear(Checked(connection_, PQexec(connection_, sql))); }

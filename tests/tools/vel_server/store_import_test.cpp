@@ -40,10 +40,9 @@ TEST(StoreImportTest, AStudioMovesToPostgresWithEveryRowAndIdAndAFullTargetIsRef
   moved.importFrom = "sqlite:" + studio.DatabasePath().string();
   test::RunningCompanionServer chain(moved);
   // The tokens: the application's and kim's.
-  EXPECT_THAT(
-      chain.LogLines(),
-      testing::Contains(testing::HasSubstr(": 1 accounts, 1 members with their bests, 1 devices, 1 "
-                                           "bicycles, 2 tokens, 0 session keys")));
+  EXPECT_THAT(chain.LogLines(), testing::Contains(testing::HasSubstr(
+                                    ": 1 accounts, 1 members with their bests, 1 devices, 1 "
+                                    "bicycles, 2 tokens, 0 session keys")));
   test::AppSession now(chain);
   EXPECT_EQ(now.Members(user.accountId), members);
   EXPECT_EQ(now.Ranking(RankingType::kSpeed), ranking);
